@@ -1,0 +1,42 @@
+# Front door: `make run` builds Morlind.exe and runs it under Wine;
+# `make test` builds everything and runs every test. Both install what
+# they need on a Debian 12 machine first.
+
+SHELL := /bin/bash
+JOBS ?= $(shell nproc)
+WINE_ENV := scripts/wine-env.sh
+
+.PHONY: run test deps build linux linux-asan windows windows-x86 \
+        test-linux test-asan test-windows wine-prefix clean
+
+deps:
+	@scripts/install-deps.sh
+
+build: linux windows windows-x86
+
+linux linux-asan windows windows-x86: deps
+	@cmake --preset $@ >/dev/null
+	@cmake --build --preset $@ -j $(JOBS)
+
+wine-prefix: deps
+	@scripts/wine-prefix.sh
+
+test-linux: linux
+	@scripts/run-tests.sh linux
+
+test-asan: linux-asan
+	@scripts/run-tests.sh linux-asan
+
+test-windows: windows wine-prefix
+	@xvfb-run -a scripts/run-tests.sh windows
+
+test: deps
+	@rm -f build/test-counts
+	@$(MAKE) --no-print-directory test-linux test-asan test-windows windows-x86
+	@awk '{ p += $$1; f += $$2 } END { printf "all suites: %d passed, %d failed\n", p, f }' build/test-counts
+
+run: windows
+	@echo "Morlind.exe: the main dialog is not built yet; the Windows code and its tests build with 'make test'."
+
+clean:
+	rm -rf build

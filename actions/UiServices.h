@@ -1,0 +1,44 @@
+// What the operations ask of the user interface. The Win32 dialog
+// implements it with real dialogs; tests replace it with a scripted fake.
+// Texts meant for the user are UTF-8; paths and file names are ANSI.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace morlind {
+
+// Flags of the save-as dialog, as OPENFILENAME takes them.
+constexpr unsigned kOfnOverwritePrompt = 0x2;
+constexpr unsigned kOfnHideReadOnly = 0x4;
+
+struct SaveAsRequest {
+  std::string filter;            // UTF-8, "label|pattern|...||" as the framework takes it
+  std::string defaultExtension;  // ANSI; appended to a name typed without one
+  std::string initialName;       // ANSI
+  unsigned flags = 0;
+};
+
+// Show commands of ShellExecute.
+constexpr int kShowHide = 0;
+constexpr int kShowMaximized = 3;
+
+class UiServices {
+ public:
+  virtual ~UiServices() = default;
+
+  // The dialog's own message box: OK only, no icon, application caption.
+  virtual void ShowMessage(const std::string& text) = 0;
+  // The application message box: OK only, exclamation icon.
+  virtual void ShowAppMessage(const std::string& text) = 0;
+  // A file-system folder the user picked, or nothing when cancelled.
+  virtual std::optional<std::string> ChooseFolder(const std::string& title) = 0;
+  // The full path the user chose in the save-as dialog, or nothing.
+  virtual std::optional<std::string> ChooseSavePath(const SaveAsRequest& request) = 0;
+  // Asks the shell to open target (ANSI) with verb (empty: the default);
+  // withOwner gives the main window as owner. The result is not used.
+  virtual void ShellOpen(const std::string& verb, const std::string& target, int showCommand,
+                         bool withOwner) = 0;
+};
+
+}  // namespace morlind

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Creates the private Wine prefix once: no window-manager waits, no theme,
+# and an internet-cache folder.
+set -euo pipefail
+source "$(dirname "$0")/wine-env.sh"
+
+if [ ! -f "$WINEPREFIX/.morlind-ready" ]; then
+  mkdir -p "$WINEPREFIX"
+  wine wineboot -i >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager' /v ThemeActive /t REG_SZ /d 0 /f >/dev/null 2>&1
+  wineserver -w
+  touch "$WINEPREFIX/.morlind-ready"
+fi
+mkdir -p "$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Microsoft/Windows/INetCache"

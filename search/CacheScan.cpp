@@ -1,0 +1,65 @@
+#include "search/CacheScan.h"
+
+#include "search/AccessTime.h"
+#include "search/Extension.h"
+
+namespace morlind {
+
+namespace {
+constexpr std::string_view kScanPattern = "\\*.*";
+
+bool PatternFits(const std::string& dir) { return dir.size() + kScanPattern.size() < kMaxPath; }
+}  // namespace
+
+int CacheScan::ScanFolder(const std::string& dir) {
+  std::string path = dir;
+  path.reserve(kMaxPath);
+  return ScanInto(path);
+}
+
+// One path buffer serves the whole walk: each level appends its entry's
+// name and cuts it off again.
+int CacheScan::ScanInto(std::string& path) {
+  if (!PatternFits(path)) return 1;
+  std::unique_ptr<DirListing> listing = platform_.OpenListing(path + std::string(kScanPattern));
+  if (!listing) return 1;
+
+  const std::size_t dirLength = path.size();
+  do {
+    const DirEntry& entry = listing->Current();
+    // A link could loop the walk or pull outside files in.
+    if (entry.IsDotOrDotDot() || entry.IsReparsePoint()) continue;
+    path.resize(dirLength);
+    path += '\\';
+    path += entry.name;
+    if (FitsPath(path)) VisitEntry(path, entry);
+  } while (listing->Next());
+  path.resize(dirLength);
+  return 0;
+}
+
+void CacheScan::VisitEntry(std::string& path, const DirEntry& entry) {
+  if (entry.IsDirectory()) {
+    if (!PatternFits(path)) return;  // never cut into a different path
+    if (ScanInto(path) == 0) return;
+  }
+  // A file, or a folder that refuses listing.
+  TestFile(path, entry);
+}
+
+void CacheScan::TestFile(const std::string& path, const DirEntry& entry) {
+  if (!NameMatches(entry.name, filter_.extension)) return;
+  std::int64_t accessSeconds = UnixSecondsOfFileTime(entry.lastAccess);
+  if (filter_.accessMode != kNoLimit && !InWindow(accessSeconds)) return;
+
+  std::optional<LocalFields> local = platform_.LocalFieldsOf(accessSeconds);
+  std::string text = local ? FormatAccessText(*local) : std::string();
+  table_.AddResultRow(path, entry.name.size(), std::move(text));
+}
+
+bool CacheScan::InWindow(std::int64_t unixSeconds) const {
+  std::optional<Moment> access = MomentOf(unixSeconds);
+  return access && filter_.start < *access && *access < filter_.end;
+}
+
+}  // namespace morlind

@@ -1,0 +1,63 @@
+#include "search/ResultTable.h"
+
+#include <cassert>
+
+namespace morlind {
+
+namespace {
+constexpr std::size_t kPathStoreStep = 100;
+}  // namespace
+
+void PathStore::Set(std::size_t row, std::string path) {
+  if (row >= paths_.size()) paths_.resize(row + kPathStoreStep);
+  paths_[row] = std::move(path);
+}
+
+void ResultTable::AddResultRow(std::string fullPath, std::size_t nameLength,
+                               std::string timeText) {
+  assert(nameLength <= fullPath.size() && fullPath.size() <= UINT16_MAX);
+  std::size_t nameStart = fullPath.size() - nameLength;
+  std::size_t dot = std::string_view(fullPath).substr(nameStart).rfind('.');
+  std::size_t typeStart = dot == std::string_view::npos ? fullPath.size() : nameStart + dot + 1;
+
+  std::size_t row = rows_.size();
+  paths_.Set(row, std::move(fullPath));
+  rows_.push_back(Row{std::move(timeText), static_cast<std::uint16_t>(nameStart),
+                      static_cast<std::uint16_t>(typeStart), false});
+}
+
+void ResultTable::DeleteAllItems() {
+  rows_.clear();
+  ticked_ = 0;
+  selected_ = -1;
+}
+
+std::string_view ResultTable::Text(int row, Column column) const {
+  const Row& r = rows_[static_cast<std::size_t>(row)];
+  std::string_view path = paths_.At(static_cast<std::size_t>(row));
+  switch (column) {
+    case Column::kName: return path.substr(r.nameStart);
+    case Column::kType: return path.substr(r.typeStart);
+    case Column::kAccessTime: return r.timeText;
+  }
+  return {};
+}
+
+void ResultTable::SetCheck(int row, bool checked) {
+  Row& r = rows_[static_cast<std::size_t>(row)];
+  if (r.checked == checked) return;
+  r.checked = checked;
+  ticked_ += checked ? 1 : -1;
+}
+
+void ResultTable::SetAllChecks(bool checked) {
+  for (Row& r : rows_) r.checked = checked;
+  ticked_ = checked ? RowCount() : 0;
+}
+
+void ResultTable::InvertChecks() {
+  for (Row& r : rows_) r.checked = !r.checked;
+  ticked_ = RowCount() - ticked_;
+}
+
+}  // namespace morlind

@@ -1,0 +1,66 @@
+// The rows a search found, kept as values; the list control is only their
+// view. Row i's file is PathStore entry i.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace morlind {
+
+// Full paths by row index. Grows to row + 100 when a row reaches its size and
+// is never shrunk: a new search overwrites from entry 0, and entries at or
+// past the row count are stale and never read.
+class PathStore {
+ public:
+  void Set(std::size_t row, std::string path);
+  const std::string& At(std::size_t row) const { return paths_[row]; }
+  std::size_t Size() const { return paths_.size(); }
+
+ private:
+  std::vector<std::string> paths_;
+};
+
+enum class Column { kName = 0, kType = 1, kAccessTime = 2 };
+
+class ResultTable {
+ public:
+  // Appends a row for the file whose name is the last nameLength bytes of
+  // fullPath. The type column is the name's ending after its last dot.
+  void AddResultRow(std::string fullPath, std::size_t nameLength, std::string timeText);
+  void DeleteAllItems();
+
+  int RowCount() const { return static_cast<int>(rows_.size()); }
+  std::string PathOf(int row) const { return paths_.At(static_cast<std::size_t>(row)); }
+  std::string_view Text(int row, Column column) const;
+  std::string GetItemText(int row, Column column) const { return std::string(Text(row, column)); }
+
+  bool GetCheck(int row) const { return rows_[static_cast<std::size_t>(row)].checked; }
+  void SetCheck(int row, bool checked);
+  void SetAllChecks(bool checked);
+  void InvertChecks();
+  int TickedCount() const { return ticked_; }
+
+  // At most one row is highlighted; -1 for none.
+  void SetSelected(int row) { selected_ = row; }
+  bool IsSelected(int row) const { return row == selected_; }
+  int SelectedRow() const { return selected_; }
+
+  const PathStore& Paths() const { return paths_; }
+
+ private:
+  struct Row {
+    std::string timeText;
+    std::uint16_t nameStart = 0;  // offsets into the row's path
+    std::uint16_t typeStart = 0;  // == path size when the name has no dot
+    bool checked = false;
+  };
+
+  std::vector<Row> rows_;
+  PathStore paths_;
+  int ticked_ = 0;
+  int selected_ = -1;
+};
+
+}  // namespace morlind

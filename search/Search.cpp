@@ -1,0 +1,34 @@
+#include "search/Search.h"
+
+#include "search/AccessTime.h"
+#include "search/Extension.h"
+
+namespace morlind {
+
+std::optional<std::string> GetCacheFolder(Platform& platform) {
+  std::optional<std::string> path = platform.SpecialFolderPath(kInternetCacheFolder);
+  if (!path || path->empty() || !FitsPath(*path)) return std::nullopt;
+  return path;
+}
+
+SearchOutcome RunSearch(Platform& platform, const SearchInput& input,
+                        SearchCriteria& criteria, ResultTable& table) {
+  Moment start = ComposeMoment(platform, input.startDate, input.startTime);
+  Moment end = ComposeMoment(platform, input.endDate, input.endTime);
+  criteria.start = start;
+  criteria.end = end;
+  if (end < start) return SearchOutcome::kWindowInverted;
+
+  table.DeleteAllItems();
+  criteria.extension = SettleExtension(criteria.extension, input.listSelection, input.editText);
+
+  std::optional<std::string> folder = GetCacheFolder(platform);
+  if (!folder) return SearchOutcome::kNoCacheFolder;
+  criteria.cacheFolder = *folder;
+
+  ScanFilter filter{criteria.extension, criteria.accessMode, criteria.start, criteria.end};
+  CacheScan(platform, filter, table).ScanFolder(criteria.cacheFolder);
+  return SearchOutcome::kDone;
+}
+
+}  // namespace morlind

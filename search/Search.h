@@ -1,0 +1,45 @@
+// The search operation on given values: the dialog reads its controls and
+// hands them here, then shows whatever the outcome asks for.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/Platform.h"
+#include "search/CacheScan.h"
+#include "search/ResultTable.h"
+
+namespace morlind {
+
+// The criteria members of the main dialog; they outlive each search.
+struct SearchCriteria {
+  std::string extension;    // at most 9 bytes
+  std::string cacheFolder;  // fits kMaxPath
+  Moment start = 0;
+  Moment end = 0;
+  int accessMode = kNoLimit;
+};
+
+// What the controls showed when the search was started.
+struct SearchInput {
+  Moment startDate = 0;  // picker 1012
+  Moment startTime = 0;  // picker 1015
+  Moment endDate = 0;    // picker 1014
+  Moment endTime = 0;    // picker 1016
+  std::optional<std::string> listSelection;  // combo list text, if one is selected
+  std::string editText;                      // combo edit field
+};
+
+enum class SearchOutcome {
+  kWindowInverted,  // end before start: nothing changed
+  kNoCacheFolder,   // table emptied, nothing scanned
+  kDone,
+};
+
+// The internet-cache folder's path, when the shell has one that fits.
+std::optional<std::string> GetCacheFolder(Platform& platform);
+
+SearchOutcome RunSearch(Platform& platform, const SearchInput& input,
+                        SearchCriteria& criteria, ResultTable& table);
+
+}  // namespace morlind

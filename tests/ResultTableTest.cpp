@@ -1,0 +1,67 @@
+#include "search/ResultTable.h"
+
+#include <gtest/gtest.h>
+
+namespace morlind {
+namespace {
+
+void Add(ResultTable& table, const std::string& folder, const std::string& name) {
+  table.AddResultRow(folder + "\\" + name, name.size(), "2008-9-26 1:6:45");
+}
+
+TEST(ResultTable, NameAndTypeColumnsComeFromTheFileName) {
+  ResultTable table;
+  const std::pair<const char*, const char*> cases[] = {
+      {"foo[1].jpg", "jpg"}, {"README", ""},   {"archive.tar.gz", "gz"},
+      {".htaccess", "htaccess"}, {"name.", ""}, {"\xCD\xBC.JPG", "JPG"},
+  };
+  for (auto [name, type] : cases) Add(table, "C:\\cache\\dir.x", name);
+
+  ASSERT_EQ(table.RowCount(), 6);
+  for (int row = 0; row < 6; ++row) {
+    EXPECT_EQ(table.Text(row, Column::kName), cases[row].first);
+    EXPECT_EQ(table.Text(row, Column::kType), cases[row].second);
+    EXPECT_EQ(table.Text(row, Column::kAccessTime), "2008-9-26 1:6:45");
+    EXPECT_EQ(table.PathOf(row), std::string("C:\\cache\\dir.x\\") + cases[row].first);
+  }
+}
+
+TEST(ResultTable, PathStoreGrowsByAHundredAndIsNeverShrunk) {
+  ResultTable table;
+  for (int i = 0; i < 100; ++i) Add(table, "C:\\a", "f" + std::to_string(i));
+  EXPECT_EQ(table.Paths().Size(), 100u);
+  Add(table, "C:\\a", "f100");
+  EXPECT_EQ(table.Paths().Size(), 200u);
+
+  // A second, shorter search overwrites from row 0 and keeps the size.
+  table.DeleteAllItems();
+  Add(table, "C:\\b", "new0");
+  Add(table, "C:\\b", "new1");
+  EXPECT_EQ(table.RowCount(), 2);
+  EXPECT_EQ(table.Paths().Size(), 200u);
+  EXPECT_EQ(table.PathOf(0), "C:\\b\\new0");
+  EXPECT_EQ(table.PathOf(1), "C:\\b\\new1");
+  EXPECT_EQ(table.Text(1, Column::kName), "new1");
+}
+
+TEST(ResultTable, KeepsTheCountOfTickedRows) {
+  ResultTable table;
+  for (int i = 0; i < 3; ++i) Add(table, "C:\\a", "f" + std::to_string(i));
+  table.SetCheck(0, true);
+  table.SetCheck(2, true);
+  table.SetCheck(2, true);  // ticking twice counts once
+  EXPECT_EQ(table.TickedCount(), 2);
+  table.InvertChecks();
+  EXPECT_EQ(table.TickedCount(), 1);
+  EXPECT_TRUE(table.GetCheck(1));
+  EXPECT_FALSE(table.GetCheck(0));
+  table.SetAllChecks(true);
+  EXPECT_EQ(table.TickedCount(), 3);
+  table.SetSelected(1);
+  table.DeleteAllItems();
+  EXPECT_EQ(table.TickedCount(), 0);
+  EXPECT_EQ(table.SelectedRow(), -1);
+}
+
+}  // namespace
+}  // namespace morlind

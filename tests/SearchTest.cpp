@@ -1,0 +1,127 @@
+#include "search/Search.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/FakePlatform.h"
+#include "search/AccessTime.h"
+#include "tests/TestClock.h"
+
+namespace morlind {
+namespace {
+
+using test::FileTimeOfUtc;
+
+Moment LocalMoment(int year, int month, int day, int hour, int minute, int second) {
+  return test::HostPlatform().MomentFromLocal({year, month, day, hour, minute, second});
+}
+
+LocalFields LocalOf(Moment moment) { return *test::HostPlatform().LocalFieldsOf(moment); }
+
+TEST(ComposeMoment, TakesTheDateOfTheFirstAndTheTimeOfDayOfTheSecond) {
+  MORLIND_USE_ZONE("Asia/Shanghai");
+  Platform& host = test::HostPlatform();
+  Moment date = LocalMoment(2008, 9, 26, 1, 6, 45);
+  Moment time = LocalMoment(2001, 1, 1, 23, 0, 0);
+  EXPECT_EQ(ComposeMoment(host, date, time), LocalMoment(2008, 9, 26, 23, 0, 0));
+  EXPECT_EQ(ComposeMoment(host, time, date), LocalMoment(2001, 1, 1, 1, 6, 45));
+}
+
+TEST(ComposeMoment, IsExactOnTheDaysDaylightSavingChanges) {
+  MORLIND_USE_ZONE("Europe/Berlin");
+  Platform& host = test::HostPlatform();
+  Moment evening = LocalMoment(2008, 1, 1, 23, 0, 0);
+  Moment night = LocalMoment(2008, 1, 1, 0, 30, 0);
+
+  // Spring: 2:00 becomes 3:00; autumn: 3:00 becomes 2:00.
+  for (auto [month, day] : {std::pair{3, 30}, std::pair{10, 26}}) {
+    Moment earlyOnDay = LocalMoment(2008, month, day, 0, 30, 0);
+    Moment lateOnDay = LocalMoment(2008, month, day, 23, 0, 0);
+    EXPECT_EQ(LocalOf(ComposeMoment(host, earlyOnDay, evening)),
+              (LocalFields{2008, month, day, 23, 0, 0}));
+    EXPECT_EQ(LocalOf(ComposeMoment(host, lateOnDay, night)),
+              (LocalFields{2008, month, day, 0, 30, 0}));
+  }
+}
+
+class SearchTest : public ::testing::Test {
+ protected:
+  SearchTest() {
+    fake.SetSpecialFolder(kInternetCacheFolder, "C:\\cache");
+    fake.AddFile("C:\\cache\\A1\\photo[1].jpg", FileTimeOfUtc(2008, 9, 25, 17, 6, 45));
+    fake.AddFile("C:\\cache\\A1\\clip[1].swf", FileTimeOfUtc(2008, 9, 25, 17, 6, 45));
+    Moment now = test::HostPlatform().Now();
+    input = SearchInput{now - 3600, now - 3600, now, now, std::string("*"), ""};
+  }
+
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (int row = 0; row < table.RowCount(); ++row) names.push_back(table.GetItemText(row, Column::kName));
+    return names;
+  }
+
+  SearchOutcome Search() { return RunSearch(fake, input, criteria, table); }
+
+  FakePlatform fake{test::HostPlatform()};
+  SearchInput input;
+  SearchCriteria criteria;
+  ResultTable table;
+};
+
+TEST_F(SearchTest, ListsTheCacheWithTheSettledExtension) {
+  EXPECT_EQ(Search(), SearchOutcome::kDone);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"photo[1].jpg", "clip[1].swf"}));
+  EXPECT_EQ(criteria.cacheFolder, "C:\\cache");
+
+  input.editText = "SWF";
+  EXPECT_EQ(Search(), SearchOutcome::kDone);
+  EXPECT_EQ(criteria.extension, "SWF");
+  EXPECT_EQ(Names(), (std::vector<std::string>{"clip[1].swf"}));
+
+  // Nothing selected, nothing typed: the last text stays in force.
+  input.editText.clear();
+  input.listSelection.reset();
+  Search();
+  EXPECT_EQ(Names(), (std::vector<std::string>{"clip[1].swf"}));
+}
+
+TEST_F(SearchTest, AnInvertedWindowChangesNothingInEitherMode) {
+  Search();
+  for (int mode : {kNoLimit, 0}) {
+    criteria.accessMode = mode;
+    SearchInput inverted = input;
+    std::swap(inverted.startDate, inverted.endDate);
+    std::swap(inverted.startTime, inverted.endTime);
+    inverted.editText = "jpg";
+    EXPECT_EQ(RunSearch(fake, inverted, criteria, table), SearchOutcome::kWindowInverted);
+    EXPECT_EQ(table.RowCount(), 2);
+    EXPECT_EQ(criteria.extension, "*");
+  }
+}
+
+TEST_F(SearchTest, EqualBoundsSearchButMatchNothingInWindowMode) {
+  criteria.accessMode = 0;
+  input.startDate = input.startTime = input.endDate = input.endTime = 1222362405;
+  EXPECT_EQ(Search(), SearchOutcome::kDone);
+  EXPECT_EQ(table.RowCount(), 0);
+
+  input.startDate = input.startTime = 1222362404;
+  input.endDate = input.endTime = 1222362406;
+  Search();
+  EXPECT_EQ(table.RowCount(), 2);
+}
+
+TEST_F(SearchTest, WithoutACacheFolderTheTableIsEmptiedAndNothingScanned) {
+  Search();
+  FakePlatform noCache{test::HostPlatform()};
+  EXPECT_EQ(RunSearch(noCache, input, criteria, table), SearchOutcome::kNoCacheFolder);
+  EXPECT_EQ(table.RowCount(), 0);
+  EXPECT_EQ(noCache.ListingsOpened(), 0);
+
+  noCache.SetSpecialFolder(kInternetCacheFolder, "");
+  EXPECT_EQ(RunSearch(noCache, input, criteria, table), SearchOutcome::kNoCacheFolder);
+  noCache.SetSpecialFolder(kInternetCacheFolder, "C:\\" + std::string(260, 'x'));
+  EXPECT_EQ(RunSearch(noCache, input, criteria, table), SearchOutcome::kNoCacheFolder);
+}
+
+}  // namespace
+}  // namespace morlind

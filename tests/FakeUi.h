@@ -1,0 +1,60 @@
+// A scripted stand-in for the user-interface services: answers are queued
+// by the test, every call is recorded.
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "actions/UiServices.h"
+
+namespace morlind::test {
+
+class FakeUi : public UiServices {
+ public:
+  struct ShellCall {
+    std::string verb;
+    std::string target;
+    int showCommand;
+    bool withOwner;
+  };
+
+  // Answers for the next dialogs; an empty queue means the user cancels.
+  std::deque<std::optional<std::string>> folderAnswers;
+  std::deque<std::optional<std::string>> savePathAnswers;
+
+  std::vector<std::string> messages;     // dialog message boxes (no icon)
+  std::vector<std::string> appMessages;  // application message boxes (exclamation)
+  std::vector<std::string> folderTitles;
+  std::vector<SaveAsRequest> saveRequests;
+  std::vector<ShellCall> shellCalls;
+
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  void ShowAppMessage(const std::string& text) override { appMessages.push_back(text); }
+
+  std::optional<std::string> ChooseFolder(const std::string& title) override {
+    folderTitles.push_back(title);
+    return Next(folderAnswers);
+  }
+
+  std::optional<std::string> ChooseSavePath(const SaveAsRequest& request) override {
+    saveRequests.push_back(request);
+    return Next(savePathAnswers);
+  }
+
+  void ShellOpen(const std::string& verb, const std::string& target, int showCommand,
+                 bool withOwner) override {
+    shellCalls.push_back({verb, target, showCommand, withOwner});
+  }
+
+ private:
+  static std::optional<std::string> Next(std::deque<std::optional<std::string>>& answers) {
+    if (answers.empty()) return std::nullopt;
+    std::optional<std::string> answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+};
+
+}  // namespace morlind::test

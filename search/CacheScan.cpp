@@ -52,9 +52,7 @@ void CacheScan::TestFile(const std::string& path, const DirEntry& entry) {
   std::int64_t accessSeconds = UnixSecondsOfFileTime(entry.lastAccess);
   if (filter_.accessMode != kNoLimit && !InWindow(accessSeconds)) return;
 
-  std::optional<LocalFields> local = platform_.LocalFieldsOf(accessSeconds);
-  std::string text = local ? FormatAccessText(*local) : std::string();
-  table_.AddResultRow(path, entry.name.size(), std::move(text));
+  table_.AddResultRow(path, entry.name.size(), localTime_.LocalSecondsOf(accessSeconds));
 }
 
 bool CacheScan::InWindow(std::int64_t unixSeconds) const {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "search/AccessTime.h"
 #include "search/ResultTable.h"
 
 namespace morlind {
@@ -21,7 +22,7 @@ struct ScanFilter {
 class CacheScan {
  public:
   CacheScan(Platform& platform, const ScanFilter& filter, ResultTable& table)
-      : platform_(platform), filter_(filter), table_(table) {}
+      : platform_(platform), filter_(filter), table_(table), localTime_(platform) {}
 
   // 1 when dir cannot be listed as a folder, else 0 once its whole subtree
   // has been visited. Rows are added in pre-order of the listing order.
@@ -36,6 +37,7 @@ class CacheScan {
   Platform& platform_;
   const ScanFilter& filter_;
   ResultTable& table_;
+  LocalTimeCache localTime_;
 };
 
 }  // namespace morlind

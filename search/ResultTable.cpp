@@ -2,28 +2,30 @@
 
 #include <cassert>
 
+#include "search/AccessTime.h"
+
 namespace morlind {
 
 namespace {
 constexpr std::size_t kPathStoreStep = 100;
 }  // namespace
 
-void PathStore::Set(std::size_t row, std::string path) {
+void PathStore::Set(std::size_t row, std::string_view path) {
   if (row >= paths_.size()) paths_.resize(row + kPathStoreStep);
-  paths_[row] = std::move(path);
+  paths_[row].assign(path);
 }
 
-void ResultTable::AddResultRow(std::string fullPath, std::size_t nameLength,
-                               std::string timeText) {
+void ResultTable::AddResultRow(std::string_view fullPath, std::size_t nameLength,
+                               std::optional<std::int64_t> localAccess) {
   assert(nameLength <= fullPath.size() && fullPath.size() <= UINT16_MAX);
   std::size_t nameStart = fullPath.size() - nameLength;
-  std::size_t dot = std::string_view(fullPath).substr(nameStart).rfind('.');
+  std::size_t dot = fullPath.substr(nameStart).rfind('.');
   std::size_t typeStart = dot == std::string_view::npos ? fullPath.size() : nameStart + dot + 1;
 
   std::size_t row = rows_.size();
-  paths_.Set(row, std::move(fullPath));
-  rows_.push_back(Row{std::move(timeText), static_cast<std::uint16_t>(nameStart),
-                      static_cast<std::uint16_t>(typeStart), false});
+  paths_.Set(row, fullPath);
+  rows_.push_back(Row{localAccess.value_or(0), static_cast<std::uint16_t>(nameStart),
+                      static_cast<std::uint16_t>(typeStart), localAccess.has_value(), false});
 }
 
 void ResultTable::DeleteAllItems() {
@@ -32,13 +34,14 @@ void ResultTable::DeleteAllItems() {
   selected_ = -1;
 }
 
-std::string_view ResultTable::Text(int row, Column column) const {
+std::string ResultTable::GetItemText(int row, Column column) const {
   const Row& r = rows_[static_cast<std::size_t>(row)];
-  std::string_view path = paths_.At(static_cast<std::size_t>(row));
+  const std::string& path = paths_.At(static_cast<std::size_t>(row));
   switch (column) {
     case Column::kName: return path.substr(r.nameStart);
     case Column::kType: return path.substr(r.typeStart);
-    case Column::kAccessTime: return r.timeText;
+    case Column::kAccessTime:
+      return r.hasAccess ? FormatAccessText(CivilOfSeconds(r.localAccess)) : std::string();
   }
   return {};
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,7 +15,8 @@ namespace morlind {
 // past the row count are stale and never read.
 class PathStore {
  public:
-  void Set(std::size_t row, std::string path);
+  // Reuses the entry's storage, so a repeated search allocates little.
+  void Set(std::size_t row, std::string_view path);
   const std::string& At(std::size_t row) const { return paths_[row]; }
   std::size_t Size() const { return paths_.size(); }
 
@@ -27,14 +29,17 @@ enum class Column { kName = 0, kType = 1, kAccessTime = 2 };
 class ResultTable {
  public:
   // Appends a row for the file whose name is the last nameLength bytes of
-  // fullPath. The type column is the name's ending after its last dot.
-  void AddResultRow(std::string fullPath, std::size_t nameLength, std::string timeText);
+  // fullPath. The type column is the name's ending after its last dot;
+  // the access-time column shows localAccess (local wall-clock seconds,
+  // see LocalTimeCache), empty when there is none.
+  void AddResultRow(std::string_view fullPath, std::size_t nameLength,
+                    std::optional<std::int64_t> localAccess);
   void DeleteAllItems();
 
   int RowCount() const { return static_cast<int>(rows_.size()); }
   std::string PathOf(int row) const { return paths_.At(static_cast<std::size_t>(row)); }
-  std::string_view Text(int row, Column column) const;
-  std::string GetItemText(int row, Column column) const { return std::string(Text(row, column)); }
+  // Texts are made when asked for: a view asks only for the rows it shows.
+  std::string GetItemText(int row, Column column) const;
 
   bool GetCheck(int row) const { return rows_[static_cast<std::size_t>(row)].checked; }
   void SetCheck(int row, bool checked);
@@ -51,9 +56,10 @@ class ResultTable {
 
  private:
   struct Row {
-    std::string timeText;
+    std::int64_t localAccess = 0;
     std::uint16_t nameStart = 0;  // offsets into the row's path
     std::uint16_t typeStart = 0;  // == path size when the name has no dot
+    bool hasAccess = false;
     bool checked = false;
   };
 

@@ -18,7 +18,7 @@ class CacheScanTest : public ::testing::Test {
   std::vector<std::string> Names() const {
     std::vector<std::string> names;
     for (int row = 0; row < table.RowCount(); ++row) {
-      names.emplace_back(table.Text(row, Column::kName));
+      names.emplace_back(table.GetItemText(row, Column::kName));
     }
     return names;
   }
@@ -124,8 +124,8 @@ TEST_F(CacheScanTest, TheWindowHasExclusiveBounds) {
   table.DeleteAllItems();
   Scan("C:\\c");
   ASSERT_EQ(table.RowCount(), 6);
-  EXPECT_EQ(table.Text(4, Column::kAccessTime), "2040-1-1 8:0:0");
-  EXPECT_EQ(table.Text(5, Column::kAccessTime), "1965-1-1 8:0:0");
+  EXPECT_EQ(table.GetItemText(4, Column::kAccessTime), "2040-1-1 8:0:0");
+  EXPECT_EQ(table.GetItemText(5, Column::kAccessTime), "1965-1-1 8:0:0");
 }
 
 struct AccessTextCase {
@@ -142,7 +142,7 @@ TEST_P(AccessTextTest, ShowsTheExactAccessInLocalTime) {
   fake.AddFile("C:\\c\\f", GetParam().fileTime + 9'999'999);  // fractions are cut
   Scan("C:\\c");
   ASSERT_EQ(table.RowCount(), 1);
-  EXPECT_EQ(table.Text(0, Column::kAccessTime), GetParam().text);
+  EXPECT_EQ(table.GetItemText(0, Column::kAccessTime), GetParam().text);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,12 +1,14 @@
 #include "search/ResultTable.h"
 
+#include "search/AccessTime.h"
+
 #include <gtest/gtest.h>
 
 namespace morlind {
 namespace {
 
 void Add(ResultTable& table, const std::string& folder, const std::string& name) {
-  table.AddResultRow(folder + "\\" + name, name.size(), "2008-9-26 1:6:45");
+  table.AddResultRow(folder + "\\" + name, name.size(), SecondsOfCivil({2008, 9, 26, 1, 6, 45}));
 }
 
 TEST(ResultTable, NameAndTypeColumnsComeFromTheFileName) {
@@ -19,9 +21,9 @@ TEST(ResultTable, NameAndTypeColumnsComeFromTheFileName) {
 
   ASSERT_EQ(table.RowCount(), 6);
   for (int row = 0; row < 6; ++row) {
-    EXPECT_EQ(table.Text(row, Column::kName), cases[row].first);
-    EXPECT_EQ(table.Text(row, Column::kType), cases[row].second);
-    EXPECT_EQ(table.Text(row, Column::kAccessTime), "2008-9-26 1:6:45");
+    EXPECT_EQ(table.GetItemText(row, Column::kName), cases[row].first);
+    EXPECT_EQ(table.GetItemText(row, Column::kType), cases[row].second);
+    EXPECT_EQ(table.GetItemText(row, Column::kAccessTime), "2008-9-26 1:6:45");
     EXPECT_EQ(table.PathOf(row), std::string("C:\\cache\\dir.x\\") + cases[row].first);
   }
 }
@@ -41,7 +43,7 @@ TEST(ResultTable, PathStoreGrowsByAHundredAndIsNeverShrunk) {
   EXPECT_EQ(table.Paths().Size(), 200u);
   EXPECT_EQ(table.PathOf(0), "C:\\b\\new0");
   EXPECT_EQ(table.PathOf(1), "C:\\b\\new1");
-  EXPECT_EQ(table.Text(1, Column::kName), "new1");
+  EXPECT_EQ(table.GetItemText(1, Column::kName), "new1");
 }
 
 TEST(ResultTable, KeepsTheCountOfTickedRows) {

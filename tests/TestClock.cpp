@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "search/AccessTime.h"
+
 #ifdef _WIN32
 #include "platform/Win32Platform.h"
 #else
@@ -49,14 +51,7 @@ ScopedZone::~ScopedZone() {
 #endif
 
 std::uint64_t FileTimeOfUtc(int year, int month, int day, int hour, int minute, int second) {
-  // Days from civil (proleptic Gregorian), then shift the epoch to 1601.
-  year -= month <= 2;
-  const int era = (year >= 0 ? year : year - 399) / 400;
-  const unsigned yoe = static_cast<unsigned>(year - era * 400);
-  const unsigned doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  const long long days = era * 146097LL + doe - 719468;
-  const long long seconds = days * 86400 + hour * 3600 + minute * 60 + second;
+  std::int64_t seconds = SecondsOfCivil({year, month, day, hour, minute, second});
   return static_cast<std::uint64_t>(seconds + 11'644'473'600LL) * 10'000'000ULL;
 }
 

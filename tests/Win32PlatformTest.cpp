@@ -93,7 +93,7 @@ TEST_F(Win32PlatformTest, ScansARealFolderTree) {
   EXPECT_EQ(CacheScan(platform, filter, table).ScanFolder(root), 0);
   ASSERT_EQ(table.RowCount(), 1);
   EXPECT_EQ(table.PathOf(0), root + "\\A1B2\\photo[1].jpg");
-  EXPECT_EQ(table.Text(0, Column::kAccessTime), "2008-9-26 1:6:45");
+  EXPECT_EQ(table.GetItemText(0, Column::kAccessTime), "2008-9-26 1:6:45");
 }
 
 TEST_F(Win32PlatformTest, CopiesReplacingAndRemoves) {

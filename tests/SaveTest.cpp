@@ -1,0 +1,114 @@
+#include "actions/Save.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/FakePlatform.h"
+#include "tests/FakeUi.h"
+#include "tests/TestClock.h"
+
+namespace morlind {
+namespace {
+
+using Paths = std::vector<std::string>;
+using test::FakeUi;
+
+class SaveTest : public ::testing::Test {
+ protected:
+  SaveTest() {
+    // Rows 0 and 1 share a name; row 2 has another.
+    for (auto [path, content] : {std::pair{"C:\\cache\\A\\photo[1].jpg", "one"},
+                                 std::pair{"C:\\cache\\B\\photo[1].jpg", "two"},
+                                 std::pair{"C:\\cache\\A\\clip[1].swf", "three"}}) {
+      fake.AddFile(path, 0, content);
+      std::string name = std::string(path).substr(std::string(path).rfind('\\') + 1);
+      table.AddResultRow(path, name.size(), {});
+    }
+    fake.AddFolder("D:\\out");
+  }
+
+  FakePlatform fake{test::HostPlatform()};
+  FakeUi ui;
+  ResultTable table;
+};
+
+TEST_F(SaveTest, NeedsATickedOrAHighlightedRow) {
+  table.SetSelected(2);
+  SaveSelected(fake, ui, table);
+  table.SetSelected(-1);
+  table.SetCheck(0, true);
+  SaveCurrent(fake, ui, table, "jpg");
+  ResultTable empty;
+  SaveSelected(fake, ui, empty);
+  SaveCurrent(fake, ui, empty, "jpg");
+
+  EXPECT_EQ(ui.messages, Paths(4, "当前没有选中的文件!"));
+  EXPECT_TRUE(ui.folderTitles.empty());
+  EXPECT_TRUE(ui.saveRequests.empty());
+  EXPECT_TRUE(ui.appMessages.empty());
+  EXPECT_TRUE(fake.Log().empty());
+}
+
+TEST_F(SaveTest, CopiesTickedRowsInOrderUnderTheirNames) {
+  for (int row : {0, 1, 2}) table.SetCheck(row, true);
+  ui.folderAnswers = {"D:\\out", "D:\\"};
+  SaveSelected(fake, ui, table);
+
+  EXPECT_EQ(ui.folderTitles, Paths{"所选择路径:"});
+  EXPECT_EQ(fake.Log(), (Paths{"copy C:\\cache\\A\\photo[1].jpg -> D:\\out\\photo[1].jpg",
+                               "copy C:\\cache\\B\\photo[1].jpg -> D:\\out\\photo[1].jpg",
+                               "copy C:\\cache\\A\\clip[1].swf -> D:\\out\\clip[1].swf"}));
+  EXPECT_EQ(fake.ContentOf("D:\\out\\photo[1].jpg"), "two");
+  EXPECT_EQ(fake.ContentOf("D:\\out\\clip[1].swf"), "three");
+
+  // A drive root keeps its backslash: the target has a doubled one.
+  table.SetCheck(0, false);
+  table.SetCheck(1, false);
+  SaveSelected(fake, ui, table);
+  EXPECT_EQ(fake.Log().back(), "copy C:\\cache\\A\\clip[1].swf -> D:\\\\clip[1].swf");
+  EXPECT_EQ(fake.ContentOf("D:\\clip[1].swf"), "three");
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(SaveTest, CopiesNothingOnCancelOrOverLongTargetsAndSkipsVanishedFiles) {
+  table.SetCheck(0, true);
+  table.SetCheck(2, true);
+  SaveSelected(fake, ui, table);  // the chooser is cancelled
+  ui.folderAnswers = {"D:\\" + std::string(245, 'x')};  // no room left for the names
+  SaveSelected(fake, ui, table);
+  EXPECT_EQ(ui.folderTitles.size(), 2u);
+  EXPECT_TRUE(fake.Log().empty());
+
+  fake.RemoveFile("C:\\cache\\A\\photo[1].jpg");  // cleaned away meanwhile
+  ui.folderAnswers = {"D:\\out"};
+  SaveSelected(fake, ui, table);
+  EXPECT_FALSE(fake.Exists("D:\\out\\photo[1].jpg"));
+  EXPECT_EQ(fake.ContentOf("D:\\out\\clip[1].swf"), "three");
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(SaveTest, SavesTheHighlightedRowUnderTheChosenPath) {
+  table.SetSelected(1);
+  ui.savePathAnswers = {"D:\\out\\photo.*", std::nullopt, "D:\\out\\b.jpg"};
+  SaveCurrent(fake, ui, table, "*");  // "photo" typed with extension "*"
+  SaveCurrent(fake, ui, table, "jpg");
+  table.SetSelected(2);
+  SaveCurrent(fake, ui, table, "jpg");
+
+  ASSERT_EQ(ui.saveRequests.size(), 3u);
+  const SaveAsRequest& all = ui.saveRequests[0];
+  EXPECT_EQ(all.filter, "保存文件(*.*)|*.*|所有文件(*.*)|*.*||");
+  EXPECT_EQ(all.defaultExtension, "*");
+  EXPECT_EQ(all.initialName, "photo[1].jpg");
+  EXPECT_EQ(all.flags, kOfnHideReadOnly | kOfnOverwritePrompt);
+  EXPECT_EQ(ui.saveRequests[1].filter, "保存文件(*.jpg)|*.jpg|所有文件(*.*)|*.*||");
+  EXPECT_EQ(ui.saveRequests[2].initialName, "clip[1].swf");
+
+  EXPECT_EQ(fake.Log(), (Paths{"copy C:\\cache\\B\\photo[1].jpg -> D:\\out\\photo",
+                               "copy C:\\cache\\A\\clip[1].swf -> D:\\out\\b.jpg"}));
+  EXPECT_EQ(fake.ContentOf("D:\\out\\photo"), "two");
+  EXPECT_EQ(RemoveDotStar("D:\\a.*.b\\c.*"), "D:\\a.b\\c");
+  EXPECT_EQ(RemoveDotStar("D:\\x..y*"), "D:\\x..y*");
+}
+
+}  // namespace
+}  // namespace morlind

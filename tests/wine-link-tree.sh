@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Makes (setup) or removes (cleanup) the folder links the Windows clean test
+# needs, in the named folder of the prefix's C: drive: Wine cannot create
+# links itself. Only the links and their targets come from here; the test
+# writes the files.
+set -euo pipefail
+source "$(dirname "$0")/../scripts/wine-env.sh"
+if [ $# -ne 2 ] || [[ ! "$2" =~ ^[A-Za-z0-9_-]+$ ]]; then
+  echo "usage: $0 setup|cleanup FOLDER-NAME" >&2
+  exit 2
+fi
+tree="$WINEPREFIX/drive_c/$2"
+case "$1" in
+  setup)
+    "$MORLIND_ROOT/scripts/wine-prefix.sh"
+    mkdir -p "$tree/cache" "$tree/outside" "$tree/emptyOutside"
+    ln -sfn ../outside "$tree/cache/full"
+    ln -sfn ../emptyOutside "$tree/cache/empty"
+    ;;
+  cleanup)
+    rm -rf "$tree"  # does not follow the links
+    ;;
+  *)
+    echo "usage: $0 setup|cleanup FOLDER-NAME" >&2
+    exit 2
+    ;;
+esac

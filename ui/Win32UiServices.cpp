@@ -1,0 +1,109 @@
+#include "ui/Win32UiServices.h"
+
+#include <commdlg.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <vector>
+
+#include "platform/Win32Handles.h"
+#include "ui/WideText.h"
+
+namespace morlind {
+
+namespace {
+
+std::wstring ModuleBaseName() {
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) return {};
+    if (length < buffer.size()) {
+      buffer.resize(length);
+      break;
+    }
+    buffer.resize(buffer.size() * 2);  // truncated: try a larger buffer
+  }
+  std::wstring name(buffer.begin(), buffer.end());
+  std::size_t slash = name.find_last_of(L"\\/");
+  if (slash != std::wstring::npos) name.erase(0, slash + 1);
+  std::size_t dot = name.rfind(L'.');
+  if (dot != std::wstring::npos) name.erase(dot);
+  return name;
+}
+
+// The folder chooser needs a single-threaded apartment on this thread; join
+// one if the application has not, and leave it again afterwards.
+class ScopedApartment {
+ public:
+  ScopedApartment() : joined_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+  ~ScopedApartment() {
+    if (joined_) CoUninitialize();
+  }
+  ScopedApartment(const ScopedApartment&) = delete;
+  ScopedApartment& operator=(const ScopedApartment&) = delete;
+
+ private:
+  bool joined_;
+};
+
+}  // namespace
+
+Win32UiServices::Win32UiServices(HWND owner) : owner_(owner), caption_(ModuleBaseName()) {}
+
+void Win32UiServices::ShowMessage(const std::string& text) {
+  MessageBoxW(owner_, Utf8ToWide(text).c_str(), caption_.c_str(), MB_OK);
+}
+
+void Win32UiServices::ShowAppMessage(const std::string& text) {
+  MessageBoxW(owner_, Utf8ToWide(text).c_str(), caption_.c_str(), MB_OK | MB_ICONEXCLAMATION);
+}
+
+std::optional<std::string> Win32UiServices::ChooseFolder(const std::string& title) {
+  ScopedApartment apartment;
+  std::wstring wideTitle = Utf8ToWide(title);
+  BROWSEINFOW info{};
+  info.hwndOwner = owner_;
+  info.lpszTitle = wideTitle.c_str();
+  info.ulFlags = BIF_RETURNONLYFSDIRS;
+
+  ItemIdList folder;
+  *folder.Receive() = SHBrowseForFolderW(&info);
+  if (!folder.Get()) return std::nullopt;
+  char path[MAX_PATH] = {};
+  if (!SHGetPathFromIDListA(folder.Get(), path)) return std::nullopt;
+  return std::string(path);
+}
+
+std::optional<std::string> Win32UiServices::ChooseSavePath(const SaveAsRequest& request) {
+  // "label|pattern|...||" becomes the dialog's NUL-separated list.
+  std::wstring filter = Utf8ToWide(request.filter);
+  for (wchar_t& c : filter) {
+    if (c == L'|') c = L'\0';
+  }
+  std::wstring defaultExtension = AnsiToWide(request.defaultExtension);
+  std::wstring initialName = AnsiToWide(request.initialName);
+
+  wchar_t file[MAX_PATH] = {};
+  initialName.copy(file, MAX_PATH - 1);
+
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof(dialog);
+  dialog.hwndOwner = owner_;
+  dialog.lpstrFilter = filter.empty() ? nullptr : filter.c_str();
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = file;
+  dialog.nMaxFile = MAX_PATH;
+  dialog.lpstrDefExt = defaultExtension.empty() ? nullptr : defaultExtension.c_str();
+  dialog.Flags = request.flags;
+  if (!GetSaveFileNameW(&dialog)) return std::nullopt;
+  return WideToAnsi(file);
+}
+
+void Win32UiServices::ShellOpen(const std::string& verb, const std::string& target,
+                                int showCommand, bool withOwner) {
+  ShellExecuteA(withOwner ? owner_ : nullptr, verb.empty() ? nullptr : verb.c_str(),
+                target.c_str(), nullptr, nullptr, showCommand);
+}
+
+}  // namespace morlind

@@ -1,0 +1,35 @@
+// The user-interface services over real Win32 dialogs: message boxes, the
+// shell's folder chooser, the save-as dialog and shell launches.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "actions/UiServices.h"
+
+namespace morlind {
+
+class Win32UiServices : public UiServices {
+ public:
+  explicit Win32UiServices(HWND owner = nullptr);
+
+  // The main dialog sets itself once its window exists.
+  void SetOwner(HWND owner) { owner_ = owner; }
+  HWND Owner() const { return owner_; }
+  // The executable's file name without its extension.
+  const std::wstring& Caption() const { return caption_; }
+
+  void ShowMessage(const std::string& text) override;
+  void ShowAppMessage(const std::string& text) override;
+  std::optional<std::string> ChooseFolder(const std::string& title) override;
+  std::optional<std::string> ChooseSavePath(const SaveAsRequest& request) override;
+  void ShellOpen(const std::string& verb, const std::string& target, int showCommand,
+                 bool withOwner) override;
+
+ private:
+  HWND owner_;
+  std::wstring caption_;
+};
+
+}  // namespace morlind

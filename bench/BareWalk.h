@@ -1,0 +1,32 @@
+// The limit every scan is measured against: listing every entry of a tree
+// and descending into folders, nothing else.
+#pragma once
+
+#include <string>
+
+#include "platform/Platform.h"
+
+namespace morlind::bench {
+
+// Returns the number of entries seen below path ("." and ".." not counted).
+inline std::size_t BareWalk(Platform& platform, std::string& path) {
+  std::unique_ptr<DirListing> listing = platform.OpenListing(path + "\\*.*");
+  if (!listing) return 0;
+  const std::size_t length = path.size();
+  std::size_t entries = 0;
+  do {
+    const DirEntry& entry = listing->Current();
+    if (entry.IsDotOrDotDot()) continue;
+    ++entries;
+    if (entry.IsDirectory() && !entry.IsReparsePoint()) {
+      path.resize(length);
+      path += '\\';
+      path += entry.name;
+      entries += BareWalk(platform, path);
+    }
+  } while (listing->Next());
+  path.resize(length);
+  return entries;
+}
+
+}  // namespace morlind::bench

@@ -1,0 +1,69 @@
+// Native benchmarks of the scan against a bare walk of the same tree.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <filesystem>
+
+#include "bench/BareWalk.h"
+#include "bench/PosixTreeWriter.h"
+#include "platform/PosixPlatform.h"
+#include "search/CacheScan.h"
+
+namespace morlind::bench {
+namespace {
+
+const TreeSpec kSpec;
+
+// The tree is written once per machine and reused by later runs.
+const std::string& TreeRoot() {
+  static const std::string root = [] {
+    std::string path = (std::filesystem::temp_directory_path() / "morlind-bench-tree").string();
+    std::string marker = path + "/.complete-" + std::to_string(kSpec.files) + "-" +
+                         std::to_string(kSpec.seed);
+    if (!std::filesystem::exists(marker)) {
+      std::filesystem::remove_all(path);
+      WriteTree(path, GenerateTree(kSpec));
+      std::filesystem::create_directories(marker);
+    }
+    return path;
+  }();
+  return root;
+}
+
+double PeakMemoryMb() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+void BM_BareWalk(benchmark::State& state) {
+  PosixPlatform platform;
+  std::string root = TreeRoot();
+  std::size_t entries = 0;
+  for (auto _ : state) benchmark::DoNotOptimize(entries = BareWalk(platform, root));
+  state.counters["entries"] = static_cast<double>(entries);
+  state.counters["peak_MB"] = PeakMemoryMb();
+}
+BENCHMARK(BM_BareWalk)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void Scan(benchmark::State& state, const char* extension, int accessMode) {
+  PosixPlatform platform;
+  // A window over the older half of the month.
+  ScanFilter filter{extension, accessMode, static_cast<Moment>(kSpec.newestAccess - 30 * 86400),
+                    static_cast<Moment>(kSpec.newestAccess - 15 * 86400)};
+  ResultTable table;
+  for (auto _ : state) {
+    table.DeleteAllItems();
+    CacheScan(platform, filter, table).ScanFolder(TreeRoot());
+  }
+  state.counters["rows"] = table.RowCount();
+  state.counters["peak_MB"] = PeakMemoryMb();
+}
+BENCHMARK_CAPTURE(Scan, all, "*", kNoLimit)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK_CAPTURE(Scan, jpg, "jpg", kNoLimit)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK_CAPTURE(Scan, window, "*", 0)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+}  // namespace
+}  // namespace morlind::bench
+
+BENCHMARK_MAIN();

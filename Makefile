@@ -7,7 +7,7 @@ JOBS ?= $(shell nproc)
 WINE_ENV := scripts/wine-env.sh
 
 .PHONY: run test deps build linux linux-asan windows windows-x86 \
-        test-linux test-asan test-windows wine-prefix clean
+        test-linux test-asan test-windows wine-prefix fuzz fuzz-smoke clean
 
 deps:
 	@scripts/install-deps.sh
@@ -27,12 +27,20 @@ test-linux: linux
 test-asan: linux-asan
 	@scripts/run-tests.sh linux-asan
 
+# FUZZ_SECONDS per target; `make test` runs a short smoke of each.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	@scripts/fuzz.sh $(FUZZ_SECONDS)
+
+fuzz-smoke: deps
+	@scripts/fuzz.sh 5
+
 test-windows: windows wine-prefix
 	@xvfb-run -a scripts/run-tests.sh windows
 
 test: deps
 	@rm -f build/test-counts
-	@$(MAKE) --no-print-directory test-linux test-asan test-windows windows-x86
+	@$(MAKE) --no-print-directory test-linux test-asan test-windows windows-x86 fuzz-smoke
 	@awk '{ p += $$1; f += $$2 } END { printf "all suites: %d passed, %d failed\n", p, f }' build/test-counts
 
 run: windows

@@ -1,0 +1,176 @@
+#include "ui/Controls.h"
+
+#include <algorithm>
+
+#include "ui/WideText.h"
+
+namespace morlind {
+
+// --- combo box ---
+
+int CComboBox::GetCount() const { return static_cast<int>(Send(CB_GETCOUNT)); }
+
+int CComboBox::GetCurSel() const { return static_cast<int>(Send(CB_GETCURSEL)); }
+
+std::string CComboBox::GetLBText(int index) const {
+  LRESULT length = Send(CB_GETLBTEXTLEN, static_cast<WPARAM>(index));
+  if (length == CB_ERR || length <= 0) return {};
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  LRESULT copied = Send(CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(copied == CB_ERR ? 0 : static_cast<std::size_t>(copied));
+  return WideToAnsi(text);
+}
+
+std::string CComboBox::GetWindowTextAnsi() const { return WideToAnsi(Text()); }
+
+int CComboBox::InsertString(int index, const std::wstring& text) {
+  return static_cast<int>(Send(CB_INSERTSTRING, static_cast<WPARAM>(index),
+                               reinterpret_cast<LPARAM>(text.c_str())));
+}
+
+int CComboBox::SelectString(int startAfter, const std::wstring& text) {
+  return static_cast<int>(Send(CB_SELECTSTRING, static_cast<WPARAM>(startAfter),
+                               reinterpret_cast<LPARAM>(text.c_str())));
+}
+
+// --- date-time picker ---
+
+Moment CDateTimeCtrl::GetTime(Platform& platform) const {
+  SYSTEMTIME time{};
+  if (Send(DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time)) != GDT_VALID) return kBadMoment;
+  return platform.MomentFromLocal(LocalFields{time.wYear, time.wMonth, time.wDay, time.wHour,
+                                              time.wMinute, time.wSecond});
+}
+
+bool CDateTimeCtrl::SetTime(Platform& platform, Moment moment) {
+  std::optional<LocalFields> local = platform.LocalFieldsOf(moment);
+  if (!local) return false;
+  SYSTEMTIME time{};
+  time.wYear = static_cast<WORD>(local->year);
+  time.wMonth = static_cast<WORD>(local->month);
+  time.wDay = static_cast<WORD>(local->day);
+  time.wHour = static_cast<WORD>(local->hour);
+  time.wMinute = static_cast<WORD>(local->minute);
+  time.wSecond = static_cast<WORD>(local->second);
+  // The picker wants a consistent day of the week.
+  FILETIME asFileTime{};
+  if (::SystemTimeToFileTime(&time, &asFileTime)) ::FileTimeToSystemTime(&asFileTime, &time);
+  return Send(DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&time)) != 0;
+}
+
+// --- result list ---
+
+namespace {
+constexpr UINT kUnchecked = INDEXTOSTATEIMAGEMASK(1);
+constexpr UINT kChecked = INDEXTOSTATEIMAGEMASK(2);
+}  // namespace
+
+void CListCtrl::SetModel(ResultTable* model) {
+  model_ = model;
+  // Owner-data rows keep no state image: ask the model for the check box.
+  Send(LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK);
+  Refresh();
+}
+
+DWORD CListCtrl::GetExtendedStyle() const {
+  return static_cast<DWORD>(Send(LVM_GETEXTENDEDLISTVIEWSTYLE));
+}
+
+void CListCtrl::SetExtendedStyle(DWORD style) {
+  Send(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, static_cast<LPARAM>(style));
+}
+
+int CListCtrl::InsertColumn(int index, const std::wstring& heading, int format, int width) {
+  LVCOLUMNW column{};
+  column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+  column.fmt = format;
+  column.cx = width;
+  column.pszText = const_cast<wchar_t*>(heading.c_str());
+  column.iSubItem = index;
+  return static_cast<int>(Send(LVM_INSERTCOLUMNW, static_cast<WPARAM>(index),
+                               reinterpret_cast<LPARAM>(&column)));
+}
+
+int CListCtrl::GetItemCount() const { return static_cast<int>(Send(LVM_GETITEMCOUNT)); }
+
+void CListCtrl::Refresh() {
+  Send(LVM_DELETEALLITEMS);
+  int rows = model_ ? model_->RowCount() : 0;
+  Send(LVM_SETITEMCOUNT, static_cast<WPARAM>(rows), 0);
+  FollowSelection();
+}
+
+void CListCtrl::SetCheck(int row, bool checked) {
+  model_->SetCheck(row, checked);
+  RedrawItems(row, row);
+}
+
+void CListCtrl::RedrawItems(int first, int last) {
+  Send(LVM_REDRAWITEMS, static_cast<WPARAM>(first), static_cast<LPARAM>(last));
+  ::UpdateWindow(hwnd_);
+}
+
+bool CListCtrl::OnReflectedNotify(NMHDR* header, LRESULT* result) {
+  if (!model_) return false;
+  switch (header->code) {
+    case LVN_GETDISPINFOW:
+      ServeDisplayInfo(reinterpret_cast<NMLVDISPINFOW*>(header)->item);
+      return true;
+    case LVN_ODFINDITEMW:
+      *result = -1;  // no type-ahead search
+      return true;
+    case LVN_ITEMCHANGED:
+    case LVN_ODSTATECHANGED:
+      FollowSelection();
+      return false;
+    case NM_CLICK: {
+      // The dialog still gets the click.
+      LVHITTESTINFO hit{};
+      hit.pt = reinterpret_cast<NMITEMACTIVATE*>(header)->ptAction;
+      int row = static_cast<int>(Send(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+      if (row >= 0 && (hit.flags & LVHT_ONITEMSTATEICON)) Toggle(row);
+      return false;
+    }
+    case LVN_KEYDOWN:
+      if (reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey == VK_SPACE) {
+        int row = static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+        if (row >= 0) Toggle(row);
+      }
+      return false;
+    default:
+      return false;
+  }
+}
+
+void CListCtrl::ServeDisplayInfo(LVITEMW& item) const {
+  // A row past the model's end (the control not yet told of a new count)
+  // shows empty.
+  bool inModel = item.iItem >= 0 && item.iItem < model_->RowCount();
+  if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+    std::wstring text;
+    if (inModel && item.iSubItem >= 0 && item.iSubItem <= 2) {
+      text = AnsiToWide(model_->GetItemText(item.iItem, static_cast<Column>(item.iSubItem)));
+    }
+    std::size_t length = std::min(text.size(), static_cast<std::size_t>(item.cchTextMax - 1));
+    std::copy_n(text.data(), length, item.pszText);
+    item.pszText[length] = L'\0';
+  }
+  if (item.mask & LVIF_STATE) {
+    UINT image = inModel && model_->GetCheck(item.iItem) ? kChecked : kUnchecked;
+    item.state = (item.state & ~LVIS_STATEIMAGEMASK) | image;
+    item.stateMask |= LVIS_STATEIMAGEMASK;
+  }
+}
+
+void CListCtrl::Toggle(int row) {
+  if (row >= model_->RowCount()) return;
+  SetCheck(row, !model_->GetCheck(row));
+}
+
+void CListCtrl::FollowSelection() {
+  if (!model_) return;
+  int row = static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+  model_->SetSelected(row < model_->RowCount() ? row : -1);
+}
+
+}  // namespace morlind

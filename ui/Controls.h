@@ -1,0 +1,72 @@
+// Thin wrappers of the common controls the main dialog uses, with only the
+// operations it calls. Texts read for the search (file type, paths) are
+// ANSI; texts set for the user are wide.
+#pragma once
+
+#include <string>
+
+#include "platform/Platform.h"
+#include "search/ResultTable.h"
+#include "ui/Wnd.h"
+
+namespace morlind {
+
+class CComboBox : public CWnd {
+ public:
+  int GetCount() const;
+  // The index of the list selection, or CB_ERR.
+  int GetCurSel() const;
+  std::string GetLBText(int index) const;
+  // The text of the edit field.
+  std::string GetWindowTextAnsi() const;
+  // At a fixed index: the list is not sorted by this, whatever the style.
+  int InsertString(int index, const std::wstring& text);
+  // Selects the first item after startAfter (-1: from the top) that begins
+  // with text; its index, or CB_ERR.
+  int SelectString(int startAfter, const std::wstring& text);
+};
+
+// A date-time picker read and set as a Moment: the picker's calendar fields
+// are local time, and daylight saving is decided by the library.
+class CDateTimeCtrl : public CWnd {
+ public:
+  Moment GetTime(Platform& platform) const;
+  bool SetTime(Platform& platform, Moment moment);
+};
+
+// The result list: an owner-data list view showing a ResultTable. The model
+// owns the rows' texts, check states and the highlighted row; the control
+// holds only the count and asks for what it draws. A click on a row's check
+// box or the space key toggles the model's check; the click is still
+// notified to the dialog.
+class CListCtrl : public CWnd {
+ public:
+  // Attaches the model and shows its rows.
+  void SetModel(ResultTable* model);
+  ResultTable* Model() const { return model_; }
+
+  DWORD GetExtendedStyle() const;
+  void SetExtendedStyle(DWORD style);
+  int InsertColumn(int index, const std::wstring& heading, int format, int width);
+
+  int GetItemCount() const;
+  // Shows the model anew after its rows changed: every row gone from the
+  // control, selection included, then the model's count.
+  void Refresh();
+
+  bool GetCheck(int row) const { return model_->GetCheck(row); }
+  void SetCheck(int row, bool checked);
+  // Redraws the given rows, e.g. after checks changed in the model.
+  void RedrawItems(int first, int last);
+
+  bool OnReflectedNotify(NMHDR* header, LRESULT* result) override;
+
+ private:
+  void ServeDisplayInfo(LVITEMW& item) const;
+  void Toggle(int row);
+  void FollowSelection();
+
+  ResultTable* model_ = nullptr;
+};
+
+}  // namespace morlind

@@ -1,0 +1,102 @@
+// The dialog base: a dialog on a template resource, run modally (or, for
+// tests, created modeless on the same template and procedure), with an
+// event table and dialog data exchange.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ui/EventTable.h"
+#include "ui/Wnd.h"
+
+namespace morlind {
+
+class CDialog;
+
+// One exchange between the controls and the members: a pull (save = true)
+// copies controls into members, a push (save = false) members into controls.
+struct CDataExchange {
+  CDialog& dialog;
+  bool save;
+};
+
+// The control object is attached to the control's window at the first
+// exchange; its notifications are then offered to it first.
+void DDX_Control(CDataExchange& dx, int id, CWnd& control);
+// Check state: 1 checked, 0 not.
+void DDX_Check(CDataExchange& dx, int id, int& value);
+// Window text; a push changes the control only when the text differs.
+void DDX_Text(CDataExchange& dx, int id, std::wstring& value);
+
+class CDialog : public CWnd {
+ public:
+  explicit CDialog(UINT templateId, HWND parent = nullptr);
+  ~CDialog() override;
+
+  // Runs the dialog modally; the value passed to EndDialog, or -1.
+  INT_PTR DoModal();
+  // Creates the dialog without a modal loop (for tests); false on failure.
+  bool Create();
+  void DestroyWindow();
+
+  // Called with the dialog's window before OnInitDialog: lets the owner of
+  // services that need the window (message-box owner) learn it.
+  void SetOnCreated(std::function<void(HWND)> onCreated) { onCreated_ = std::move(onCreated); }
+
+  bool UpdateData(bool save = true);
+  void EndDialog(int result);
+  // The value EndDialog was called with, once it was.
+  std::optional<int> Result() const { return result_; }
+
+  UINT TemplateId() const { return templateId_; }
+
+ protected:
+  // The base pushes the members into the controls; TRUE lets the dialog
+  // manager give the focus to the first tab stop.
+  virtual BOOL OnInitDialog();
+  virtual void OnOK();      // pull, then end with IDOK
+  virtual void OnCancel();  // end with IDCANCEL
+  virtual void DoDataExchange(CDataExchange& dx);
+  virtual const EventTable* GetEventTable() const;
+
+  // The default dialog handling of the message being dispatched.
+  LRESULT Default();
+
+  // OK and Cancel; derived tables name it as their base.
+  static const EventTable kEventTable;
+
+ private:
+  friend void DDX_Control(CDataExchange& dx, int id, CWnd& control);
+
+  static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM w, LPARAM l);
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM w, LPARAM l);
+
+  BOOL HandleInitDialog(HWND hwnd);
+  LRESULT HandleMessage(UINT message, WPARAM w, LPARAM l);
+  bool Dispatch(UINT message, WPARAM w, LPARAM l, LRESULT& result);
+  LRESULT Invoke(const EventEntry& entry, UINT message, WPARAM w, LPARAM l);
+  bool TemplateAtOrigin() const;
+  void CenterWindow();
+
+  static const EventEntry kEvents[];
+
+  UINT templateId_;
+  HWND parent_;
+  WNDPROC dialogManagerProc_ = nullptr;
+  std::function<void(HWND)> onCreated_;
+  std::vector<CWnd*> controls_;
+  std::optional<int> result_;
+
+  struct Message {
+    UINT message = 0;
+    WPARAM w = 0;
+    LPARAM l = 0;
+  };
+  Message current_;
+};
+
+}  // namespace morlind

@@ -1,0 +1,196 @@
+#include "ui/MainDlg.h"
+
+#include <iterator>
+
+#include "actions/Clean.h"
+#include "actions/Save.h"
+#include "res/resource.h"
+#include "ui/WideText.h"
+
+namespace morlind {
+
+const char* const kHomePageAddress = "http://www.example.com";
+
+namespace {
+
+constexpr const char* kHintText =
+    "设置搜索条件，点击搜索就可以找到IE缓存中符合条件的文件。如果文件过多，可以先清理IE缓存。";
+constexpr const char* kWindowInvertedText = "开始时间必须小于结束时间。";
+constexpr const char* kNoCacheFolderText = "找不到IE缓存文件夹。";
+
+// Inserted at fixed positions: the list keeps this order despite its
+// sorted style.
+constexpr const char* kFileTypes[] = {"*", "flv", "wmv", "wma", "mp3", "swf", "jpg", "mid"};
+
+// Grid lines, check boxes, full-row selection.
+constexpr DWORD kListExtendedStyle = LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT;
+
+struct ColumnSpec {
+  const char* heading;
+  int width;
+};
+constexpr ColumnSpec kColumns[] = {{"文件名", 265}, {"文件类型", 60}, {"访问时间", 120}};
+
+constexpr Moment kOneHour = 3600;
+
+}  // namespace
+
+const EventEntry CMainDlg::kEvents[] = {
+    events::SysCommand(&CMainDlg::OnSysCommand),
+    events::Paint(&CMainDlg::OnPaint),
+    events::QueryDragIcon(&CMainDlg::OnQueryDragIcon),
+    events::Clicked(IDC_SEARCH, &CMainDlg::OnSearch),
+    events::Clicked(IDC_SAVE_CURRENT, &CMainDlg::OnSaveCurrent),
+    events::Clicked(IDC_CLEAN, &CMainDlg::OnClean),
+    events::Clicked(IDC_ABOUT, &CMainDlg::OnAbout),
+    events::Clicked(IDC_SELECT_ALL, &CMainDlg::OnSelectAll),
+    events::Clicked(IDC_INVERT, &CMainDlg::OnInvert),
+    events::Clicked(IDC_SELECT_NONE, &CMainDlg::OnSelectNone),
+    events::Notify(NM_CLICK, IDC_RESULTS, &CMainDlg::OnClickList),
+    events::Clicked(IDC_NO_LIMIT, &CMainDlg::OnNoLimit),
+    events::Clicked(IDC_MATCH_WINDOW, &CMainDlg::OnMatchWindow),
+    events::Notify(NM_DBLCLK, IDC_RESULTS, &CMainDlg::OnDblClickList),
+    events::Clicked(IDC_SAVE_SELECTED, &CMainDlg::OnSaveSelected),
+    events::Clicked(IDC_VIEW_CURRENT, &CMainDlg::OnViewCurrent),
+    events::Timer(&CMainDlg::OnTimer),
+    events::CtlColor(&CMainDlg::OnCtlColor),
+    events::SetCursor(&CMainDlg::OnSetCursor),
+    events::LButtonDown(&CMainDlg::OnLButtonDown),
+};
+const EventTable CMainDlg::kEventTable = {&CDialog::kEventTable, kEvents};
+
+CMainDlg::CMainDlg(Platform& platform, UiServices& ui, HWND parent)
+    : CDialog(IDD_MORLIND_DIALOG, parent),
+      status_(Utf8ToWide(kHintText)),
+      icon_(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))),
+      platform_(platform),
+      ui_(ui) {
+  criteria_.accessMode = kNoLimit;
+}
+
+const EventTable* CMainDlg::GetEventTable() const { return &kEventTable; }
+
+void CMainDlg::DoDataExchange(CDataExchange& dx) {
+  CDialog::DoDataExchange(dx);
+  DDX_Control(dx, IDC_RESULTS, list_);
+  DDX_Control(dx, IDC_END_TIME, endTime_);
+  DDX_Control(dx, IDC_START_TIME, startTime_);
+  DDX_Control(dx, IDC_END_DATE, endDate_);
+  DDX_Control(dx, IDC_START_DATE, startDate_);
+  DDX_Control(dx, IDC_FILE_TYPE, fileType_);
+  DDX_Check(dx, IDC_SELECT_ALL, selectAll_);
+  DDX_Check(dx, IDC_INVERT, invert_);
+  DDX_Check(dx, IDC_SELECT_NONE, selectNone_);
+  DDX_Text(dx, IDC_STATUS, status_);
+}
+
+BOOL CMainDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+
+  if (HMENU systemMenu = ::GetSystemMenu(hwnd_, FALSE)) {
+    const wchar_t* text = nullptr;
+    int length = ::LoadStringW(::GetModuleHandleW(nullptr), IDS_ABOUTBOX,
+                               reinterpret_cast<LPWSTR>(&text), 0);
+    if (length > 0) {
+      std::wstring aboutText(text, static_cast<std::size_t>(length));
+      ::AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+      ::AppendMenuW(systemMenu, MF_STRING, IDM_ABOUTBOX, aboutText.c_str());
+    }
+  }
+
+  Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+  Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+
+  for (int i = 0; i < static_cast<int>(std::size(kFileTypes)); ++i) {
+    fileType_.InsertString(i, Utf8ToWide(kFileTypes[i]));
+  }
+  fileType_.SelectString(-1, L"*");
+
+  Moment anHourAgo = platform_.Now() - kOneHour;
+  startTime_.SetTime(platform_, anHourAgo);
+  startDate_.SetTime(platform_, anHourAgo);
+
+  list_.ModifyStyle(LVS_SMALLICON, LVS_REPORT);
+  list_.SetExtendedStyle(list_.GetExtendedStyle() | kListExtendedStyle);
+  for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
+    list_.InsertColumn(i, Utf8ToWide(kColumns[i].heading), LVCFMT_LEFT, kColumns[i].width);
+  }
+  list_.SetModel(&table_);
+
+  ::CheckRadioButton(hwnd_, IDC_NO_LIMIT, IDC_MATCH_WINDOW, IDC_NO_LIMIT);
+
+  EnableItem(IDC_VIEW_CURRENT, false);
+  EnableItem(IDC_SAVE_SELECTED, false);
+  EnableItem(IDC_SAVE_CURRENT, false);
+  return TRUE;
+}
+
+void CMainDlg::OnSearch() {
+  UpdateData(true);
+  SearchInput input;
+  input.startDate = startDate_.GetTime(platform_);
+  input.startTime = startTime_.GetTime(platform_);
+  input.endDate = endDate_.GetTime(platform_);
+  input.endTime = endTime_.GetTime(platform_);
+  int selection = fileType_.GetCurSel();
+  if (selection != CB_ERR) input.listSelection = fileType_.GetLBText(selection);
+  input.editText = fileType_.GetWindowTextAnsi();
+
+  switch (RunSearch(platform_, input, criteria_, table_)) {
+    case SearchOutcome::kWindowInverted:
+      ui_.ShowAppMessage(kWindowInvertedText);
+      return;
+    case SearchOutcome::kNoCacheFolder:
+      list_.Refresh();
+      ui_.ShowAppMessage(kNoCacheFolderText);
+      return;
+    case SearchOutcome::kDone:
+      list_.Refresh();
+      return;
+  }
+}
+
+void CMainDlg::OnClean() {
+  CleanSpecialFolder(platform_, kInternetCacheFolder);
+  OnSearch();
+}
+
+void CMainDlg::OnSaveSelected() { SaveSelected(platform_, ui_, table_); }
+
+void CMainDlg::OnSaveCurrent() { SaveCurrent(platform_, ui_, table_, criteria_.extension); }
+
+void CMainDlg::OnSysCommand(UINT, LPARAM) { Default(); }
+
+void CMainDlg::OnPaint() { Default(); }
+
+HCURSOR CMainDlg::OnQueryDragIcon() { return reinterpret_cast<HCURSOR>(Default()); }
+
+void CMainDlg::OnAbout() { Default(); }
+
+void CMainDlg::OnSelectAll() { Default(); }
+
+void CMainDlg::OnInvert() { Default(); }
+
+void CMainDlg::OnSelectNone() { Default(); }
+
+void CMainDlg::OnClickList(NMHDR*, LRESULT* result) { *result = Default(); }
+
+void CMainDlg::OnNoLimit() { Default(); }
+
+void CMainDlg::OnMatchWindow() { Default(); }
+
+void CMainDlg::OnDblClickList(NMHDR*, LRESULT* result) { *result = Default(); }
+
+void CMainDlg::OnViewCurrent() { Default(); }
+
+void CMainDlg::OnTimer(UINT_PTR) { Default(); }
+
+HBRUSH CMainDlg::OnCtlColor(HDC, HWND, UINT) { return reinterpret_cast<HBRUSH>(Default()); }
+
+BOOL CMainDlg::OnSetCursor(HWND, UINT, UINT) { return static_cast<BOOL>(Default()); }
+
+void CMainDlg::OnLButtonDown(UINT, POINT) { Default(); }
+
+void CMainDlg::EnableItem(int id, bool enable) { ::EnableWindow(GetDlgItem(id), enable ? TRUE : FALSE); }
+
+}  // namespace morlind

@@ -1,0 +1,81 @@
+// The main window: the search criteria, the result table and its list, the
+// check tools and the status line, with the event table that routes every
+// user event to one operation.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "actions/UiServices.h"
+#include "platform/Platform.h"
+#include "search/ResultTable.h"
+#include "search/Search.h"
+#include "ui/Controls.h"
+#include "ui/Dialog.h"
+
+namespace morlind {
+
+// The maker's site, shown on the link label and opened from it.
+extern const char* const kHomePageAddress;
+
+class CMainDlg : public CDialog {
+ public:
+  CMainDlg(Platform& platform, UiServices& ui, HWND parent = nullptr);
+
+  const SearchCriteria& Criteria() const { return criteria_; }
+  const ResultTable& Table() const { return table_; }
+  int AccessMode() const { return criteria_.accessMode; }
+  HICON Icon() const { return icon_; }
+
+ protected:
+  BOOL OnInitDialog() override;
+  void DoDataExchange(CDataExchange& dx) override;
+  const EventTable* GetEventTable() const override;
+
+ private:
+  void OnSysCommand(UINT id, LPARAM lParam);
+  void OnPaint();
+  HCURSOR OnQueryDragIcon();
+  void OnSearch();
+  void OnSaveCurrent();
+  void OnClean();
+  void OnAbout();
+  void OnSelectAll();
+  void OnInvert();
+  void OnSelectNone();
+  void OnClickList(NMHDR* header, LRESULT* result);
+  void OnNoLimit();
+  void OnMatchWindow();
+  void OnDblClickList(NMHDR* header, LRESULT* result);
+  void OnSaveSelected();
+  void OnViewCurrent();
+  void OnTimer(UINT_PTR id);
+  HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind);
+  BOOL OnSetCursor(HWND window, UINT hitTest, UINT message);
+  void OnLButtonDown(UINT flags, POINT point);
+
+  void EnableItem(int id, bool enable);
+
+  static const EventEntry kEvents[];
+  static const EventTable kEventTable;
+
+  SearchCriteria criteria_;  // extension, cache folder, start, end, access mode
+  ResultTable table_;        // the rows and their path store
+  CListCtrl list_;
+  CDateTimeCtrl endTime_;
+  CDateTimeCtrl startTime_;
+  CDateTimeCtrl endDate_;
+  CDateTimeCtrl startDate_;
+  CComboBox fileType_;
+  int selectAll_ = 0;
+  int invert_ = 0;
+  int selectNone_ = 0;
+  std::wstring status_;
+  HICON icon_ = nullptr;
+
+  Platform& platform_;
+  UiServices& ui_;
+};
+
+}  // namespace morlind

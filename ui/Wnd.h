@@ -1,0 +1,49 @@
+// A window seen through its handle: the object neither creates nor destroys
+// the window it is attached to. Member names avoid the A/W macros of
+// <windows.h> (SetWindowText, SendMessage, ...).
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+namespace morlind {
+
+class CWnd {
+ public:
+  CWnd() = default;
+  virtual ~CWnd() = default;
+  CWnd(const CWnd&) = delete;
+  CWnd& operator=(const CWnd&) = delete;
+
+  HWND GetSafeHwnd() const { return hwnd_; }
+  void Attach(HWND hwnd) { hwnd_ = hwnd; }
+  HWND Detach();
+
+  LRESULT Send(UINT message, WPARAM w = 0, LPARAM l = 0) const;
+  HWND GetDlgItem(int id) const { return ::GetDlgItem(hwnd_, id); }
+
+  bool IsEnabled() const { return ::IsWindowEnabled(hwnd_) != FALSE; }
+  void Enable(bool enable) { ::EnableWindow(hwnd_, enable ? TRUE : FALSE); }
+
+  std::wstring Text() const { return TextOf(hwnd_); }
+  // Sets the text only when it differs, so an edit keeps its caret and
+  // scroll position under repeated pushes of the same text.
+  void SetText(const std::wstring& text) { SetTextIfChanged(hwnd_, text); }
+
+  DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtrW(hwnd_, GWL_STYLE)); }
+  void ModifyStyle(DWORD remove, DWORD add);
+
+  // A notification this control sent to its dialog, offered to the control
+  // before the dialog's event table; true when nothing else may see it.
+  virtual bool OnReflectedNotify(NMHDR* header, LRESULT* result);
+
+  static std::wstring TextOf(HWND hwnd);
+  static void SetTextIfChanged(HWND hwnd, const std::wstring& text);
+
+ protected:
+  HWND hwnd_ = nullptr;
+};
+
+}  // namespace morlind

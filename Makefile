@@ -43,8 +43,14 @@ test: deps
 	@$(MAKE) --no-print-directory test-linux test-asan test-windows windows-x86 fuzz-smoke
 	@awk '{ p += $$1; f += $$2 } END { printf "all suites: %d passed, %d failed\n", p, f }' build/test-counts
 
-run: windows
-	@echo "Morlind.exe: the main dialog is not built yet; the Windows code and its tests build with 'make test'."
+# On the user's display; without TZ, which the C runtime would misread.
+run: windows wine-prefix
+	@if [ -z "$$DISPLAY" ]; then \
+	  echo "make run: no DISPLAY to show the window on."; \
+	  echo "Run it from a desktop session (or ssh -X), or on a virtual display: xvfb-run -a make run"; \
+	  exit 1; \
+	fi
+	@env -u TZ scripts/wine-run.sh build/windows/Morlind.exe
 
 clean:
 	rm -rf build

@@ -16,6 +16,7 @@ cmake --build "$build" -j "$(nproc)" --target Morlind press_button >/dev/null
 export MORLIND_WINEPREFIX="$root/build/wineprefix-screenshot"
 source scripts/wine-env.sh
 scripts/wine-prefix.sh
+wineserver -w  # a server still ending from an earlier run of this prefix
 # The C runtime would misread a Unix zone name (see TOOLCHAIN.md).
 unset TZ
 
@@ -36,8 +37,11 @@ sample "Content.IE5/5MX8HD2R/style[1].css" '2008-09-25 21:42:00'
 sample "Content.IE5/9TB4VN6E/logo[3].gif" '2008-09-24 18:12:30'
 sample "Content.IE5/9TB4VN6E/theme[1].mid" '2008-09-24 18:13:05'
 
-exe="$(winepath -w "$build/Morlind.exe")"
-press="$(winepath -w "$build/tests/press_button.exe")"
+# Windows paths on drive Z: (the Unix root) without starting Wine here: a
+# server started outside the virtual display would have no display.
+winpath() { realpath "$1" | sed 's|^|Z:|; s|/|\\|g'; }
+exe="$(winpath "$build/Morlind.exe")"
+press="$(winpath "$build/tests/press_button.exe")"
 raw="$(mktemp --suffix=.png)"
 trap 'rm -f "$raw"' EXIT
 

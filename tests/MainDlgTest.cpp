@@ -19,8 +19,6 @@
 namespace morlind {
 namespace {
 
-using test::Wide;
-
 class CachePlatform : public Win32Platform {
  public:
   std::optional<std::string> cacheFolder;
@@ -74,7 +72,7 @@ class MainDlgTest : public ::testing::Test {
   // A file below the cache folder; the name is UTF-8, stored as ANSI.
   std::string Write(const std::string& relativeUtf8) {
     std::string path = root;
-    std::string relative = WideToAnsi(Wide(relativeUtf8.c_str()));
+    std::string relative = WideToAnsi(Utf8ToWide(relativeUtf8));
     for (std::size_t start = 0;;) {
       std::size_t slash = relative.find('\\', start);
       if (slash == std::string::npos) break;
@@ -211,7 +209,7 @@ TEST_F(MainDlgTest, ShowsEveryControlWhereTheTemplatePutsIt) {
     GetClassNameW(child, kind, 64);
     EXPECT_EQ(_wcsicmp(kind, expected.kind), 0) << WideToUtf8(kind);
     if (expected.text) {
-      EXPECT_EQ(test::TextOf(child), Wide(expected.text));
+      EXPECT_EQ(test::TextOf(child), Utf8ToWide(expected.text));
     }
 
     RECT want = test::DialogUnits(hwnd, expected.units.left, expected.units.top,
@@ -232,7 +230,7 @@ TEST_F(MainDlgTest, ShowsEveryControlWhereTheTemplatePutsIt) {
   // The link label names the site that the shell will open.
   std::wstring label = test::TextOf(Item(IDC_HOMEPAGE));
   EXPECT_EQ(label.substr(0, 1), L"『");
-  std::wstring address = Wide(kHomePageAddress);
+  std::wstring address = Utf8ToWide(kHomePageAddress);
   ASSERT_GE(label.size(), address.size());
   EXPECT_EQ(label.substr(label.size() - address.size()), address);
   EXPECT_EQ(label.substr(label.size() - address.size() - 1, 1), L"』");
@@ -255,7 +253,7 @@ TEST_F(MainDlgTest, StartsReadyToSearchEverythingWithTheRowButtonsOff) {
   for (int i = 0; i < 8; ++i) {
     wchar_t text[16] = {};
     SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-    EXPECT_EQ(std::wstring(text), Wide(types[i]));
+    EXPECT_EQ(std::wstring(text), Utf8ToWide(types[i]));
   }
   EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 0);
 
@@ -267,7 +265,7 @@ TEST_F(MainDlgTest, StartsReadyToSearchEverythingWithTheRowButtonsOff) {
   }
   for (int id : {IDC_SEARCH, IDC_CLEAN, IDC_ABOUT, IDOK, IDC_RESULTS}) EXPECT_TRUE(IsWindowEnabled(Item(id))) << id;
   EXPECT_EQ(test::TextOf(Item(IDC_STATUS)),
-            Wide("设置搜索条件，点击搜索就可以找到IE缓存中符合条件的文件。如果文件过多，可以先清理IE缓存。"));
+            Utf8ToWide("设置搜索条件，点击搜索就可以找到IE缓存中符合条件的文件。如果文件过多，可以先清理IE缓存。"));
   EXPECT_EQ(GetFocus(), GetWindow(Item(IDC_FILE_TYPE), GW_CHILD));
 
   // The start pickers show one hour before the end pickers.
@@ -293,7 +291,7 @@ TEST_F(MainDlgTest, StartsReadyToSearchEverythingWithTheRowButtonsOff) {
     column.pszText = heading;
     column.cchTextMax = 32;
     ASSERT_TRUE(SendMessageW(list, LVM_GETCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column)));
-    EXPECT_EQ(std::wstring(heading), Wide(columns[i].first));
+    EXPECT_EQ(std::wstring(heading), Utf8ToWide(columns[i].first));
     EXPECT_EQ(column.cx, columns[i].second);
     EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, LVCFMT_LEFT);
   }
@@ -306,7 +304,7 @@ TEST_F(MainDlgTest, StartsReadyToSearchEverythingWithTheRowButtonsOff) {
   EXPECT_EQ(GetMenuItemID(menu, count - 1), static_cast<UINT>(IDM_ABOUTBOX));
   wchar_t entry[64] = {};
   GetMenuStringW(menu, IDM_ABOUTBOX, entry, 64, MF_BYCOMMAND);
-  EXPECT_EQ(std::wstring(entry), Wide("关于 Morlind V2.0(&A)..."));
+  EXPECT_EQ(std::wstring(entry), Utf8ToWide("关于 Morlind V2.0(&A)..."));
   EXPECT_TRUE(GetMenuState(menu, static_cast<UINT>(count - 2), MF_BYPOSITION) & MF_SEPARATOR);
 
   EXPECT_NE(dialog.Icon(), nullptr);
@@ -329,7 +327,7 @@ TEST_F(MainDlgTest, SearchWithStarListsEveryFileOfTheCache) {
   EXPECT_EQ(Shown(), (std::map<std::wstring, std::wstring>{{L"photo[1].jpg", L"jpg"},
                                                           {L"clip[2].flv", L"flv"},
                                                           {L"README", L""},
-                                                          {Wide("截图.png"), L"png"},
+                                                          {Utf8ToWide("截图.png"), L"png"},
                                                           {L"archive.tar.gz", L"gz"}}));
   for (int row = 0; row < ListCount(); ++row) {
     std::string path = dialog.Table().PathOf(row);
@@ -356,10 +354,10 @@ TEST_F(MainDlgTest, TypedEndingWinsOverTheListSelection) {
   EXPECT_EQ(Shown(), (std::map<std::wstring, std::wstring>{{L"a.jpg", L"jpg"}, {L"c.JPG", L"JPG"}}));
 
   // A typed Chinese ending reaches the search as ANSI text.
-  SetWindowTextW(Item(IDC_FILE_TYPE), Wide("图片").c_str());
+  SetWindowTextW(Item(IDC_FILE_TYPE), Utf8ToWide("图片").c_str());
   Click(IDC_SEARCH);
-  EXPECT_EQ(dialog.Criteria().extension, WideToAnsi(Wide("图片")));
-  EXPECT_EQ(Shown(), (std::map<std::wstring, std::wstring>{{Wide("d.图片"), Wide("图片")}}));
+  EXPECT_EQ(dialog.Criteria().extension, WideToAnsi(Utf8ToWide("图片")));
+  EXPECT_EQ(Shown(), (std::map<std::wstring, std::wstring>{{Utf8ToWide("d.图片"), Utf8ToWide("图片")}}));
 }
 
 TEST_F(MainDlgTest, InvertedWindowKeepsTheRowsAndSaysSo) {
@@ -515,6 +513,12 @@ TEST_F(MainDlgTest, SaveButtonsCopyTheTickedAndTheHighlightedFile) {
   EXPECT_EQ(ui.saveRequests[0].defaultExtension, "*");
   EXPECT_NE(GetFileAttributesA((out + "\\copy.jpg").c_str()), INVALID_FILE_ATTRIBUTES);
   RemoveAll(out);
+}
+
+TEST_F(MainDlgTest, TheCloseBoxStillEndsTheDialog) {
+  SendMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+  test::PumpMessages(hwnd);
+  EXPECT_EQ(dialog.Result(), IDCANCEL);
 }
 
 // The modal run: Enter in the file-type field ends the dialog like "退出".

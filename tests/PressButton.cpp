@@ -19,24 +19,25 @@ int main(int argc, char** argv) {
   std::wstring title(static_cast<std::size_t>(length), L'\0');
   MultiByteToWideChar(CP_ACP, 0, argv[1], -1, title.data(), length);
 
+  bool close = std::strcmp(argv[2], "close") == 0;
+  int id = close ? 0 : std::atoi(argv[2]);
+
+  // A dialog shows once its controls exist and its initialisation is done.
   HWND window = nullptr;
-  for (int tries = 0; tries < 200 && !window; ++tries) {
+  for (int tries = 0; tries < 200; ++tries) {
     window = FindWindowW(nullptr, title.c_str());
-    if (!window) Sleep(100);
+    if (window && IsWindowVisible(window) && (close || GetDlgItem(window, id))) break;
+    window = nullptr;
+    Sleep(100);
   }
   if (!window) {
-    std::fprintf(stderr, "press_button: no window \"%s\"\n", argv[1]);
+    std::fprintf(stderr, "press_button: no window \"%s\" showing control %s\n", argv[1], argv[2]);
     return 1;
   }
-  if (std::strcmp(argv[2], "close") == 0) {
+  if (close) {
     PostMessageW(window, WM_CLOSE, 0, 0);
-    return 0;
+  } else {
+    SendMessageW(GetDlgItem(window, id), BM_CLICK, 0, 0);
   }
-  HWND button = GetDlgItem(window, std::atoi(argv[2]));
-  if (!button) {
-    std::fprintf(stderr, "press_button: no control %s\n", argv[2]);
-    return 1;
-  }
-  SendMessageW(button, BM_CLICK, 0, 0);
   return 0;
 }

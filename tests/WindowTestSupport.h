@@ -35,14 +35,6 @@ inline std::wstring TextOf(HWND window) {
   return text;
 }
 
-inline std::wstring Wide(const char* utf8) {
-  int length = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide.data(), length);
-  wide.resize(static_cast<std::size_t>(length - 1));
-  return wide;
-}
-
 // A dialog-unit rectangle in the dialog's client pixels. Position and size
 // are mapped apart, as the dialog manager maps a template's controls.
 inline RECT DialogUnits(HWND dialog, int x, int y, int w, int h) {

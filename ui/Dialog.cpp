@@ -25,7 +25,12 @@ const EventTable CDialog::kEventTable = {nullptr, kEvents};
 
 CDialog::CDialog(UINT templateId, HWND parent) : templateId_(templateId), parent_(parent) {}
 
-CDialog::~CDialog() { DestroyWindow(); }
+CDialog::~CDialog() {
+  // The derived dialog and its control objects are gone already: a window
+  // still open ends with the base's handling only.
+  controls_.clear();
+  DestroyWindow();
+}
 
 INT_PTR CDialog::DoModal() {
   result_.reset();
@@ -74,11 +79,11 @@ LRESULT CDialog::Default() {
   return ::CallWindowProcW(dialogManagerProc_, hwnd_, current_.message, current_.w, current_.l);
 }
 
-// The dialog procedure proper only sees the dialog in: it attaches the
-// object and puts WindowProc in front of the dialog manager's window
-// procedure. Every later message comes through WindowProc, which can then
-// run the default handling (the dialog manager's procedure, which calls this
-// one and gets FALSE) before or after a handler.
+// The dialog procedure handles nothing but WM_INITDIALOG: there it attaches
+// the object and puts WindowProc in front of the dialog manager's window
+// procedure. Every later message comes through WindowProc, which can run
+// the default handling (the dialog manager's procedure, which calls the
+// dialog procedure and gets FALSE) before or after a handler.
 INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM, LPARAM l) {
   if (message != WM_INITDIALOG) return FALSE;
   return reinterpret_cast<CDialog*>(l)->HandleInitDialog(hwnd);
@@ -86,7 +91,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM, LPARAM l) 
 
 LRESULT CALLBACK CDialog::WindowProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
   auto* self = reinterpret_cast<CDialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
-  if (!self) return 0;
+  if (!self) return ::DefWindowProcW(hwnd, message, w, l);
   if (message == WM_NCDESTROY) {
     WNDPROC next = self->dialogManagerProc_;
     ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(next));

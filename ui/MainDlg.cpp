@@ -25,11 +25,11 @@ constexpr const char* kFileTypes[] = {"*", "flv", "wmv", "wma", "mp3", "swf", "j
 // Grid lines, check boxes, full-row selection.
 constexpr DWORD kListExtendedStyle = LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT;
 
-struct ColumnSpec {
+struct ColumnLayout {
   const char* heading;
   int width;
 };
-constexpr ColumnSpec kColumns[] = {{"文件名", 265}, {"文件类型", 60}, {"访问时间", 120}};
+constexpr ColumnLayout kColumns[] = {{"文件名", 265}, {"文件类型", 60}, {"访问时间", 120}};
 
 constexpr Moment kOneHour = 3600;
 

@@ -7,7 +7,7 @@ JOBS ?= $(shell nproc)
 WINE_ENV := scripts/wine-env.sh
 
 .PHONY: run test deps build linux linux-asan windows windows-x86 \
-        test-linux test-asan test-windows wine-prefix fuzz fuzz-smoke clean
+        test-linux test-asan test-windows wine-prefix bench fuzz fuzz-smoke clean
 
 deps:
 	@scripts/install-deps.sh
@@ -26,6 +26,10 @@ test-linux: linux
 
 test-asan: linux-asan
 	@scripts/run-tests.sh linux-asan
+
+# Prints the benchmark table (native and under Wine); takes a few minutes.
+bench: deps wine-prefix
+	@scripts/bench.sh
 
 # FUZZ_SECONDS per target; `make test` runs a short smoke of each.
 FUZZ_SECONDS ?= 60

@@ -1,5 +1,5 @@
-// The limit every scan is measured against: listing every entry of a tree
-// and descending into folders, nothing else.
+// The limits the scan and the clean are measured against: listing (or
+// deleting) every entry of a tree and nothing else.
 #pragma once
 
 #include <string>
@@ -27,6 +27,28 @@ inline std::size_t BareWalk(Platform& platform, std::string& path) {
   } while (listing->Next());
   path.resize(length);
   return entries;
+}
+
+// Deletes everything below path with the same calls a clean makes, and no
+// checks at all.
+inline void BareDelete(Platform& platform, std::string& path) {
+  std::unique_ptr<DirListing> listing = platform.OpenListing(path + "\\*");
+  if (!listing) return;
+  const std::size_t length = path.size();
+  do {
+    const DirEntry& entry = listing->Current();
+    if (entry.IsDotOrDotDot()) continue;
+    path.resize(length);
+    path += '\\';
+    path += entry.name;
+    if (entry.IsDirectory()) {
+      BareDelete(platform, path);
+      platform.RemoveEmptyFolder(path);
+    } else {
+      platform.RemoveFile(path);
+    }
+  } while (listing->Next());
+  path.resize(length);
 }
 
 }  // namespace morlind::bench

@@ -7,6 +7,7 @@
 #include "bench/BareWalk.h"
 #include "bench/PosixTreeWriter.h"
 #include "platform/PosixPlatform.h"
+#include "actions/Clean.h"
 #include "search/CacheScan.h"
 
 namespace morlind::bench {
@@ -62,6 +63,33 @@ void Scan(benchmark::State& state, const char* extension, int accessMode) {
 BENCHMARK_CAPTURE(Scan, all, "*", kNoLimit)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK_CAPTURE(Scan, jpg, "jpg", kNoLimit)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK_CAPTURE(Scan, window, "*", 0)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// Each deletion needs a fresh copy of the tree, written outside the timing.
+template <class Delete>
+void DeleteBench(benchmark::State& state, Delete deleteTree) {
+  PosixPlatform platform;
+  const GeneratedTree tree = GenerateTree(kSpec);
+  std::string root = (std::filesystem::temp_directory_path() / "morlind-bench-delete").string();
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::filesystem::remove_all(root);
+    WriteTree(root, tree);
+    state.ResumeTiming();
+    deleteTree(platform, root);
+  }
+  std::filesystem::remove_all(root);
+  state.counters["peak_MB"] = PeakMemoryMb();
+}
+
+void BM_BareDelete(benchmark::State& state) {
+  DeleteBench(state, [](Platform& platform, std::string& root) { BareDelete(platform, root); });
+}
+BENCHMARK(BM_BareDelete)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_DeleteTree(benchmark::State& state) {
+  DeleteBench(state, [](Platform& platform, std::string& root) { DeleteTree(platform, root); });
+}
+BENCHMARK(BM_DeleteTree)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 }  // namespace morlind::bench

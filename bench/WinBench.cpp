@@ -1,7 +1,9 @@
-// The Windows side of the benchmarks, run under Wine: the scan and the bare
-// walk over a tree written beforehand by make_tree. Prints one
-// tab-separated line per case: case, files, median ms, rows, peak MB.
+// The Windows side of the benchmarks, run under Wine: the scan, the bare
+// walk and the whole search through the dialog over a tree written
+// beforehand by make_tree. Prints one tab-separated line per case: case,
+// files, median ms, rows, peak MB.
 #include <windows.h>
+#include <commctrl.h>
 #include <psapi.h>
 
 #include <cstdio>
@@ -10,8 +12,11 @@
 #include "bench/BareWalk.h"
 #include "bench/Stopwatch.h"
 #include "bench/TreeGenerator.h"
+#include "actions/Clean.h"
 #include "platform/Win32Platform.h"
+#include "res/resource.h"
 #include "search/CacheScan.h"
+#include "ui/MainDlg.h"
 
 namespace morlind::bench {
 namespace {
@@ -31,6 +36,64 @@ void Report(const char* name, int files, double ms, int rows) {
   std::fflush(stdout);
 }
 
+// The real platform with the cache folder moved to the benchmark tree.
+class TreePlatform : public Win32Platform {
+ public:
+  explicit TreePlatform(std::string root) : root_(std::move(root)) {}
+  std::optional<std::string> SpecialFolderPath(int csidl) override {
+    return csidl == kInternetCacheFolder ? std::optional(root_) : Win32Platform::SpecialFolderPath(csidl);
+  }
+
+ private:
+  std::string root_;
+};
+
+// Answers every dialog the way a user who cancels would.
+class SilentUi : public UiServices {
+ public:
+  void ShowMessage(const std::string&) override {}
+  void ShowAppMessage(const std::string&) override {}
+  std::optional<std::string> ChooseFolder(const std::string&) override { return std::nullopt; }
+  std::optional<std::string> ChooseSavePath(const SaveAsRequest&) override { return std::nullopt; }
+  void ShellOpen(const std::string&, const std::string&, int, bool) override {}
+};
+
+void Pump() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+// A button press as the dialog gets it, and the window painted after it.
+void Press(HWND dialog, int id) {
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+  UpdateWindow(dialog);
+  Pump();
+}
+
+void DialogCases(const std::string& root, int files) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_DATE_CLASSES};
+  InitCommonControlsEx(&controls);
+  TreePlatform platform(root);
+  SilentUi ui;
+  CMainDlg dialog(platform, ui);
+  dialog.Create();
+  HWND hwnd = dialog.GetSafeHwnd();
+  ShowWindow(hwnd, SW_SHOW);
+  Pump();
+  HWND list = GetDlgItem(hwnd, IDC_RESULTS);
+  auto rows = [&] { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); };
+
+  double first = MedianMilliseconds([&] { Press(hwnd, IDC_SEARCH); }, 1);
+  Report("dialog search (first)", files, first, rows());
+  double again = MedianMilliseconds([&] { Press(hwnd, IDC_SEARCH); }, kRepetitions);
+  Report("dialog search (again)", files, again, rows());
+  dialog.DestroyWindow();
+}
+
 }  // namespace
 }  // namespace morlind::bench
 
@@ -38,12 +101,22 @@ int main(int argc, char** argv) {
   using namespace morlind;
   using namespace morlind::bench;
   if (argc < 2) {
-    std::fprintf(stderr, "usage: win_bench TREE_ROOT\n");
+    std::fprintf(stderr, "usage: win_bench [--clean | --bare-delete] TREE_ROOT\n");
     return 2;
   }
-  const std::string root = argv[1];
+  const std::string root = argv[argc - 1];
+  const std::string mode = argc > 2 ? argv[1] : "";
   const TreeSpec spec;
   Win32Platform platform;
+
+  // A deletion runs once: the tree is written again between runs.
+  if (mode == "--clean" || mode == "--bare-delete") {
+    std::string path = root;
+    double ms = MedianMilliseconds(
+        [&] { mode == "--clean" ? (void)DeleteTree(platform, path) : BareDelete(platform, path); }, 1);
+    Report(mode == "--clean" ? "clean (DeleteTree)" : "bare delete", spec.files, ms, 0);
+    return 0;
+  }
 
   std::string walkPath = root;
   std::size_t entries = 0;
@@ -68,5 +141,7 @@ int main(int argc, char** argv) {
         kRepetitions);
     Report(c.name, spec.files, ms, table.RowCount());
   }
+
+  DialogCases(root, spec.files);
   return 0;
 }

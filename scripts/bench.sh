@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Runs the benchmarks natively and under Wine over a generated tree of
+# 120,000 files and prints one table. Raw results stay under build/bench/.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root"
+source scripts/wine-env.sh
+out=build/bench
+mkdir -p "$out"
+
+cmake --preset linux >/dev/null && cmake --build --preset linux -j "$(nproc)" --target scan_bench make_tree >/dev/null
+cmake --preset windows >/dev/null && cmake --build --preset windows -j "$(nproc)" --target win_bench >/dev/null
+scripts/wine-prefix.sh
+
+echo "bench: native cases (Google Benchmark)..."
+build/linux/bench/scan_bench --benchmark_format=json --benchmark_out="$out/native.json" >/dev/null
+
+tree_unix="$WINEPREFIX/drive_c/morlind-bench"
+tree_win='C:\morlind-bench'
+make_tree() { build/linux/bench/make_tree "$tree_unix" >/dev/null; }
+win_bench() { xvfb-run -a scripts/wine-run.sh build/windows/bench/win_bench.exe "$@"; }
+theme() {
+  wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager' \
+    /v ThemeActive /t REG_SZ /d "$1" /f >/dev/null 2>&1
+  wineserver -w
+}
+
+echo "bench: Windows cases under Wine..."
+make_tree
+win_bench "$tree_win" | sed 's/^/theme off\t/' >"$out/windows.tsv"
+theme 1
+win_bench "$tree_win" | grep '^dialog' | sed 's/^/theme on\t/' >>"$out/windows.tsv" || true
+theme 0
+win_bench --bare-delete "$tree_win" | sed 's/^/theme off\t/' >>"$out/windows.tsv"
+make_tree
+win_bench --clean "$tree_win" | sed 's/^/theme off\t/' >>"$out/windows.tsv"
+rm -rf "$tree_unix"
+
+python3 scripts/bench-table.py "$out/native.json" "$out/windows.tsv" | tee "$out/table.md"

@@ -1,5 +1,7 @@
 #include "platform/PosixPlatform.h"
 
+#include "platform/CalendarTm.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -108,25 +110,15 @@ std::optional<std::string> PosixPlatform::SpecialFolderPath(int csidl) {
 }
 
 Moment PosixPlatform::MomentFromLocal(const LocalFields& fields) {
-  std::tm tm{};
-  tm.tm_year = fields.year - 1900;
-  tm.tm_mon = fields.month - 1;
-  tm.tm_mday = fields.day;
-  tm.tm_hour = fields.hour;
-  tm.tm_min = fields.minute;
-  tm.tm_sec = fields.second;
-  tm.tm_isdst = -1;
-  std::time_t t = std::mktime(&tm);
-  if (t < 0 || t > std::numeric_limits<Moment>::max()) return kBadMoment;
-  return static_cast<Moment>(t);
+  std::tm tm = TmOfLocal(fields);
+  return MomentOrBad(std::mktime(&tm));
 }
 
 std::optional<LocalFields> PosixPlatform::LocalFieldsOf(std::int64_t unixSeconds) {
   std::time_t t = static_cast<std::time_t>(unixSeconds);
   std::tm tm{};
   if (!localtime_r(&t, &tm)) return std::nullopt;
-  return LocalFields{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
-                     tm.tm_hour,        tm.tm_min,     tm.tm_sec};
+  return LocalOfTm(tm);
 }
 
 Moment PosixPlatform::Now() { return static_cast<Moment>(std::time(nullptr)); }

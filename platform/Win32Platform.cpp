@@ -5,6 +5,7 @@
 #include <ctime>
 #include <limits>
 
+#include "platform/CalendarTm.h"
 #include "platform/Win32Handles.h"
 
 namespace morlind {
@@ -109,17 +110,8 @@ std::optional<std::string> Win32Platform::SpecialFolderPath(int csidl) {
 }
 
 Moment Win32Platform::MomentFromLocal(const LocalFields& fields) {
-  std::tm tm{};
-  tm.tm_year = fields.year - 1900;
-  tm.tm_mon = fields.month - 1;
-  tm.tm_mday = fields.day;
-  tm.tm_hour = fields.hour;
-  tm.tm_min = fields.minute;
-  tm.tm_sec = fields.second;
-  tm.tm_isdst = -1;
-  __time64_t t = _mktime64(&tm);
-  if (t < 0 || t > std::numeric_limits<Moment>::max()) return kBadMoment;
-  return static_cast<Moment>(t);
+  std::tm tm = TmOfLocal(fields);
+  return MomentOrBad(_mktime64(&tm));
 }
 
 std::optional<LocalFields> Win32Platform::LocalFieldsOf(std::int64_t unixSeconds) {
@@ -127,8 +119,7 @@ std::optional<LocalFields> Win32Platform::LocalFieldsOf(std::int64_t unixSeconds
   __time64_t t = unixSeconds;
   std::tm tm{};
   if (_localtime64_s(&tm, &t) != 0) return LocalFieldsFromSystem(unixSeconds);
-  return LocalFields{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
-                     tm.tm_hour,        tm.tm_min,     tm.tm_sec};
+  return LocalOfTm(tm);
 }
 
 Moment Win32Platform::Now() { return static_cast<Moment>(_time64(nullptr)); }

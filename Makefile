@@ -47,14 +47,20 @@ test: deps
 	@$(MAKE) --no-print-directory test-linux test-asan test-windows windows-x86 fuzz-smoke
 	@awk '{ p += $$1; f += $$2 } END { printf "all suites: %d passed, %d failed\n", p, f }' build/test-counts
 
-# On the user's display; without TZ, which the C runtime would misread.
+# On the user's display; without TZ, which the C runtime would misread. An
+# empty cache folder in the prefix first gets a few sample files.
 run: windows wine-prefix
 	@if [ -z "$$DISPLAY" ]; then \
 	  echo "make run: no DISPLAY to show the window on."; \
 	  echo "Run it from a desktop session (or ssh -X), or on a virtual display: xvfb-run -a make run"; \
 	  exit 1; \
 	fi
+	@scripts/sample-cache.sh
 	@env -u TZ scripts/wine-run.sh build/windows/Morlind.exe
+
+# Release exe for x86_64 and i686, zipped with the README.
+dist: deps
+	@scripts/dist.sh
 
 clean:
 	rm -rf build

@@ -39,6 +39,9 @@ class UiServices {
   // withOwner gives the main window as owner. The result is not used.
   virtual void ShellOpen(const std::string& verb, const std::string& target, int showCommand,
                          bool withOwner) = 0;
+  // Asks the help viewer for the topic at context in helpFile (ANSI);
+  // false when the viewer cannot start.
+  virtual bool ShowHelp(const std::string& helpFile, unsigned context) = 0;
 };
 
 }  // namespace morlind

@@ -12,7 +12,15 @@ namespace {
 CMainApp theApp;
 }  // namespace
 
+// F1 in any of our dialogs.
+const CommandEntry CMainApp::kCommands[] = {
+    {kHelpCommand, &CWinApp::OnHelp},
+};
+
+std::span<const CommandEntry> CMainApp::GetCommandTable() const { return kCommands; }
+
 BOOL CMainApp::InitInstance() {
+  // Control hosting and the 3-D look need nothing today but the common controls.
   INITCOMMONCONTROLSEX controls{};
   controls.dwSize = sizeof controls;
   controls.dwICC = ICC_LISTVIEW_CLASSES | ICC_DATE_CLASSES | ICC_STANDARD_CLASSES;
@@ -21,9 +29,14 @@ BOOL CMainApp::InitInstance() {
   Win32Platform platform;
   Win32UiServices ui;
   CMainDlg dialog(platform, ui);
-  // Message boxes are owned by the main dialog.
+  // Message boxes and the help viewer are owned by the main dialog.
   dialog.SetOnCreated([&ui](HWND window) { ui.SetOwner(window); });
+  SetMainWnd(&dialog);
+  SetUiServices(&ui);
   dialog.DoModal();
+  SetUiServices(nullptr);
+  SetMainWnd(nullptr);
+  // No loop of our own: the program ends with the dialog.
   return FALSE;
 }
 

@@ -8,6 +8,12 @@ namespace morlind {
 class CMainApp : public CWinApp {
  public:
   BOOL InitInstance() override;
+
+ protected:
+  std::span<const CommandEntry> GetCommandTable() const override;
+
+ private:
+  static const CommandEntry kCommands[];
 };
 
 }  // namespace morlind

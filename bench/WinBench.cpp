@@ -56,6 +56,7 @@ class SilentUi : public UiServices {
   std::optional<std::string> ChooseFolder(const std::string&) override { return std::nullopt; }
   std::optional<std::string> ChooseSavePath(const SaveAsRequest&) override { return std::nullopt; }
   void ShellOpen(const std::string&, const std::string&, int, bool) override {}
+  bool ShowHelp(const std::string&, unsigned) override { return false; }
 };
 
 void Pump() {

@@ -29,3 +29,7 @@
 #define IDC_MATCH_WINDOW 1024
 #define IDC_VIEW_CURRENT 1025
 #define IDC_HOMEPAGE 1027
+
+// The about box's text; the number of the main dialog's "关于" button,
+// in another template.
+#define IDC_ABOUT_TEXT 1008

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Takes docs/screenshot-main.png: the main window after a search over a
-# small sample cache, in Wine's virtual desktop on a virtual display. Uses
+# Takes docs/screenshot-main.png, the main window after a search over a
+# small sample cache, and docs/screenshot-about.png, the same window with
+# its about box open, in Wine's virtual desktop on a virtual display. Uses
 # a prefix of its own, so tests running in the shared prefix are not
 # disturbed (some of them clean its cache folder).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 out="${1:-$root/docs/screenshot-main.png}"
+about_out="${2:-$root/docs/screenshot-about.png}"
 build="${MORLIND_BUILD_DIR:-build/windows}"
 
 scripts/install-deps.sh
@@ -43,23 +45,41 @@ winpath() { realpath "$1" | sed 's|^|Z:|; s|/|\\|g'; }
 exe="$(winpath "$build/Morlind.exe")"
 press="$(winpath "$build/tests/press_button.exe")"
 raw="$(mktemp --suffix=.png)"
-trap 'rm -f "$raw"' EXIT
+raw_about="$(mktemp --suffix=.png)"
+trap 'rm -f "$raw" "$raw_about"' EXIT
 
 # Inside the virtual display: start the program in a virtual desktop,
 # press 搜索 (1001) from a second process in the same desktop, take the
-# picture, close the window.
+# picture; open the about box (关于, 1008: posted, as it runs modally) and
+# take the second one; close both windows.
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   set -e
+  # A picture once the screen has stopped changing: painting may lag
+  # behind the handled click.
+  shot() {
+    local previous="" current
+    for _ in 1 2 3 4 5 6 7 8 9 10; do
+      sleep 0.5
+      import -window root "$1"
+      current=$(convert "$1" rgb:- | md5sum)
+      [ "$current" = "$previous" ] && return 0
+      previous=$current
+    done
+  }
   wine explorer /desktop=shot,1024x768 "$1" &
   desktop=$!
   wine explorer /desktop=shot "$2" "Morlind V2.0" 1001
-  sleep 1
-  import -window root "$3"
+  shot "$3"
+  wine explorer /desktop=shot "$2" "Morlind V2.0" post:1008
+  wine explorer /desktop=shot "$2" "关于 Morlind V2.0" wait
+  shot "$4"
+  wine explorer /desktop=shot "$2" "关于 Morlind V2.0" close
   wine explorer /desktop=shot "$2" "Morlind V2.0" close
   wait $desktop
-' screenshot "$exe" "$press" "$raw" 2> >(grep -v -e 'wine32' -e 'multiarch' -e 'dpkg --add' -e 'apt-get install' -e '^execute' >&2)
+' screenshot "$exe" "$press" "$raw" "$raw_about" 2> >(grep -v -e 'wine32' -e 'multiarch' -e 'dpkg --add' -e 'apt-get install' -e '^execute' >&2)
 
-# Only the window: the desktop around it is one plain colour.
-mkdir -p "$(dirname "$out")"
+# Only the windows: the desktop around them is one plain colour.
+mkdir -p "$(dirname "$out")" "$(dirname "$about_out")"
 convert "$raw" -trim +repage "$out"
-echo "screenshot: $out"
+convert "$raw_about" -trim +repage "$about_out"
+echo "screenshot: $out $about_out"

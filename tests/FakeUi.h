@@ -19,6 +19,10 @@ class FakeUi : public UiServices {
     int showCommand;
     bool withOwner;
   };
+  struct HelpCall {
+    std::string file;
+    unsigned context;
+  };
 
   // Answers for the next dialogs; an empty queue means the user cancels.
   std::deque<std::optional<std::string>> folderAnswers;
@@ -29,6 +33,8 @@ class FakeUi : public UiServices {
   std::vector<std::string> folderTitles;
   std::vector<SaveAsRequest> saveRequests;
   std::vector<ShellCall> shellCalls;
+  std::vector<HelpCall> helpCalls;
+  bool helpStarts = false;  // whether the help viewer comes up
 
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   void ShowAppMessage(const std::string& text) override { appMessages.push_back(text); }
@@ -46,6 +52,11 @@ class FakeUi : public UiServices {
   void ShellOpen(const std::string& verb, const std::string& target, int showCommand,
                  bool withOwner) override {
     shellCalls.push_back({verb, target, showCommand, withOwner});
+  }
+
+  bool ShowHelp(const std::string& helpFile, unsigned context) override {
+    helpCalls.push_back({helpFile, context});
+    return helpStarts;
   }
 
  private:

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "ui/WinApp.h"
+
 namespace morlind {
 
 namespace {
@@ -16,10 +18,11 @@ const LPCWSTR kDialogResourceType = MAKEINTRESOURCEW(5);
 
 }  // namespace
 
-// OK and Cancel, for every dialog.
+// OK, Cancel and F1, for every dialog.
 const EventEntry CDialog::kEvents[] = {
     events::Clicked(IDOK, &CDialog::OnOK),
     events::Clicked(IDCANCEL, &CDialog::OnCancel),
+    events::Help(&CDialog::OnHelpInfo),
 };
 const EventTable CDialog::kEventTable = {nullptr, kEvents};
 
@@ -70,6 +73,22 @@ void CDialog::OnOK() {
 }
 
 void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+// Sent, not handled here, so that the main window's command routing (its
+// table, then the application's) decides what help means.
+void CDialog::OnHelpInfo() {
+  CWinApp* app = CWinApp::Current();
+  HWND target = app && app->MainWnd() && app->MainWnd()->GetSafeHwnd() ? app->MainWnd()->GetSafeHwnd()
+                                                                       : hwnd_;
+  ::SendMessageW(target, WM_COMMAND, kHelpCommand, 0);
+}
+
+CDialog* CDialog::FromHandle(HWND hwnd) {
+  if (!hwnd || ::GetWindowLongPtrW(hwnd, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(WindowProc)) {
+    return nullptr;
+  }
+  return reinterpret_cast<CDialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
+}
 
 void CDialog::DoDataExchange(CDataExchange&) {}
 
@@ -164,6 +183,12 @@ bool CDialog::Dispatch(UINT message, WPARAM w, LPARAM l, LRESULT& result) {
       result = Invoke(entry, message, w, l);
       return true;
     }
+  }
+  // Commands no dialog takes (menus, accelerators, help) go on to the
+  // application's command table.
+  if (message == WM_COMMAND && code == 0) {
+    CWinApp* app = CWinApp::Current();
+    if (app && app->OnCmdMsg(id)) return true;
   }
   return false;
 }

@@ -54,19 +54,24 @@ class CDialog : public CWnd {
 
   UINT TemplateId() const { return templateId_; }
 
+  // The dialog object of a window this framework runs, or none.
+  static CDialog* FromHandle(HWND hwnd);
+
  protected:
   // The base pushes the members into the controls; TRUE lets the dialog
   // manager give the focus to the first tab stop.
   virtual BOOL OnInitDialog();
   virtual void OnOK();      // pull, then end with IDOK
   virtual void OnCancel();  // end with IDCANCEL
+  // F1: the help command to the application's main window (or this one).
+  void OnHelpInfo();
   virtual void DoDataExchange(CDataExchange& dx);
   virtual const EventTable* GetEventTable() const;
 
   // The default dialog handling of the message being dispatched.
   LRESULT Default();
 
-  // OK and Cancel; derived tables name it as their base.
+  // OK, Cancel and F1; derived tables name it as their base.
   static const EventTable kEventTable;
 
  private:

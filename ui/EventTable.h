@@ -17,7 +17,7 @@ class CDialog;
 // The handler signatures; the dispatcher cracks each message's parameters
 // into them.
 namespace handler {
-using Void = void (CDialog::*)();                          // clicks, paint
+using Void = void (CDialog::*)();                          // clicks, paint, help
 using Notify = void (CDialog::*)(NMHDR*, LRESULT*);         // WM_NOTIFY
 using Timer = void (CDialog::*)(UINT_PTR id);
 using SysCommand = void (CDialog::*)(UINT id, LPARAM lParam);
@@ -86,6 +86,10 @@ constexpr EventEntry SetCursor(BOOL (D::*f)(HWND, UINT, UINT)) {
 template <class D>
 constexpr EventEntry LButtonDown(void (D::*f)(UINT, POINT)) {
   return {WM_LBUTTONDOWN, 0, 0, static_cast<handler::Mouse>(f)};
+}
+template <class D>
+constexpr EventEntry Help(void (D::*f)()) {
+  return {WM_HELP, 0, 0, static_cast<handler::Void>(f)};
 }
 
 }  // namespace events

@@ -159,38 +159,6 @@ void CMainDlg::OnSaveSelected() { SaveSelected(platform_, ui_, table_); }
 
 void CMainDlg::OnSaveCurrent() { SaveCurrent(platform_, ui_, table_, criteria_.extension); }
 
-void CMainDlg::OnSysCommand(UINT, LPARAM) { Default(); }
-
-void CMainDlg::OnPaint() { Default(); }
-
-HCURSOR CMainDlg::OnQueryDragIcon() { return reinterpret_cast<HCURSOR>(Default()); }
-
-void CMainDlg::OnAbout() { Default(); }
-
-void CMainDlg::OnSelectAll() { Default(); }
-
-void CMainDlg::OnInvert() { Default(); }
-
-void CMainDlg::OnSelectNone() { Default(); }
-
-void CMainDlg::OnClickList(NMHDR*, LRESULT* result) { *result = Default(); }
-
-void CMainDlg::OnNoLimit() { Default(); }
-
-void CMainDlg::OnMatchWindow() { Default(); }
-
-void CMainDlg::OnDblClickList(NMHDR*, LRESULT* result) { *result = Default(); }
-
-void CMainDlg::OnViewCurrent() { Default(); }
-
-void CMainDlg::OnTimer(UINT_PTR) { Default(); }
-
-HBRUSH CMainDlg::OnCtlColor(HDC, HWND, UINT) { return reinterpret_cast<HBRUSH>(Default()); }
-
-BOOL CMainDlg::OnSetCursor(HWND, UINT, UINT) { return static_cast<BOOL>(Default()); }
-
-void CMainDlg::OnLButtonDown(UINT, POINT) { Default(); }
-
 void CMainDlg::EnableItem(int id, bool enable) { ::EnableWindow(GetDlgItem(id), enable ? TRUE : FALSE); }
 
 }  // namespace morlind

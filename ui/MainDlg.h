@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "actions/UiServices.h"
@@ -56,6 +57,12 @@ class CMainDlg : public CDialog {
   void OnLButtonDown(UINT flags, POINT point);
 
   void EnableItem(int id, bool enable);
+  // "保存选中" on when some row is ticked; pulls and pushes the data.
+  void UpdateSaveSelectedButton();
+  // The highlighted row's full path, if a row is highlighted.
+  std::optional<std::string> HighlightedPath() const;
+  // The status line and "查看当前"/"保存当前" for that path (none: off).
+  void ShowHighlight(const std::optional<std::string>& path);
 
   static const EventEntry kEvents[];
   static const EventTable kEventTable;

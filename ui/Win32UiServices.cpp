@@ -106,4 +106,8 @@ void Win32UiServices::ShellOpen(const std::string& verb, const std::string& targ
                 target.c_str(), nullptr, nullptr, showCommand);
 }
 
+bool Win32UiServices::ShowHelp(const std::string& helpFile, unsigned context) {
+  return WinHelpA(owner_, helpFile.c_str(), HELP_CONTEXT, context) != FALSE;
+}
+
 }  // namespace morlind

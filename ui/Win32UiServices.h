@@ -1,5 +1,6 @@
 // The user-interface services over real Win32 dialogs: message boxes, the
-// shell's folder chooser, the save-as dialog and shell launches.
+// shell's folder chooser, the save-as dialog, shell launches and the help
+// viewer.
 #pragma once
 
 #include <windows.h>
@@ -26,6 +27,7 @@ class Win32UiServices : public UiServices {
   std::optional<std::string> ChooseSavePath(const SaveAsRequest& request) override;
   void ShellOpen(const std::string& verb, const std::string& target, int showCommand,
                  bool withOwner) override;
+  bool ShowHelp(const std::string& helpFile, unsigned context) override;
 
  private:
   HWND owner_;

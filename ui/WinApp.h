@@ -1,10 +1,29 @@
 // The application object: exactly one exists, a static object constructed
-// before start-up, which then calls its InitInstance.
+// before start-up, which then calls its InitInstance. Commands that no
+// dialog handles go to its command table; the help command (F1) is one.
 #pragma once
 
 #include <windows.h>
 
+#include <span>
+#include <string>
+
+#include "actions/UiServices.h"
+
 namespace morlind {
+
+class CWnd;
+class CWinApp;
+
+// The framework's help command, which a dialog sends for F1.
+constexpr UINT kHelpCommand = 0xE146;
+// Help contexts of dialogs: this base plus the dialog's template number.
+constexpr unsigned kHelpContextBase = 0x20000;
+
+struct CommandEntry {
+  UINT id;
+  void (CWinApp::*handler)();
+};
 
 class CWinApp {
  public:
@@ -18,10 +37,31 @@ class CWinApp {
   // The message loop for an application that keeps running; its exit code.
   virtual int Run();
 
+  // Runs the command table's handler for id; false when it has none.
+  bool OnCmdMsg(UINT id);
+
+  // The help for the active dialog: its topic in the help file named like
+  // the executable, or the application message when the viewer fails.
+  void OnHelp();
+
+  // The window whose last active popup counts as the active dialog.
+  void SetMainWnd(CWnd* window) { mainWnd_ = window; }
+  CWnd* MainWnd() const { return mainWnd_; }
+  // The application message box and the help viewer; none: help is ignored.
+  void SetUiServices(UiServices* ui) { ui_ = ui; }
+
   static CWinApp* Current() { return current_; }
 
+ protected:
+  virtual std::span<const CommandEntry> GetCommandTable() const { return {}; }
+
  private:
+  // The executable's path with the extension ".HLP" (ANSI).
+  static std::string HelpFilePath();
+
   static CWinApp* current_;
+  CWnd* mainWnd_ = nullptr;
+  UiServices* ui_ = nullptr;
 };
 
 // The program's start: InitInstance of the one application object, then its

@@ -1,0 +1,239 @@
+// The application shell around the main dialog, in process: the about box,
+// the link label, the minimised icon and F1, with the user-interface
+// services faked, under the program's own application object.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "platform/Win32Platform.h"
+#include "res/resource.h"
+#include "tests/FakeUi.h"
+#include "tests/WindowTestSupport.h"
+#include "ui/MainDlg.h"
+#include "ui/WideText.h"
+#include "ui/WinApp.h"
+
+namespace morlind {
+namespace {
+
+// What the system posts to the focused window for the F1 key.
+constexpr UINT kKeyF1 = 0x004D;
+
+// Each about box the main dialog opens, as it stood after initialising.
+struct AboutSeen {
+  std::wstring caption;
+  std::wstring text;
+  bool showsIcon;  // its first control, unnumbered, holds an icon
+};
+struct AboutWatch {
+  HWND owner = nullptr;
+  std::function<void(HWND)> act;  // posts to the box, run by its modal loop
+  std::vector<AboutSeen> seen;
+};
+AboutWatch* watch = nullptr;
+
+// Records the box, lets the test act on it, then has 确定 end it.
+LRESULT CALLBACK WatchForAbout(int code, WPARAM w, LPARAM l) {
+  const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(l);
+  if (code == HC_ACTION && watch && call->message == WM_INITDIALOG &&
+      GetWindow(call->hwnd, GW_OWNER) == watch->owner) {
+    HWND box = call->hwnd;
+    HWND icon = GetWindow(box, GW_CHILD);
+    watch->seen.push_back({test::TextOf(box), test::TextOf(GetDlgItem(box, IDC_ABOUT_TEXT)),
+                           static_cast<short>(GetDlgCtrlID(icon)) == -1 && SendMessageW(icon, STM_GETICON, 0, 0)});
+    if (watch->act) watch->act(box);
+    PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+  }
+  return CallNextHookEx(nullptr, code, w, l);
+}
+
+// Only so that a broken close cannot hang the run.
+void CALLBACK CloseStrayBox(HWND, UINT, UINT_PTR, DWORD) {
+  HWND popup = watch ? GetLastActivePopup(watch->owner) : nullptr;
+  if (popup && popup != watch->owner) PostMessageW(popup, WM_CLOSE, 0, 0);
+}
+
+class ShellTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { test::InitCommonControlsOnce(); }
+
+  void SetUp() override {
+    app = CWinApp::Current();
+    ASSERT_NE(app, nullptr) << "the program's application object is linked in";
+    ASSERT_TRUE(dialog.Create());
+    hwnd = dialog.GetSafeHwnd();
+    app->SetMainWnd(&dialog);
+    app->SetUiServices(&ui);
+    test::PumpMessages(hwnd);
+    about.owner = hwnd;
+    watch = &about;
+    hook = SetWindowsHookExW(WH_CALLWNDPROCRET, WatchForAbout, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    guard = SetTimer(nullptr, 0, 5000, CloseStrayBox);
+  }
+  void TearDown() override {
+    KillTimer(nullptr, guard);
+    if (hook) UnhookWindowsHookEx(hook);
+    watch = nullptr;
+    if (app) {
+      app->SetMainWnd(nullptr);
+      app->SetUiServices(nullptr);
+    }
+    dialog.DestroyWindow();
+  }
+
+  HWND Item(int id) const { return GetDlgItem(hwnd, id); }
+  void ClickAbout() { SendMessageW(Item(IDC_ABOUT), BM_CLICK, 0, 0); }
+
+  CWinApp* app = nullptr;
+  Win32Platform platform;
+  test::FakeUi ui;
+  CMainDlg dialog{platform, ui};
+  HWND hwnd = nullptr;
+  AboutWatch about;
+  HHOOK hook = nullptr;
+  UINT_PTR guard = 0;
+};
+
+TEST_F(ShellTest, AboutBoxOpensFromTheButtonAndTheAboutSystemCommandsOnly) {
+  HMENU menu = GetSystemMenu(hwnd, FALSE);
+  const UINT menuItem = GetMenuItemID(menu, GetMenuItemCount(menu) - 1);
+  ClickAbout();
+  EXPECT_EQ(about.seen.size(), 1u);
+  for (auto [command, opens] : {std::pair{menuItem, true}, {0x0010u, true}, {0x001Fu, true}, {0x0020u, false}}) {
+    std::size_t before = about.seen.size();
+    SendMessageW(hwnd, WM_SYSCOMMAND, command, 0);
+    EXPECT_EQ(about.seen.size() - before, opens ? 1u : 0u) << std::hex << command;
+  }
+  for (const AboutSeen& seen : about.seen) EXPECT_EQ(seen.caption, Utf8ToWide("关于 Morlind V2.0"));
+  // Each closed again, leaving the main dialog running and usable.
+  test::PumpMessages(hwnd);
+  EXPECT_EQ(GetLastActivePopup(hwnd), hwnd);
+  EXPECT_TRUE(IsWindowEnabled(hwnd));
+  EXPECT_FALSE(dialog.Result().has_value());
+}
+
+TEST_F(ShellTest, AboutBoxShowsTheIconAndTenLinesAboutTheProgramAndItsMaker) {
+  using ::testing::AllOf;
+  using ::testing::EndsWith;
+  using ::testing::IsEmpty;
+  using ::testing::Not;
+  using ::testing::StartsWith;
+  ClickAbout();
+  ASSERT_EQ(about.seen.size(), 1u);
+  EXPECT_TRUE(about.seen[0].showsIcon);
+
+  std::vector<std::string> lines;
+  const std::string text = WideToUtf8(about.seen[0].text);
+  for (std::size_t start = 0, end = 0; end != std::string::npos; start = end + 2) {
+    end = text.find("\r\n", start);
+    lines.push_back(text.substr(start, end == std::string::npos ? end : end - start));
+  }
+  EXPECT_THAT(lines, ::testing::ElementsAre(
+                         "", "Morlind V2.0", "", Not(IsEmpty()), "",
+                         AllOf(StartsWith("有问题或意见请联系"), EndsWith("@example.com")), kHomePageAddress,
+                         AllOf(StartsWith("QQ:"), Not("QQ:")), "", AllOf(EndsWith(" 2008.8"), Not(" 2008.8"))));
+}
+
+TEST_F(ShellTest, LinkLabelIsBlueOnTheDefaultBrushAndOtherTextIsLeftAlone) {
+  HBRUSH brushes[2] = {};
+  const HWND controls[2] = {Item(IDC_HOMEPAGE), GetWindow(hwnd, GW_CHILD) /* "文件类型：" */};
+  for (int i = 0; i < 2; ++i) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    SetTextColor(dc, RGB(1, 2, 3));
+    SetBkMode(dc, OPAQUE);
+    brushes[i] = reinterpret_cast<HBRUSH>(SendMessageW(hwnd, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                                       reinterpret_cast<LPARAM>(controls[i])));
+    EXPECT_EQ(GetTextColor(dc) == 0x00C80000, i == 0) << i;
+    EXPECT_EQ(GetBkMode(dc) == TRANSPARENT, i == 0) << i;
+    DeleteDC(dc);
+  }
+  EXPECT_NE(brushes[0], nullptr);
+  EXPECT_EQ(brushes[0], brushes[1]);
+}
+
+TEST_F(ShellTest, OverTheLinkLabelTheHandShowsAndAClickOpensTheSiteMaximised) {
+  const HCURSOR hand = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_LINK_CURSOR));
+  ASSERT_NE(hand, nullptr);
+  RECT label{};
+  GetWindowRect(Item(IDC_HOMEPAGE), &label);
+  const POINT onLabel{(label.left + label.right) / 2, (label.top + label.bottom) / 2};
+  RECT client{};
+  GetClientRect(hwnd, &client);
+  POINT bare{client.right / 2, client.bottom - 3};  // below the results, beside 退出
+  ASSERT_EQ(ChildWindowFromPoint(hwnd, bare), hwnd);
+  ClientToScreen(hwnd, &bare);
+
+  for (auto [at, overLabel] : {std::pair{onLabel, true}, {bare, false}, {onLabel, true}}) {
+    SCOPED_TRACE(overLabel ? "over the label" : "off the label");
+    ASSERT_TRUE(SetCursorPos(at.x, at.y));
+    test::PumpMessages(hwnd);
+    SetCursor(nullptr);
+    LRESULT handled =
+        SendMessageW(hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), overLabel ? hand : LoadCursorA(nullptr, IDC_ARROW));
+    EXPECT_TRUE(handled || !overLabel);
+
+    ui.shellCalls.clear();
+    ScreenToClient(hwnd, &at);
+    SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+    SendMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    ASSERT_EQ(ui.shellCalls.size(), overLabel ? 1u : 0u);
+    if (overLabel) {
+      const auto& c = ui.shellCalls[0];  // default verb, maximised, owned by the dialog
+      EXPECT_EQ(std::tie(c.verb, c.target, c.showCommand, c.withOwner),
+                std::make_tuple(std::string(), std::string(kHomePageAddress), 3, true));
+    }
+  }
+}
+
+LRESULT CALLBACK CountIconErases(HWND w, UINT message, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR erases) {
+  if (message == WM_ICONERASEBKGND && wp) ++*reinterpret_cast<int*>(erases);
+  return DefSubclassProc(w, message, wp, lp);
+}
+
+// Neither Wine nor current Windows paints a minimised window's client area
+// by itself: the paint message is sent here as older systems sent it.
+TEST_F(ShellTest, MinimisedTheWindowPaintsAndDragsItsIcon) {
+  EXPECT_EQ(SendMessageW(hwnd, WM_QUERYDRAGICON, 0, 0), reinterpret_cast<LRESULT>(dialog.Icon()));
+  int erases = 0;
+  SetWindowSubclass(hwnd, CountIconErases, 1, reinterpret_cast<DWORD_PTR>(&erases));
+  SendMessageW(hwnd, WM_PAINT, 0, 0);
+  EXPECT_EQ(erases, 0);  // shown normally: the dialog's own painting
+  ShowWindow(hwnd, SW_MINIMIZE);
+  ASSERT_TRUE(IsIconic(hwnd));
+  SendMessageW(hwnd, WM_PAINT, 0, 0);
+  EXPECT_EQ(erases, 1);
+  RemoveWindowSubclass(hwnd, CountIconErases, 1);
+  ShowWindow(hwnd, SW_RESTORE);
+}
+
+TEST_F(ShellTest, F1AsksForTheActiveDialogsTopicAndSaysSoWhenHelpCannotStart) {
+  char module[MAX_PATH] = {};
+  std::string exe(module, GetModuleFileNameA(nullptr, module, MAX_PATH));
+  ASSERT_EQ(exe.substr(exe.size() - 4), ".exe");
+
+  // In the main dialog, from the file-type field.
+  PostMessageW(GetWindow(Item(IDC_FILE_TYPE), GW_CHILD), kKeyF1, 0, 0);
+  test::PumpMessages(hwnd);
+  ASSERT_EQ(ui.helpCalls.size(), 1u);
+  EXPECT_EQ(ui.helpCalls[0].file, exe.substr(0, exe.size() - 4) + ".HLP");
+  EXPECT_EQ(ui.helpCalls[0].context, 0x20066u);
+  EXPECT_EQ(ui.appMessages, std::vector<std::string>{"启动帮助失败。"});
+
+  // In the about box over it; this time the viewer starts.
+  ui.helpStarts = true;
+  about.act = [](HWND box) { PostMessageW(GetDlgItem(box, IDC_ABOUT_TEXT), kKeyF1, 0, 0); };
+  ClickAbout();
+  ASSERT_EQ(about.seen.size(), 1u);
+  ASSERT_EQ(ui.helpCalls.size(), 2u);
+  EXPECT_EQ(ui.helpCalls[1].context, 0x20064u);
+  EXPECT_EQ(ui.appMessages.size(), 1u);
+}
+
+}  // namespace
+}  // namespace morlind

@@ -1,0 +1,130 @@
+// Selection tracking: the status line and the row buttons follow the
+// highlighted and the ticked rows. Also the check tools, the opening of the
+// highlighted file and the access-mode radios.
+#include "ui/MainDlg.h"
+
+#include "res/resource.h"
+#include "ui/WideText.h"
+
+namespace morlind {
+
+namespace {
+
+constexpr const char* kHighlightedPrefix = "当前选中 ";
+constexpr const char* kNothingHighlightedText = "没有选中文件";
+
+// Re-evaluates "保存选中" for the rest of the run; every click in the table
+// sets it again, which restarts it.
+constexpr UINT_PTR kSaveSelectedTimer = 1;
+constexpr UINT kSaveSelectedPeriodMs = 100;
+
+constexpr int kMatchWindow = 0;  // access mode: only the picked window passes
+constexpr int kPickers[] = {IDC_START_DATE, IDC_END_DATE, IDC_START_TIME, IDC_END_TIME};
+
+// The list draws its check boxes from the model: after a tool changed every
+// row, one invalidation repaints what shows, however many rows there are.
+void RedrawAllRows(CListCtrl& list) { ::InvalidateRect(list.GetSafeHwnd(), nullptr, TRUE); }
+
+}  // namespace
+
+std::optional<std::string> CMainDlg::HighlightedPath() const {
+  // The list keeps the model's row in step with its selection: the first
+  // selected row from row 0, and selection is single.
+  int row = table_.SelectedRow();
+  if (row < 0) return std::nullopt;
+  return table_.PathOf(row);
+}
+
+void CMainDlg::ShowHighlight(const std::optional<std::string>& path) {
+  status_ = path ? Utf8ToWide(kHighlightedPrefix) + AnsiToWide(*path) : Utf8ToWide(kNothingHighlightedText);
+  EnableItem(IDC_VIEW_CURRENT, path.has_value());
+  EnableItem(IDC_SAVE_CURRENT, path.has_value());
+}
+
+void CMainDlg::OnClickList(NMHDR*, LRESULT* result) {
+  UpdateData(true);
+  ShowHighlight(HighlightedPath());
+  UpdateData(false);
+  // A tick made with the mouse is such a click: from now on the timer
+  // carries ticks to "保存选中".
+  ::SetTimer(hwnd_, kSaveSelectedTimer, kSaveSelectedPeriodMs, nullptr);
+  *result = 0;
+}
+
+void CMainDlg::OnDblClickList(NMHDR*, LRESULT* result) {
+  UpdateSaveSelectedButton();
+  OnViewCurrent();
+  *result = 0;
+}
+
+void CMainDlg::OnViewCurrent() {
+  std::optional<std::string> path = HighlightedPath();
+  // Hidden as the first show state: the launched program decides whether
+  // its window shows. A launch that fails shows nothing.
+  if (path) ui_.ShellOpen("open", *path, kShowHide, /*withOwner=*/false);
+  ShowHighlight(path);
+  UpdateData(false);
+}
+
+void CMainDlg::UpdateSaveSelectedButton() {
+  UpdateData(true);
+  // The model counts its ticked rows, so the timer's ten looks a second
+  // cost nothing even on a huge table.
+  EnableItem(IDC_SAVE_SELECTED, table_.TickedCount() > 0);
+  UpdateData(false);
+}
+
+void CMainDlg::OnTimer(UINT_PTR) {
+  UpdateSaveSelectedButton();
+  Default();
+}
+
+void CMainDlg::OnSelectAll() {
+  UpdateData(true);
+  // Unticking the box leaves the rows as they are.
+  if (selectAll_ == 1) {
+    table_.SetAllChecks(true);
+    RedrawAllRows(list_);
+    invert_ = 0;
+    selectNone_ = 0;
+  }
+  UpdateData(false);
+  UpdateSaveSelectedButton();
+}
+
+void CMainDlg::OnSelectNone() {
+  UpdateData(true);
+  if (selectNone_ == 1) {
+    table_.SetAllChecks(false);
+    RedrawAllRows(list_);
+    invert_ = 0;
+    selectAll_ = 0;
+  }
+  UpdateData(false);
+  UpdateSaveSelectedButton();
+}
+
+void CMainDlg::OnInvert() {
+  UpdateData(true);
+  // Every click flips the rows, so the box stays ticked whatever the click
+  // did to it.
+  invert_ = 1;
+  table_.InvertChecks();
+  RedrawAllRows(list_);
+  selectNone_ = 0;
+  selectAll_ = 0;
+  UpdateData(false);
+  UpdateSaveSelectedButton();
+}
+
+void CMainDlg::OnNoLimit() {
+  criteria_.accessMode = kNoLimit;
+  for (int id : kPickers) EnableItem(id, false);
+}
+
+void CMainDlg::OnMatchWindow() {
+  criteria_.accessMode = kMatchWindow;
+  for (int id : kPickers) EnableItem(id, true);
+}
+
+}  // namespace morlind

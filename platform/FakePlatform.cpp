@@ -1,39 +1,77 @@
 #include "platform/FakePlatform.h"
 
-#include <algorithm>
+#include <iterator>
+#include <list>
+#include <unordered_map>
 
 namespace morlind {
 
 struct FakePlatform::Node {
+  using Children = std::list<std::unique_ptr<Node>>;
+
   std::string name;
   bool folder = false;
   bool refusesListing = false;
   bool locked = false;
+  bool refusesWrites = false;
+  bool vanishesWhenListed = false;
+  std::optional<std::size_t> listingBreaksAfter;
   std::string linkTarget;  // non-empty: a folder link
   std::uint64_t lastAccess = 0;
   std::string content;
-  std::vector<std::unique_ptr<Node>> children;
+  // Listing order, and an index by folded name: a folder of 100,000 files
+  // must stay quick to fill, search and empty.
+  Children children;
+  std::unordered_map<std::string, Children::iterator> index;
 };
 
 namespace {
 
 using Node = FakePlatform::Node;
 
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
-           return fold(x) == fold(y);
-         });
+// Windows links may chain; it gives up after a few dozen hops, as here.
+constexpr int kMaxLinkHops = 32;
+
+bool IsLeadByte(char c) {
+  auto byte = static_cast<unsigned char>(c);
+  return byte >= 0x81 && byte <= 0xFE;
+}
+
+// Where the real separators are: the second byte of a double-byte character
+// may be 0x5C and is part of the name.
+std::vector<std::size_t> Separators(std::string_view path) {
+  std::vector<std::size_t> at;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    if (IsLeadByte(path[i]) && i + 1 < path.size()) {
+      ++i;
+    } else if (path[i] == '\\') {
+      at.push_back(i);
+    }
+  }
+  return at;
+}
+
+// The key names are compared under: ASCII letters folded, but not the
+// second byte of a double-byte character.
+std::string Folded(std::string_view name) {
+  std::string key(name);
+  for (std::size_t i = 0; i < key.size(); ++i) {
+    if (IsLeadByte(key[i])) {
+      ++i;
+    } else if (key[i] >= 'A' && key[i] <= 'Z') {
+      key[i] = static_cast<char>(key[i] - 'A' + 'a');
+    }
+  }
+  return key;
 }
 
 // Empty components (doubled backslashes) are ignored, as Windows does.
 std::vector<std::string> Components(std::string_view path) {
   std::vector<std::string> parts;
   std::size_t start = 0;
-  while (start <= path.size()) {
-    std::size_t end = path.find('\\', start);
-    if (end == std::string_view::npos) end = path.size();
+  std::vector<std::size_t> separators = Separators(path);
+  separators.push_back(path.size());
+  for (std::size_t end : separators) {
     if (end > start) parts.emplace_back(path.substr(start, end - start));
     start = end + 1;
   }
@@ -41,10 +79,23 @@ std::vector<std::string> Components(std::string_view path) {
 }
 
 Node* Child(const Node& folder, std::string_view name) {
-  for (const auto& child : folder.children) {
-    if (SameName(child->name, name)) return child.get();
-  }
-  return nullptr;
+  auto found = folder.index.find(Folded(name));
+  return found == folder.index.end() ? nullptr : found->second->get();
+}
+
+Node& AddChild(Node& folder, const std::string& name) {
+  folder.children.push_back(std::make_unique<Node>());
+  folder.index[Folded(name)] = std::prev(folder.children.end());
+  Node& child = *folder.children.back();
+  child.name = name;
+  return child;
+}
+
+void EraseChild(Node& folder, const std::string& name) {
+  auto found = folder.index.find(Folded(name));
+  if (found == folder.index.end()) return;
+  folder.children.erase(found->second);
+  folder.index.erase(found);
 }
 
 class FakeListing : public DirListing {
@@ -63,29 +114,39 @@ class FakeListing : public DirListing {
 };
 
 std::string_view FolderOfPattern(std::string_view pattern) {
-  std::size_t slash = pattern.rfind('\\');
-  return slash == std::string_view::npos ? std::string_view() : pattern.substr(0, slash);
+  std::vector<std::size_t> separators = Separators(pattern);
+  return separators.empty() ? std::string_view() : pattern.substr(0, separators.back());
 }
 
-}  // namespace
-
-Node* FakePlatform::Find(const std::string& path, bool followLastLink) const {
-  if (!root_) return nullptr;
+// A link to itself or in a ring resolves to nothing, as on Windows.
+Node* Walk(Node* root, const std::string& path, bool followLastLink, int& hops) {
   std::vector<std::string> parts = Components(path);
-  Node* node = root_.get();
+  Node* node = root;
   for (std::size_t i = 0; i < parts.size() && node; ++i) {
     node = Child(*node, parts[i]);
     bool last = i + 1 == parts.size();
     if (node && !node->linkTarget.empty() && (!last || followLastLink)) {
-      node = Find(node->linkTarget);
+      if (++hops > kMaxLinkHops) return nullptr;
+      node = Walk(root, node->linkTarget, true, hops);
     }
   }
   return node;
 }
 
+}  // namespace
+
+FakePlatform::FakePlatform(Platform& clock) : clock_(clock) {}
+FakePlatform::~FakePlatform() = default;
+
+Node* FakePlatform::Find(const std::string& path, bool followLastLink) const {
+  if (!root_) return nullptr;
+  int hops = 0;
+  return Walk(root_.get(), path, followLastLink, hops);
+}
+
 Node& FakePlatform::Make(const std::string& path, bool folder) {
   if (!root_) {
-    root_ = std::make_shared<Node>();
+    root_ = std::make_unique<Node>();
     root_->folder = true;
   }
   Node* node = root_.get();
@@ -93,9 +154,7 @@ Node& FakePlatform::Make(const std::string& path, bool folder) {
   for (std::size_t i = 0; i < parts.size(); ++i) {
     Node* child = Child(*node, parts[i]);
     if (!child) {
-      node->children.push_back(std::make_unique<Node>());
-      child = node->children.back().get();
-      child->name = parts[i];
+      child = &AddChild(*node, parts[i]);
       child->folder = folder || i + 1 < parts.size();
     }
     node = child;
@@ -118,6 +177,18 @@ void FakePlatform::AddLink(const std::string& path, const std::string& target) {
 void FakePlatform::RefuseListing(const std::string& path) { Make(path, true).refusesListing = true; }
 
 void FakePlatform::LockFile(const std::string& path) { Make(path, false).locked = true; }
+
+void FakePlatform::LockFolder(const std::string& path) { Make(path, true).locked = true; }
+
+void FakePlatform::BreakListingAfter(const std::string& folder, std::size_t entries) {
+  Make(folder, true).listingBreaksAfter = entries;
+}
+
+void FakePlatform::VanishWhenListed(const std::string& path) {
+  Make(path, false).vanishesWhenListed = true;
+}
+
+void FakePlatform::RefuseWrites(const std::string& folder) { Make(folder, true).refusesWrites = true; }
 
 bool FakePlatform::Exists(const std::string& path) const { return Find(path, false) != nullptr; }
 
@@ -152,22 +223,29 @@ std::unique_ptr<DirListing> FakePlatform::OpenListing(const std::string& pattern
   std::vector<std::string> names{".", ".."};
   entries.push_back(DirEntry{{}, kAttrDirectory, 0});
   entries.push_back(DirEntry{{}, kAttrDirectory, 0});
+  std::vector<std::string> vanishing;
   for (const auto& child : folder->children) {
+    if (folder->listingBreaksAfter && names.size() - 2 == *folder->listingBreaksAfter) break;
     std::uint32_t attributes = child->folder ? kAttrDirectory : 0;
     if (!child->linkTarget.empty()) attributes |= kAttrReparsePoint;
     entries.push_back(DirEntry{{}, attributes, child->lastAccess});
     names.push_back(child->name);
+    if (child->vanishesWhenListed) vanishing.push_back(child->name);
   }
+  for (const std::string& name : vanishing) EraseChild(*folder, name);
   return std::make_unique<FakeListing>(std::move(entries), std::move(names));
 }
 
 Node* FakePlatform::Parent(const std::string& path, std::string* name) {
-  std::size_t slash = path.find_last_not_of('\\');
-  slash = slash == std::string::npos ? std::string::npos : path.rfind('\\', slash);
-  if (slash == std::string::npos) return nullptr;
-  *name = path.substr(slash + 1);
-  while (!name->empty() && name->back() == '\\') name->pop_back();
-  return Find(path.substr(0, slash));
+  std::vector<std::size_t> separators = Separators(path);
+  std::size_t end = path.size();
+  while (!separators.empty() && separators.back() + 1 == end) {
+    end = separators.back();
+    separators.pop_back();
+  }
+  if (separators.empty()) return nullptr;
+  *name = path.substr(separators.back() + 1, end - separators.back() - 1);
+  return Find(path.substr(0, separators.back()));
 }
 
 bool FakePlatform::CopyFileReplacing(const std::string& from, const std::string& to) {
@@ -176,13 +254,14 @@ bool FakePlatform::CopyFileReplacing(const std::string& from, const std::string&
   std::string name;
   Node* targetFolder = Parent(to, &name);
   if (!source || source->folder || !targetFolder || !targetFolder->folder) return false;
+  if (targetFolder->refusesWrites) return false;
   Node* target = Child(*targetFolder, name);
   if (target && (target->folder || target->locked)) return false;
-  if (!target) {
-    targetFolder->children.push_back(std::make_unique<Node>());
-    target = targetFolder->children.back().get();
-    target->name = name;
+  if (copyQuota_) {
+    if (source->content.size() > *copyQuota_) return false;
+    *copyQuota_ -= source->content.size();
   }
+  if (!target) target = &AddChild(*targetFolder, name);
   target->content = source->content;
   target->lastAccess = source->lastAccess;
   return true;
@@ -194,7 +273,7 @@ bool FakePlatform::RemoveFile(const std::string& path) {
   Node* folder = Parent(path, &name);
   Node* node = folder ? Child(*folder, name) : nullptr;
   if (!node || node->folder || node->locked) return false;
-  std::erase_if(folder->children, [node](const auto& c) { return c.get() == node; });
+  EraseChild(*folder, name);
   return true;
 }
 
@@ -210,8 +289,8 @@ bool FakePlatform::RemoveEmptyFolder(const std::string& path) {
     if (!target || !target->children.empty()) return false;
     return Parent(node->linkTarget, &name) && RemoveEmptyFolder(node->linkTarget);
   }
-  if (!node || !node->folder || !node->children.empty()) return false;
-  std::erase_if(folder->children, [node](const auto& c) { return c.get() == node; });
+  if (!node || !node->folder || node->locked || !node->children.empty()) return false;
+  EraseChild(*folder, name);
   return true;
 }
 

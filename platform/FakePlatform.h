@@ -1,11 +1,14 @@
 // An in-memory file system for tests that need what a real one cannot give
 // here: a folder that refuses listing, a file that cannot be deleted, a
-// chosen delivery order, links. Time conversions go to another platform.
+// chosen delivery order, links, listings that break off, entries that go
+// away while being walked, copies that fail. Time conversions go to another
+// platform.
 #pragma once
 
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -14,19 +17,34 @@ namespace morlind {
 
 class FakePlatform : public Platform {
  public:
-  explicit FakePlatform(Platform& clock) : clock_(clock) {}
+  explicit FakePlatform(Platform& clock);
+  ~FakePlatform() override;
 
   // Entries are listed in the order they were added. Parent folders are
-  // created as needed. Paths are '\\'-separated and compared without case.
+  // created as needed. Paths are '\\'-separated, read as code page 936 (a
+  // trail byte 0x5C is no separator) and compared without ASCII case.
   void AddFolder(const std::string& path);
   void AddFile(const std::string& path, std::uint64_t lastAccess = 0, std::string content = {});
   // A folder link (directory + reparse point) whose listing is target's.
   void AddLink(const std::string& path, const std::string& target);
   void RefuseListing(const std::string& path);
-  void LockFile(const std::string& path);  // deletion fails
+  void LockFile(const std::string& path);    // deletion fails
+  void LockFolder(const std::string& path);  // removal fails, even when empty
   void SetSpecialFolder(int csidl, std::string path) { specialFolder_[csidl] = std::move(path); }
   // Called before every listing is opened; return false to fail it.
   std::function<bool(const std::string& folder)> beforeListing;
+
+  // Faults. The folder's listing opens, delivers "." and ".." and then at
+  // most `entries` entries before it breaks off (FindNextFile failing).
+  void BreakListingAfter(const std::string& folder, std::size_t entries);
+  // The entry shows in its folder's listing but is gone right after the
+  // listing was taken, as if another program deleted it meanwhile.
+  void VanishWhenListed(const std::string& path);
+  // Copies into this folder fail: the target is not writable.
+  void RefuseWrites(const std::string& folder);
+  // Copies may write this many bytes in all; one that does not fit fails
+  // and leaves its target as it was (disk full).
+  void SetCopyQuota(std::uint64_t bytes) { copyQuota_ = bytes; }
 
   bool Exists(const std::string& path) const;
   std::optional<std::string> ContentOf(const std::string& path) const;
@@ -54,9 +72,10 @@ class FakePlatform : public Platform {
   Node& Make(const std::string& path, bool folder);
 
   Platform& clock_;
-  std::shared_ptr<Node> root_;
+  std::unique_ptr<Node> root_;
   std::map<int, std::string> specialFolder_;
   std::vector<std::string> log_;
+  std::optional<std::uint64_t> copyQuota_;
   int listingsOpened_ = 0;
 };
 

@@ -1,0 +1,420 @@
+// The real Morlind.exe, driven from outside as a user would: by window title
+// and control number, with real mouse clicks on rows and check boxes, over
+// a cache folder this test fills. It runs in a Wine prefix of its own (other
+// tests empty the shared prefix's cache folder). The steps build on each
+// other and run in order, against one running program.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <set>
+#include <string>
+
+#include "res/resource.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Names = std::multiset<std::wstring>;
+
+constexpr DWORD kPatienceMs = 20000;  // only so that a fault cannot hang the run
+constexpr int kFileNameField = 0x480, kFileNameCombo = 0x47c;  // save-as dialog
+
+template <class Ready>
+bool WaitFor(Ready ready) {
+  for (DWORD start = GetTickCount(); !ready(); Sleep(30)) {
+    if (GetTickCount() - start > kPatienceMs) return false;
+  }
+  return true;
+}
+
+SYSTEMTIME Time(WORD year, WORD month, WORD day, WORD hour = 0, WORD minute = 0, WORD second = 0) {
+  SYSTEMTIME time{year, month, 0, day, hour, minute, second, 0};
+  FILETIME asFileTime;  // fills in the day of the week
+  SystemTimeToFileTime(&time, &asFileTime);
+  FileTimeToSystemTime(&asFileTime, &time);
+  return time;
+}
+
+std::string Read(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The files of a folder with their contents.
+using Files = std::map<std::wstring, std::string>;
+Files FilesIn(const fs::path& folder) {
+  Files found;
+  for (const auto& entry : fs::directory_iterator(folder)) found[entry.path().filename().wstring()] = Read(entry.path());
+  return found;
+}
+
+// The program copies once its dialog has gone, in its own time.
+void ExpectFiles(const fs::path& folder, const Files& expected) {
+  WaitFor([&] { return FilesIn(folder) == expected; });
+  EXPECT_EQ(FilesIn(folder), expected);
+}
+
+// Everything under a folder, as paths relative to it.
+std::set<std::wstring> Tree(const fs::path& root) {
+  std::set<std::wstring> found;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    found.insert(entry.path().lexically_relative(root).wstring());
+  }
+  return found;
+}
+
+// The cache as a user's browser would leave it; each file's content is its
+// name, so a copy shows which file it came from.
+struct CacheFile {
+  const wchar_t* path;
+  SYSTEMTIME accessedUtc;
+};
+const CacheFile kCache[] = {
+    {L"Content.IE5\\index.dat", Time(2008, 9, 26, 1, 58, 2)},
+    {L"Content.IE5\\AB12CD34\\photo[1].jpg", Time(2008, 9, 25, 17, 6, 45)},
+    {L"Content.IE5\\AB12CD34\\风景[1].jpg", Time(2008, 9, 20, 8, 0, 0)},
+    {L"Content.IE5\\EF56GH78\\banner[2].swf", Time(2008, 9, 24, 10, 4, 31)},
+    {L"Content.IE5\\LOCK0001\\held[1].gif", Time(2008, 9, 23, 18, 12, 30)},
+};
+
+std::string ContentOf(const fs::path& name) { return "cache file " + name.filename().string(); }
+
+class MorlindE2e : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    wchar_t folder[MAX_PATH] = {};
+    ASSERT_EQ(SHGetFolderPathW(nullptr, CSIDL_INTERNET_CACHE, nullptr, 0, folder), S_OK);
+    cache_ = folder;
+    fs::create_directories(cache_);
+    for (const auto& entry : fs::directory_iterator(cache_)) fs::remove_all(entry.path());
+    for (const CacheFile& file : kCache) {
+      fs::path path = cache_ / file.path;
+      fs::create_directories(path.parent_path());
+      std::ofstream(path, std::ios::binary) << ContentOf(path);
+      HANDLE handle = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+      FILETIME accessed;
+      SystemTimeToFileTime(&file.accessedUtc, &accessed);
+      ASSERT_TRUE(SetFileTime(handle, nullptr, &accessed, nullptr)) << path;
+      CloseHandle(handle);
+    }
+    out_ = L"C:\\morlind-e2e";
+    fs::remove_all(out_);
+    fs::create_directories(out_ / "picked");
+    fs::create_directories(out_ / "saved");
+
+    // Started from its build folder, the working folder of this test.
+    std::wstring command = L"\"" + fs::current_path().wstring() + L"\\Morlind.exe\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &process_))
+        << "cannot start " << fs::path(command).string();
+    remote_ = VirtualAllocEx(process_.hProcess, nullptr, kRemoteSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    ASSERT_NE(remote_, nullptr);
+    ASSERT_TRUE(WaitFor([] { return (main_ = TopWindow(L"Morlind V2.0", nullptr)) && Item(IDC_RESULTS); }))
+        << "no window \"Morlind V2.0\" showed";
+  }
+
+  static void TearDownTestSuite() {
+    if (process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
+      TerminateProcess(process_.hProcess, 99);  // a failed run must not leave it behind
+      WaitForSingleObject(process_.hProcess, kPatienceMs);
+    }
+    if (process_.hProcess) CloseHandle(process_.hProcess);
+    if (process_.hThread) CloseHandle(process_.hThread);
+  }
+
+  // --- the program's windows ---
+
+  // A visible top-level window of the program; the title and owner are
+  // checked when given. Other programs may show theirs on the same display.
+  static HWND TopWindow(const wchar_t* title, HWND owner) {
+    struct Search {
+      const wchar_t* title;
+      HWND owner;
+      HWND found;
+    } search{title, owner, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM context) -> BOOL {
+          auto* s = reinterpret_cast<Search*>(context);
+          DWORD pid = 0;
+          GetWindowThreadProcessId(window, &pid);
+          if (pid != process_.dwProcessId || !IsWindowVisible(window)) return TRUE;
+          if (s->title && TextOf(window) != s->title) return TRUE;
+          if (s->owner && GetWindow(window, GW_OWNER) != s->owner) return TRUE;
+          s->found = window;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+  }
+
+  // The modal box the main window opened: message box, folder chooser or
+  // save-as dialog.
+  static HWND WaitForBox() {
+    HWND box = nullptr;
+    EXPECT_TRUE(WaitFor([&] { return (box = TopWindow(nullptr, main_)) != nullptr; }))
+        << "no box showed over the main window";
+    return box;
+  }
+  static bool BoxGone(HWND box) {
+    return WaitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); });
+  }
+
+  static HWND Item(int id) { return GetDlgItem(main_, id); }
+
+  // Sent with a time limit: a box the program shows where none is expected
+  // fails the step instead of hanging it.
+  static LRESULT Send(HWND window, UINT message, WPARAM w = 0, LPARAM l = 0) {
+    DWORD_PTR result = 0;
+    EXPECT_TRUE(SendMessageTimeoutW(window, message, w, l, SMTO_NORMAL, kPatienceMs, &result))
+        << "no answer to message 0x" << std::hex << message;
+    return static_cast<LRESULT>(result);
+  }
+
+  // WM_GETTEXT and WM_SETTEXT carry their text across processes.
+  static std::wstring TextOf(HWND window) {
+    wchar_t text[1024] = {};
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, kPatienceMs, &length);
+    return text;
+  }
+  static void SetText(HWND window, const std::wstring& text) {
+    Send(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  }
+
+  static void Press(int id) { Send(Item(id), BM_CLICK); }
+  // For a button that opens a modal box: a sent click would wait for it.
+  static void PressLater(int id) { PostMessageW(Item(id), BM_CLICK, 0, 0); }
+
+  static void TypeFileType(const std::wstring& text) {
+    SetText(FindWindowExW(Item(IDC_FILE_TYPE), nullptr, L"Edit", nullptr), text);
+  }
+
+  // --- memory in the program, for messages that pass pointers ---
+
+  static constexpr std::size_t kRemoteSize = 4096, kTextOffset = 1024;
+  template <class T>
+  static LPARAM Put(const T& value, std::size_t offset = 0) {
+    char* at = static_cast<char*>(remote_) + offset;
+    EXPECT_TRUE(WriteProcessMemory(process_.hProcess, at, &value, sizeof value, nullptr));
+    return reinterpret_cast<LPARAM>(at);
+  }
+  template <class T>
+  static T Get(std::size_t offset = 0) {
+    T value{};
+    EXPECT_TRUE(ReadProcessMemory(process_.hProcess, static_cast<char*>(remote_) + offset, &value, sizeof value, nullptr));
+    return value;
+  }
+  static LPARAM PutText(const std::wstring& text) {
+    wchar_t buffer[MAX_PATH] = {};
+    text.copy(buffer, MAX_PATH - 1);
+    return Put(buffer, kTextOffset);
+  }
+
+  // --- the result list, read from outside ---
+
+  static HWND List() { return Item(IDC_RESULTS); }
+  static int RowCount() { return static_cast<int>(Send(List(), LVM_GETITEMCOUNT)); }
+  static std::wstring Cell(int row, int column) {
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.cchTextMax = MAX_PATH;
+    item.pszText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote_) + kTextOffset);
+    Send(List(), LVM_GETITEMTEXTW, row, Put(item));
+    auto text = Get<std::array<wchar_t, MAX_PATH>>(kTextOffset);
+    return text.data();
+  }
+  static Names Rows() {
+    Names names;  // the file system decides the order
+    for (int row = 0, n = RowCount(); row < n; ++row) names.insert(Cell(row, 0));
+    return names;
+  }
+  static int RowOf(const std::wstring& name) {
+    for (int row = 0, n = RowCount(); row < n; ++row) {
+      if (Cell(row, 0) == name) return row;
+    }
+    ADD_FAILURE() << "no row " << fs::path(name).string();
+    return -1;
+  }
+  static bool Ticked(int row) {
+    return (Send(List(), LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) ==
+           INDEXTOSTATEIMAGEMASK(2);
+  }
+  static bool Highlighted(int row) { return Send(List(), LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED; }
+  static RECT SubItemRect(int row, int column) {
+    Send(List(), LVM_GETSUBITEMRECT, row, Put(RECT{LVIR_BOUNDS, column, 0, 0}));
+    return Get<RECT>();
+  }
+  // The point of a row's check box, found by the list's own hit test along
+  // the row's first column.
+  static POINT CheckBoxPoint(int row) {
+    RECT cell = SubItemRect(row, 0);
+    LONG y = (cell.top + cell.bottom) / 2;
+    for (LONG x = cell.left; x < cell.left + 40; ++x) {
+      LVHITTESTINFO hit{};
+      hit.pt = {x, y};
+      if (Send(List(), LVM_HITTEST, 0, Put(hit)) == row && (Get<LVHITTESTINFO>().flags & LVHT_ONITEMSTATEICON)) {
+        return {x + 4, y};  // a little into the box
+      }
+    }
+    ADD_FAILURE() << "row " << row << " shows no check box";
+    return {cell.left + 8, y};
+  }
+
+  // A real click through the system's input queue: the pointer moves to the
+  // point of the list, the left button goes down and up.
+  static void Click(POINT point) {
+    SetForegroundWindow(main_);
+    ClientToScreen(List(), &point);
+    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT input[3] = {};
+    DWORD flags[3] = {MOUSEEVENTF_MOVE, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+    for (int i = 0; i < 3; ++i) {
+      input[i].type = INPUT_MOUSE;
+      input[i].mi.dx = point.x * 65535 / (width - 1);
+      input[i].mi.dy = point.y * 65535 / (height - 1);
+      input[i].mi.dwFlags = flags[i] | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    }
+    EXPECT_EQ(SendInput(3, input, sizeof(INPUT)), 3u);
+  }
+
+  static void Tick(const std::wstring& name) {
+    int row = RowOf(name);
+    Click(CheckBoxPoint(row));
+    EXPECT_TRUE(WaitFor([&] { return Ticked(row); })) << "a click on the check box of "
+                                                      << fs::path(name).string() << " did not tick it";
+  }
+  static void Highlight(const std::wstring& name) {
+    int row = RowOf(name);
+    RECT cell = SubItemRect(row, 1);
+    Click({(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2});
+    EXPECT_TRUE(WaitFor([&] { return Highlighted(row); }))
+        << "a click on the row of " << fs::path(name).string() << " did not highlight it";
+  }
+
+  // --- the pickers ---
+
+  static void SetPicker(int id, const SYSTEMTIME& local) {
+    EXPECT_TRUE(Send(Item(id), DTM_SETSYSTEMTIME, GDT_VALID, Put(local)));
+  }
+  static void SetWindow(const SYSTEMTIME& start, const SYSTEMTIME& end) {
+    SetPicker(IDC_START_DATE, start);
+    SetPicker(IDC_START_TIME, start);
+    SetPicker(IDC_END_DATE, end);
+    SetPicker(IDC_END_TIME, end);
+  }
+
+  static inline PROCESS_INFORMATION process_{};
+  static inline HWND main_ = nullptr;
+  static inline void* remote_ = nullptr;
+  static inline fs::path cache_, out_;
+};
+
+TEST_F(MorlindE2e, SearchFindsEveryFileThenOnlyTheTypedEnding) {
+  Press(IDC_SEARCH);  // the combo box starts on "*"
+  EXPECT_EQ(Rows(), (Names{L"index.dat", L"photo[1].jpg", L"风景[1].jpg", L"banner[2].swf", L"held[1].gif"}));
+  int photo = RowOf(L"photo[1].jpg");
+  EXPECT_EQ(Cell(photo, 1), L"jpg");
+  EXPECT_EQ(Cell(photo, 2), L"2008-9-26 1:6:45");  // 17:06:45 UTC in Shanghai
+
+  TypeFileType(L"jpg");
+  Press(IDC_SEARCH);
+  EXPECT_EQ(Rows(), (Names{L"photo[1].jpg", L"风景[1].jpg"}));
+}
+
+TEST_F(MorlindE2e, AccessWindowFiltersAndAnInvertedOneIsRefused) {
+  Press(IDC_MATCH_WINDOW);
+  EXPECT_TRUE(IsWindowEnabled(Item(IDC_START_DATE)));
+  SetWindow(Time(2008, 9, 25), Time(2008, 9, 27));  // local time
+  Press(IDC_SEARCH);
+  const Names windowed{L"photo[1].jpg"};  // 风景 was last read on the 20th
+  EXPECT_EQ(Rows(), windowed);
+
+  SetPicker(IDC_START_DATE, Time(2008, 9, 28));
+  PressLater(IDC_SEARCH);
+  HWND box = WaitForBox();
+  ASSERT_TRUE(box);
+  EXPECT_EQ(TextOf(box), L"Morlind");  // the program's name as caption
+  EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)), L"开始时间必须小于结束时间。");
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(BoxGone(box));
+  EXPECT_EQ(Rows(), windowed);
+
+  SetPicker(IDC_START_DATE, Time(2008, 9, 1));
+  Press(IDC_NO_LIMIT);
+  EXPECT_FALSE(IsWindowEnabled(Item(IDC_START_DATE)));
+}
+
+TEST_F(MorlindE2e, TickedRowsAreCopiedIntoTheChosenFolder) {
+  TypeFileType(L"*");
+  Press(IDC_SEARCH);
+  ASSERT_EQ(RowCount(), 5);
+  EXPECT_FALSE(IsWindowEnabled(Item(IDC_SAVE_SELECTED)));
+  Tick(L"风景[1].jpg");
+  Tick(L"banner[2].swf");
+  EXPECT_TRUE(WaitFor([] { return IsWindowEnabled(Item(IDC_SAVE_SELECTED)); }))
+      << "保存选中 stayed disabled with two rows ticked";
+
+  PressLater(IDC_SAVE_SELECTED);
+  HWND chooser = WaitForBox();
+  ASSERT_TRUE(chooser);
+  ASSERT_TRUE(FindWindowExW(chooser, nullptr, WC_TREEVIEWW, nullptr)) << "the box is no folder chooser";
+  fs::path picked = out_ / "picked";
+  Send(chooser, BFFM_SETSELECTIONW, TRUE, PutText(picked.wstring()));
+  PostMessageW(chooser, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(BoxGone(chooser));
+  ExpectFiles(picked, {{L"风景[1].jpg", ContentOf(L"风景[1].jpg")}, {L"banner[2].swf", ContentOf(L"banner[2].swf")}});
+}
+
+TEST_F(MorlindE2e, HighlightedRowIsSavedUnderTheTypedName) {
+  Highlight(L"photo[1].jpg");
+  EXPECT_EQ(TextOf(Item(IDC_STATUS)), L"当前选中 " + (cache_ / L"Content.IE5\\AB12CD34\\photo[1].jpg").wstring());
+  ASSERT_TRUE(WaitFor([] { return IsWindowEnabled(Item(IDC_SAVE_CURRENT)); }));
+
+  PressLater(IDC_SAVE_CURRENT);
+  HWND dialog = WaitForBox();
+  ASSERT_TRUE(dialog);
+  HWND name = GetDlgItem(dialog, kFileNameField) ? GetDlgItem(dialog, kFileNameField)
+                                                  : GetDlgItem(dialog, kFileNameCombo);
+  ASSERT_TRUE(name) << "the box is no save-as dialog";
+  // Typed once the dialog has put the row's name in.
+  EXPECT_TRUE(WaitFor([&] { return TextOf(name) == L"photo[1].jpg"; }));
+  // Typed without an ending: the last search's "*" must not leave one.
+  SetText(name, (out_ / "saved" / "current").wstring());
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(BoxGone(dialog));
+  ExpectFiles(out_ / "saved", {{L"current", ContentOf(L"photo[1].jpg")}});
+}
+
+TEST_F(MorlindE2e, CleanLeavesOnlyAFileInUseAndTheFoldersAboveIt) {
+  fs::path held = cache_ / L"Content.IE5\\LOCK0001\\held[1].gif";
+  HANDLE inUse = CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(inUse, INVALID_HANDLE_VALUE);
+  Press(IDC_CLEAN);
+  EXPECT_EQ(Tree(cache_), (std::set<std::wstring>{L"Content.IE5", L"Content.IE5\\LOCK0001",
+                                                  L"Content.IE5\\LOCK0001\\held[1].gif"}));
+  EXPECT_EQ(Rows(), Names{L"held[1].gif"});
+  CloseHandle(inUse);
+  // Nothing outside the cache was touched.
+  EXPECT_EQ(Tree(out_), (std::set<std::wstring>{L"picked", L"picked\\风景[1].jpg", L"picked\\banner[2].swf",
+                                                L"saved", L"saved\\current"}));
+}
+
+TEST_F(MorlindE2e, ExitEndsTheProgram) {
+  PressLater(IDOK);  // 退出
+  ASSERT_EQ(WaitForSingleObject(process_.hProcess, kPatienceMs), WAIT_OBJECT_0) << "still running after 退出";
+  DWORD code = 1234;
+  GetExitCodeProcess(process_.hProcess, &code);
+  EXPECT_EQ(code, 0u);  // a normal end, not a crash
+}
+
+}  // namespace

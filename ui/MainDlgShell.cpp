@@ -42,15 +42,13 @@ void CMainDlg::OnPaint() {
     Default();
     return;
   }
-  PAINTSTRUCT paint{};
-  HDC dc = ::BeginPaint(hwnd_, &paint);
-  Send(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  CPaintDC dc(hwnd_);
+  Send(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.Get()), 0);
   RECT client{};
   ::GetClientRect(hwnd_, &client);
   int x = (client.right - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
   int y = (client.bottom - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
-  ::DrawIcon(dc, x, y, icon_);
-  ::EndPaint(hwnd_, &paint);
+  ::DrawIcon(dc.Get(), x, y, icon_);
 }
 
 HCURSOR CMainDlg::OnQueryDragIcon() { return icon_; }

@@ -46,4 +46,21 @@ class CWnd {
   HWND hwnd_ = nullptr;
 };
 
+// The paint context of one WM_PAINT: begun on construction, ended on
+// destruction, so every path through a paint handler ends it.
+class CPaintDC {
+ public:
+  explicit CPaintDC(HWND hwnd) : hwnd_(hwnd), dc_(::BeginPaint(hwnd, &paint_)) {}
+  ~CPaintDC() { ::EndPaint(hwnd_, &paint_); }
+  CPaintDC(const CPaintDC&) = delete;
+  CPaintDC& operator=(const CPaintDC&) = delete;
+
+  HDC Get() const { return dc_; }
+
+ private:
+  HWND hwnd_;
+  PAINTSTRUCT paint_{};
+  HDC dc_;
+};
+
 }  // namespace morlind

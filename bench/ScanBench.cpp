@@ -13,17 +13,17 @@
 namespace morlind::bench {
 namespace {
 
-const TreeSpec kSpec;
+const TreeShape kShape;
 
 // The tree is written once per machine and reused by later runs.
 const std::string& TreeRoot() {
   static const std::string root = [] {
     std::string path = (std::filesystem::temp_directory_path() / "morlind-bench-tree").string();
-    std::string marker = path + "/.complete-" + std::to_string(kSpec.files) + "-" +
-                         std::to_string(kSpec.seed);
+    std::string marker = path + "/.complete-" + std::to_string(kShape.files) + "-" +
+                         std::to_string(kShape.seed);
     if (!std::filesystem::exists(marker)) {
       std::filesystem::remove_all(path);
-      WriteTree(path, GenerateTree(kSpec));
+      WriteTree(path, GenerateTree(kShape));
       std::filesystem::create_directories(marker);
     }
     return path;
@@ -50,8 +50,8 @@ BENCHMARK(BM_BareWalk)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 void Scan(benchmark::State& state, const char* extension, int accessMode) {
   PosixPlatform platform;
   // A window over the older half of the month.
-  ScanFilter filter{extension, accessMode, static_cast<Moment>(kSpec.newestAccess - 30 * 86400),
-                    static_cast<Moment>(kSpec.newestAccess - 15 * 86400)};
+  ScanFilter filter{extension, accessMode, static_cast<Moment>(kShape.newestAccess - 30 * 86400),
+                    static_cast<Moment>(kShape.newestAccess - 15 * 86400)};
   ResultTable table;
   for (auto _ : state) {
     table.DeleteAllItems();
@@ -68,7 +68,7 @@ BENCHMARK_CAPTURE(Scan, window, "*", 0)->Unit(benchmark::kMillisecond)->MinTime(
 template <class Delete>
 void DeleteBench(benchmark::State& state, Delete deleteTree) {
   PosixPlatform platform;
-  const GeneratedTree tree = GenerateTree(kSpec);
+  const GeneratedTree tree = GenerateTree(kShape);
   std::string root = (std::filesystem::temp_directory_path() / "morlind-bench-delete").string();
   for (auto _ : state) {
     state.PauseTiming();

@@ -22,27 +22,27 @@ std::string FolderName(std::mt19937& random) {
 
 }  // namespace
 
-GeneratedTree GenerateTree(const TreeSpec& spec) {
-  std::mt19937 random(spec.seed);
+GeneratedTree GenerateTree(const TreeShape& shape) {
+  std::mt19937 random(shape.seed);
   GeneratedTree tree;
   std::vector<std::string> leaves;
   for (int c = 0; c < kContainers; ++c) {
     std::string container = c == 0 ? "Content.IE5" : "Low\\Content.IE5";
     if (c == 1) tree.folders.push_back("Low");
     tree.folders.push_back(container);
-    for (int f = c; f < spec.folders; f += kContainers) {
+    for (int f = c; f < shape.folders; f += kContainers) {
       leaves.push_back(container + "\\" + FolderName(random));
       tree.folders.push_back(leaves.back());
     }
   }
 
   const std::int64_t month = 30LL * 24 * 3600;
-  tree.files.reserve(static_cast<std::size_t>(spec.files));
-  for (int i = 0; i < spec.files; ++i) {
+  tree.files.reserve(static_cast<std::size_t>(shape.files));
+  for (int i = 0; i < shape.files; ++i) {
     const std::string& folder = leaves[static_cast<std::size_t>(i) % leaves.size()];
     std::string name = std::string(kStems[random() % kStems.size()]) + std::to_string(i) + "[" +
                        std::to_string(1 + random() % 3) + "]" + kEndings[random() % kEndings.size()];
-    std::int64_t access = spec.newestAccess - static_cast<std::int64_t>(random() % month);
+    std::int64_t access = shape.newestAccess - static_cast<std::int64_t>(random() % month);
     tree.files.push_back({folder + "\\" + name, access});
   }
   return tree;

@@ -8,7 +8,7 @@
 
 namespace morlind::bench {
 
-struct TreeSpec {
+struct TreeShape {
   int files = 120'000;
   int folders = 1'200;
   std::uint32_t seed = 20081;
@@ -26,6 +26,6 @@ struct GeneratedTree {
   std::vector<GeneratedFile> files;
 };
 
-GeneratedTree GenerateTree(const TreeSpec& spec);
+GeneratedTree GenerateTree(const TreeShape& shape);
 
 }  // namespace morlind::bench

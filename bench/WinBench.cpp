@@ -124,7 +124,7 @@ int main(int argc, char** argv) {
   }
   const std::string root = argv[argc - 1];
   const std::string mode = argc > 2 ? argv[1] : "";
-  const TreeSpec spec;
+  const TreeShape shape;
   Win32Platform platform;
 
   // A deletion runs once: the tree is written again between runs.
@@ -132,14 +132,14 @@ int main(int argc, char** argv) {
     std::string path = root;
     double ms = MedianMilliseconds(
         [&] { mode == "--clean" ? (void)DeleteTree(platform, path) : BareDelete(platform, path); }, 1);
-    Report(mode == "--clean" ? "clean (DeleteTree)" : "bare delete", spec.files, ms, 0);
+    Report(mode == "--clean" ? "clean (DeleteTree)" : "bare delete", shape.files, ms, 0);
     return 0;
   }
 
   std::string walkPath = root;
   std::size_t entries = 0;
   double bare = MedianMilliseconds([&] { entries = BareWalk(platform, walkPath); }, kRepetitions);
-  Report("bare walk", spec.files, bare, static_cast<int>(entries));
+  Report("bare walk", shape.files, bare, static_cast<int>(entries));
 
   struct ScanCase {
     const char* name;
@@ -148,8 +148,8 @@ int main(int argc, char** argv) {
   };
   for (ScanCase c : {ScanCase{"scan *", "*", kNoLimit}, ScanCase{"scan jpg", "jpg", kNoLimit},
                      ScanCase{"scan window", "*", 0}}) {
-    ScanFilter filter{c.extension, c.accessMode, static_cast<Moment>(spec.newestAccess - 30 * 86400),
-                      static_cast<Moment>(spec.newestAccess - 15 * 86400)};
+    ScanFilter filter{c.extension, c.accessMode, static_cast<Moment>(shape.newestAccess - 30 * 86400),
+                      static_cast<Moment>(shape.newestAccess - 15 * 86400)};
     ResultTable table;
     double ms = MedianMilliseconds(
         [&] {
@@ -157,9 +157,9 @@ int main(int argc, char** argv) {
           CacheScan(platform, filter, table).ScanFolder(root);
         },
         kRepetitions);
-    Report(c.name, spec.files, ms, table.RowCount());
+    Report(c.name, shape.files, ms, table.RowCount());
   }
 
-  DialogCases(root, spec.files);
+  DialogCases(root, shape.files);
   return 0;
 }

@@ -3,11 +3,11 @@
 // a cache folder this test fills. It runs in a Wine prefix of its own (other
 // tests empty the shared prefix's cache folder). The steps build on each
 // other and run in order, against one running program.
-#include <gtest/gtest.h>
-
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
+
+#include <gtest/gtest.h>
 
 #include <array>
 #include <filesystem>
@@ -16,6 +16,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "res/resource.h"
 
@@ -25,7 +26,8 @@ namespace fs = std::filesystem;
 using Names = std::multiset<std::wstring>;
 
 constexpr DWORD kPatienceMs = 20000;  // only so that a fault cannot hang the run
-constexpr int kFileNameField = 0x480, kFileNameCombo = 0x47c;  // save-as dialog
+// The save-as dialog's file name: a combo box, or an edit in older layouts.
+constexpr int kFileNameCombo = 0x47c, kFileNameEdit = 0x480;
 
 template <class Ready>
 bool WaitFor(Ready ready) {
@@ -52,7 +54,9 @@ std::string Read(const fs::path& file) {
 using Files = std::map<std::wstring, std::string>;
 Files FilesIn(const fs::path& folder) {
   Files found;
-  for (const auto& entry : fs::directory_iterator(folder)) found[entry.path().filename().wstring()] = Read(entry.path());
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    found[entry.path().filename().wstring()] = Read(entry.path());
+  }
   return found;
 }
 
@@ -117,9 +121,10 @@ class MorlindE2e : public ::testing::Test {
     ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                &startup, &process_))
         << "cannot start " << fs::path(command).string();
-    remote_ = VirtualAllocEx(process_.hProcess, nullptr, kRemoteSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    remote_ =
+        VirtualAllocEx(process_.hProcess, nullptr, kRemoteSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     ASSERT_NE(remote_, nullptr);
-    ASSERT_TRUE(WaitFor([] { return (main_ = TopWindow(L"Morlind V2.0", nullptr)) && Item(IDC_RESULTS); }))
+    ASSERT_TRUE(WaitFor([] { return (main_ = FindMain()) != nullptr; }))
         << "no window \"Morlind V2.0\" showed";
   }
 
@@ -134,35 +139,40 @@ class MorlindE2e : public ::testing::Test {
 
   // --- the program's windows ---
 
-  // A visible top-level window of the program; the title and owner are
-  // checked when given. Other programs may show theirs on the same display.
-  static HWND TopWindow(const wchar_t* title, HWND owner) {
-    struct Search {
-      const wchar_t* title;
-      HWND owner;
-      HWND found;
-    } search{title, owner, nullptr};
+  // The program's visible top-level windows; other programs may show theirs
+  // on the same display.
+  static std::vector<HWND> TopWindows() {
+    std::vector<HWND> found;
     EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
-          auto* s = reinterpret_cast<Search*>(context);
+        [](HWND window, LPARAM list) -> BOOL {
           DWORD pid = 0;
           GetWindowThreadProcessId(window, &pid);
-          if (pid != process_.dwProcessId || !IsWindowVisible(window)) return TRUE;
-          if (s->title && TextOf(window) != s->title) return TRUE;
-          if (s->owner && GetWindow(window, GW_OWNER) != s->owner) return TRUE;
-          s->found = window;
-          return FALSE;
+          if (pid == process_.dwProcessId && IsWindowVisible(window)) {
+            reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+          }
+          return TRUE;
         },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+        reinterpret_cast<LPARAM>(&found));
+    return found;
   }
-
+  static HWND FindMain() {
+    for (HWND window : TopWindows()) {
+      if (TextOf(window) == L"Morlind V2.0" && GetDlgItem(window, IDC_RESULTS)) return window;
+    }
+    return nullptr;
+  }
   // The modal box the main window opened: message box, folder chooser or
-  // save-as dialog.
+  // save-as dialog (tool tips are owned by the main window too).
   static HWND WaitForBox() {
     HWND box = nullptr;
-    EXPECT_TRUE(WaitFor([&] { return (box = TopWindow(nullptr, main_)) != nullptr; }))
-        << "no box showed over the main window";
+    EXPECT_TRUE(WaitFor([&] {
+      for (HWND window : TopWindows()) {
+        wchar_t kind[16] = {};
+        GetClassNameW(window, kind, 16);
+        if (GetWindow(window, GW_OWNER) == main_ && std::wstring(kind) == L"#32770") box = window;
+      }
+      return box != nullptr;
+    })) << "no box showed over the main window";
     return box;
   }
   static bool BoxGone(HWND box) {
@@ -184,7 +194,8 @@ class MorlindE2e : public ::testing::Test {
   static std::wstring TextOf(HWND window) {
     wchar_t text[1024] = {};
     DWORD_PTR length = 0;
-    SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, kPatienceMs, &length);
+    SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, kPatienceMs,
+                        &length);
     return text;
   }
   static void SetText(HWND window, const std::wstring& text) {
@@ -211,9 +222,13 @@ class MorlindE2e : public ::testing::Test {
   template <class T>
   static T Get(std::size_t offset = 0) {
     T value{};
-    EXPECT_TRUE(ReadProcessMemory(process_.hProcess, static_cast<char*>(remote_) + offset, &value, sizeof value, nullptr));
+    EXPECT_TRUE(ReadProcessMemory(process_.hProcess, static_cast<char*>(remote_) + offset, &value,
+                                  sizeof value, nullptr));
     return value;
   }
+  // A text lives after the structure that points to it.
+  static wchar_t* TextArea() { return reinterpret_cast<wchar_t*>(static_cast<char*>(remote_) + kTextOffset); }
+  static std::wstring GetText() { return Get<std::array<wchar_t, MAX_PATH>>(kTextOffset).data(); }
   static LPARAM PutText(const std::wstring& text) {
     wchar_t buffer[MAX_PATH] = {};
     text.copy(buffer, MAX_PATH - 1);
@@ -228,10 +243,9 @@ class MorlindE2e : public ::testing::Test {
     LVITEMW item{};
     item.iSubItem = column;
     item.cchTextMax = MAX_PATH;
-    item.pszText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote_) + kTextOffset);
+    item.pszText = TextArea();
     Send(List(), LVM_GETITEMTEXTW, row, Put(item));
-    auto text = Get<std::array<wchar_t, MAX_PATH>>(kTextOffset);
-    return text.data();
+    return GetText();
   }
   static Names Rows() {
     Names names;  // the file system decides the order
@@ -249,7 +263,9 @@ class MorlindE2e : public ::testing::Test {
     return (Send(List(), LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) ==
            INDEXTOSTATEIMAGEMASK(2);
   }
-  static bool Highlighted(int row) { return Send(List(), LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED; }
+  static bool Highlighted(int row) {
+    return Send(List(), LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED;
+  }
   static RECT SubItemRect(int row, int column) {
     Send(List(), LVM_GETSUBITEMRECT, row, Put(RECT{LVIR_BOUNDS, column, 0, 0}));
     return Get<RECT>();
@@ -262,7 +278,8 @@ class MorlindE2e : public ::testing::Test {
     for (LONG x = cell.left; x < cell.left + 40; ++x) {
       LVHITTESTINFO hit{};
       hit.pt = {x, y};
-      if (Send(List(), LVM_HITTEST, 0, Put(hit)) == row && (Get<LVHITTESTINFO>().flags & LVHT_ONITEMSTATEICON)) {
+      if (Send(List(), LVM_HITTEST, 0, Put(hit)) == row &&
+          (Get<LVHITTESTINFO>().flags & LVHT_ONITEMSTATEICON)) {
         return {x + 4, y};  // a little into the box
       }
     }
@@ -290,8 +307,8 @@ class MorlindE2e : public ::testing::Test {
   static void Tick(const std::wstring& name) {
     int row = RowOf(name);
     Click(CheckBoxPoint(row));
-    EXPECT_TRUE(WaitFor([&] { return Ticked(row); })) << "a click on the check box of "
-                                                      << fs::path(name).string() << " did not tick it";
+    EXPECT_TRUE(WaitFor([&] { return Ticked(row); }))
+        << "a click on the check box of " << fs::path(name).string() << " did not tick it";
   }
   static void Highlight(const std::wstring& name) {
     int row = RowOf(name);
@@ -299,6 +316,17 @@ class MorlindE2e : public ::testing::Test {
     Click({(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2});
     EXPECT_TRUE(WaitFor([&] { return Highlighted(row); }))
         << "a click on the row of " << fs::path(name).string() << " did not highlight it";
+  }
+
+  // The folder chooser's highlighted folder.
+  static std::wstring SelectedTreeItem(HWND tree) {
+    TVITEMW item{};
+    item.mask = TVIF_TEXT;
+    item.hItem = reinterpret_cast<HTREEITEM>(Send(tree, TVM_GETNEXTITEM, TVGN_CARET));
+    item.pszText = TextArea();
+    item.cchTextMax = MAX_PATH;
+    if (!item.hItem || !Send(tree, TVM_GETITEMW, 0, Put(item))) return {};
+    return GetText();
   }
 
   // --- the pickers ---
@@ -367,28 +395,40 @@ TEST_F(MorlindE2e, TickedRowsAreCopiedIntoTheChosenFolder) {
   PressLater(IDC_SAVE_SELECTED);
   HWND chooser = WaitForBox();
   ASSERT_TRUE(chooser);
-  ASSERT_TRUE(FindWindowExW(chooser, nullptr, WC_TREEVIEWW, nullptr)) << "the box is no folder chooser";
+  HWND tree = FindWindowExW(chooser, nullptr, WC_TREEVIEWW, nullptr);
+  ASSERT_TRUE(tree) << "the box is no folder chooser";
+  // Just shown, the chooser may ignore a selection (it is still filling its
+  // tree); with none, OK would copy to the desktop, out of the test's
+  // folders. So select until it holds.
   fs::path picked = out_ / "picked";
-  Send(chooser, BFFM_SETSELECTIONW, TRUE, PutText(picked.wstring()));
+  if (!WaitFor([&] {
+        Send(chooser, BFFM_SETSELECTIONW, TRUE, PutText(picked.wstring()));
+        return SelectedTreeItem(tree) == L"picked";
+      })) {
+    PostMessageW(chooser, WM_COMMAND, IDCANCEL, 0);
+    FAIL() << "the folder chooser did not take the folder " << picked;
+  }
   PostMessageW(chooser, WM_COMMAND, IDOK, 0);
   EXPECT_TRUE(BoxGone(chooser));
-  ExpectFiles(picked, {{L"风景[1].jpg", ContentOf(L"风景[1].jpg")}, {L"banner[2].swf", ContentOf(L"banner[2].swf")}});
+  ExpectFiles(picked,
+              {{L"风景[1].jpg", ContentOf(L"风景[1].jpg")}, {L"banner[2].swf", ContentOf(L"banner[2].swf")}});
 }
 
 TEST_F(MorlindE2e, HighlightedRowIsSavedUnderTheTypedName) {
   Highlight(L"photo[1].jpg");
-  EXPECT_EQ(TextOf(Item(IDC_STATUS)), L"当前选中 " + (cache_ / L"Content.IE5\\AB12CD34\\photo[1].jpg").wstring());
+  EXPECT_EQ(TextOf(Item(IDC_STATUS)),
+            L"当前选中 " + (cache_ / L"Content.IE5\\AB12CD34\\photo[1].jpg").wstring());
   ASSERT_TRUE(WaitFor([] { return IsWindowEnabled(Item(IDC_SAVE_CURRENT)); }));
 
   PressLater(IDC_SAVE_CURRENT);
   HWND dialog = WaitForBox();
   ASSERT_TRUE(dialog);
-  HWND name = GetDlgItem(dialog, kFileNameField) ? GetDlgItem(dialog, kFileNameField)
-                                                  : GetDlgItem(dialog, kFileNameCombo);
+  HWND name = GetDlgItem(dialog, kFileNameCombo) ? GetDlgItem(dialog, kFileNameCombo)
+                                                 : GetDlgItem(dialog, kFileNameEdit);
   ASSERT_TRUE(name) << "the box is no save-as dialog";
-  // Typed once the dialog has put the row's name in.
-  EXPECT_TRUE(WaitFor([&] { return TextOf(name) == L"photo[1].jpg"; }));
-  // Typed without an ending: the last search's "*" must not leave one.
+  EXPECT_TRUE(WaitFor([&] { return TextOf(name) == L"photo[1].jpg"; })) << "the row's name was not offered";
+  // Typed without an ending: the dialog appends the last search's "*" as
+  // ".*", which must not stay.
   SetText(name, (out_ / "saved" / "current").wstring());
   PostMessageW(dialog, WM_COMMAND, IDOK, 0);
   EXPECT_TRUE(BoxGone(dialog));
@@ -400,6 +440,7 @@ TEST_F(MorlindE2e, CleanLeavesOnlyAFileInUseAndTheFoldersAboveIt) {
   HANDLE inUse = CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(inUse, INVALID_HANDLE_VALUE);
   Press(IDC_CLEAN);
+  ASSERT_TRUE(fs::is_directory(cache_));
   EXPECT_EQ(Tree(cache_), (std::set<std::wstring>{L"Content.IE5", L"Content.IE5\\LOCK0001",
                                                   L"Content.IE5\\LOCK0001\\held[1].gif"}));
   EXPECT_EQ(Rows(), Names{L"held[1].gif"});

@@ -30,4 +30,5 @@ def base(side, name):
 print("| side | case | files | time (ms) | ratio | rows | peak MB |")
 print("|---|---|---:|---:|---:|---:|---:|")
 for side, name, files, ms, count, peak in rows:
-    print(f"| {side} | {name} | {files:,} | {ms:,.0f} | {ms / base(side, name):.2f} | {count:,} | {peak:.1f} |")
+    time = f"{ms:,.0f}" if ms >= 10 else f"{ms:.2f}"
+    print(f"| {side} | {name} | {files:,} | {time} | {ms / base(side, name):.2f} | {count:,} | {peak:.1f} |")

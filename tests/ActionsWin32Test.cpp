@@ -1,149 +1,175 @@
-// The actions and the real dialogs under Win32, on real folders.
+// The Win32 platform, the actions and the real dialogs under Win32, on real
+// folders of the prefix. What the fake file system stands in for elsewhere
+// is checked here once on the real one; the time conversions are those of
+// core_tests' host platform under Wine.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <thread>
 
 #include "actions/Clean.h"
 #include "actions/Save.h"
 #include "platform/Win32Platform.h"
-#include "search/Search.h"
+#include "search/CacheScan.h"
 #include "tests/FakeUi.h"
+#include "tests/TestClock.h"
 #include "ui/Win32UiServices.h"
 
 namespace morlind {
 namespace {
 
-// Made by a fixture script from the Unix side: cache\full and cache\empty
-// are symbolic links to outside and emptyOutside beside the cache.
-std::string LinkTree() {
-  const char* tree = std::getenv("MORLIND_LINK_TREE");
-  return tree ? tree : "";
-}
-
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 bool IsFolder(const std::string& path) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-bool Exists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-void Write(const std::string& path, const std::string& content = "x") {
-  std::ofstream(path, std::ios::binary) << content;
+  return Exists(path) && (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
 }
 std::string Read(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// The internet cache moved to a scratch folder of the test.
-class ScratchPlatform : public Win32Platform {
+// A fresh folder of the test under the prefix's temp folder, removed
+// afterwards, holding the cache folder the shell is made to report.
+class Scratch : public Win32Platform {
  public:
-  ScratchPlatform() {
+  Scratch() {
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
-    root = std::string(temp) + "morlind-actions-" + std::to_string(GetCurrentProcessId());
+    root = std::string(temp) + "morlind-" + std::to_string(GetCurrentProcessId()) + "-" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name();
     cache = root + "\\cache";
     for (const std::string& dir : {root, cache}) CreateDirectoryA(dir.c_str(), nullptr);
   }
-  ~ScratchPlatform() override {
+  ~Scratch() override {
     DeleteTree(*this, root);
     RemoveEmptyFolder(root);
   }
   std::optional<std::string> SpecialFolderPath(int) override { return cache; }
 
+  // A file below the cache, with the folders on its way.
+  std::string Write(const std::string& relative, const std::string& content = "x") {
+    for (std::size_t slash = 0; (slash = relative.find('\\', slash + 1)) != std::string::npos;) {
+      CreateDirectoryA((cache + "\\" + relative.substr(0, slash)).c_str(), nullptr);
+    }
+    std::ofstream(cache + "\\" + relative, std::ios::binary) << content;
+    return cache + "\\" + relative;
+  }
+
   std::string root, cache;
 };
 
-TEST(Win32Clean, KeepsAFileHeldOpenAndTheFoldersAboveIt) {
-  ScratchPlatform platform;
-  const std::string& c = platform.cache;
-  for (const char* dir : {"\\A", "\\A\\B", "\\C", "\\C\\D"}) {
-    CreateDirectoryA((c + dir).c_str(), nullptr);
-  }
-  for (const char* file :
-       {"\\top.jpg", "\\A\\a.jpg", "\\A\\B\\b.gif", "\\A\\B\\locked.jpg", "\\C\\D\\d.jpg"}) {
-    Write(c + file);
-  }
-  HANDLE held = CreateFileA((c + "\\A\\B\\locked.jpg").c_str(), GENERIC_READ, 0, nullptr,
+TEST(Win32Platform, ListsAndScansRealFoldersWithTheExactAccessTime) {
+  Scratch s;
+  const std::uint64_t access = test::FileTimeOfUtc(2008, 9, 25, 17, 6, 45);
+  HANDLE file = CreateFileA(s.Write("A1B2\\photo[1].jpg").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
                             OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  FILETIME accessed{static_cast<DWORD>(access), static_cast<DWORD>(access >> 32)};
+  SetFileTime(file, nullptr, &accessed, nullptr);
+  CloseHandle(file);
+  s.Write("A1B2\\clip[1].swf");
+  CreateDirectoryA((s.cache + "\\A1B2\\sub").c_str(), nullptr);
 
-  EXPECT_EQ(CleanSpecialFolder(platform, kInternetCacheFolder), 0);
-  Moment now = platform.Now();
-  SearchInput input{now - 60, now - 60, now, now, std::string("*"), ""};
-  SearchCriteria criteria;
+  auto listing = s.OpenListing(s.cache + "\\A1B2\\*.*");
+  ASSERT_TRUE(listing);
+  std::map<std::string, DirEntry> seen;
+  do seen[std::string(listing->Current().name)] = listing->Current();
+  while (listing->Next());
+  EXPECT_EQ(seen.size(), 5u);  // ".", "..", the two files, sub
+  EXPECT_FALSE(seen["photo[1].jpg"].IsDirectory());
+  EXPECT_EQ(seen["photo[1].jpg"].lastAccess / 10'000'000, access / 10'000'000);
+  EXPECT_TRUE(seen["sub"].IsDirectory());
+  EXPECT_FALSE(s.OpenListing(s.cache + "\\A1B2\\clip[1].swf\\*.*"));
+  EXPECT_FALSE(s.OpenListing(s.cache + "\\missing\\*"));
+
+  ScanFilter filter{"JPG", kNoLimit, 0, 0};
   ResultTable table;
-  EXPECT_EQ(RunSearch(platform, input, criteria, table), SearchOutcome::kDone);
-  CloseHandle(held);
-
+  EXPECT_EQ(CacheScan(s, filter, table).ScanFolder(s.cache), 0);
   ASSERT_EQ(table.RowCount(), 1);
-  EXPECT_EQ(table.PathOf(0), c + "\\A\\B\\locked.jpg");
-  EXPECT_TRUE(IsFolder(c + "\\A\\B"));
-  for (const char* gone : {"\\top.jpg", "\\A\\a.jpg", "\\A\\B\\b.gif", "\\C"}) {
-    EXPECT_FALSE(Exists(c + gone)) << gone;
-  }
+  EXPECT_EQ(table.PathOf(0), s.cache + "\\A1B2\\photo[1].jpg");
+  MORLIND_USE_ZONE("Asia/Shanghai");
+  EXPECT_EQ(table.GetItemText(0, Column::kAccessTime), "2008-9-26 1:6:45");
 }
 
-TEST(Win32Clean, NeverTouchesWhatIsBehindAFolderLink) {
-  const std::string tree = LinkTree();
-  ASSERT_FALSE(tree.empty()) << "the link tree comes from the CTest fixture";
-  const std::string cache = tree + "\\cache";
-  for (const char* target : {"\\outside", "\\emptyOutside"}) {
-    CreateDirectoryA((tree + target).c_str(), nullptr);
-  }
+TEST(Win32Platform, CopiesReplacingAndRemoves) {
+  Scratch s;
+  const std::string src = s.Write("src", "new"), dst = s.Write("dst", "old content");
+  EXPECT_TRUE(s.CopyFileReplacing(src, dst));
+  EXPECT_EQ(Read(dst), "new");
+  EXPECT_TRUE(s.RemoveFile(src));
+  EXPECT_FALSE(s.RemoveFile(src));
+  CreateDirectoryA((s.cache + "\\empty").c_str(), nullptr);
+  EXPECT_TRUE(s.RemoveEmptyFolder(s.cache + "\\empty"));
+}
+
+TEST(Win32Platform, FindsTheInternetCacheAndReadsAnsiAsCodePage936) {
+  Win32Platform platform;
+  std::optional<std::string> cache = platform.SpecialFolderPath(kInternetCacheFolder);
+  ASSERT_TRUE(cache);
+  EXPECT_NE(cache->find("INetCache"), std::string::npos) << *cache;
+  ASSERT_EQ(GetACP(), 936u);
+  EXPECT_EQ(platform.AnsiToUtf8("\xCD\xBC\xC6\xAC.jpg"), "\xE5\x9B\xBE\xE7\x89\x87.jpg");
+}
+
+// Made by a fixture script from the Unix side, as Wine cannot make links:
+// cache\full and cache\empty link to outside and emptyOutside beside it.
+TEST(Win32Clean, LeavesFolderLinksWhatIsBehindThemAndAFileHeldOpen) {
+  const char* tree = std::getenv("MORLIND_LINK_TREE");
+  ASSERT_TRUE(tree) << "the link tree comes from the CTest fixture";
+  const std::string root = tree, cache = root + "\\cache";
   DWORD link = GetFileAttributesA((cache + "\\empty").c_str());
   ASSERT_TRUE(link != INVALID_FILE_ATTRIBUTES && (link & FILE_ATTRIBUTE_REPARSE_POINT));
-  Write(tree + "\\outside\\keep.jpg");
-  CreateDirectoryA((cache + "\\A").c_str(), nullptr);
-  Write(cache + "\\A\\a.jpg");
+  for (const char* dir : {"\\A", "\\A\\B", "\\C"}) CreateDirectoryA((cache + dir).c_str(), nullptr);
+  for (const char* file : {"\\top.jpg", "\\A\\a.jpg", "\\A\\B\\locked.jpg", "\\C\\c.gif"}) {
+    std::ofstream(cache + file) << "x";
+  }
+  std::ofstream(root + "\\outside\\keep.jpg") << "x";
+  HANDLE held =
+      CreateFileA((cache + "\\A\\B\\locked.jpg").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
 
   Win32Platform platform;
   EXPECT_EQ(DeleteTree(platform, cache), 0);
-  EXPECT_FALSE(Exists(cache + "\\A"));
-  EXPECT_TRUE(Exists(tree + "\\outside\\keep.jpg"));
-  EXPECT_TRUE(IsFolder(tree + "\\emptyOutside"));
+  CloseHandle(held);
+  for (const char* gone : {"\\top.jpg", "\\A\\a.jpg", "\\C"}) EXPECT_FALSE(Exists(cache + gone)) << gone;
+  EXPECT_TRUE(Exists(cache + "\\A\\B\\locked.jpg"));
+  EXPECT_TRUE(Exists(root + "\\outside\\keep.jpg"));
+  EXPECT_TRUE(IsFolder(root + "\\emptyOutside"));
   EXPECT_TRUE(Exists(cache + "\\full") && Exists(cache + "\\empty"));
 }
 
 TEST(Win32Save, CopiesTheFilesWithTheirContents) {
-  ScratchPlatform platform;
-  const std::string& c = platform.cache;
-  const std::string out = platform.root + "\\out";
-  CreateDirectoryA((c + "\\sub").c_str(), nullptr);
+  Scratch s;
+  const std::string out = s.root + "\\out";
   CreateDirectoryA(out.c_str(), nullptr);
   // A name only this run uses, as it also goes to the root of C:.
   const std::string unique = "clip-" + std::to_string(GetCurrentProcessId()) + ".swf";
-  Write(c + "\\" + unique, "clip");
-  Write(c + "\\photo[1].jpg", "first");
-  Write(c + "\\sub\\photo[1].jpg", "second");
+  s.Write(unique, "clip");
+  s.Write("photo[1].jpg", "first");
+  s.Write("sub\\photo[1].jpg", "second");
 
   ResultTable table;
-  CacheScan(platform, ScanFilter{}, table).ScanFolder(c);
+  CacheScan(s, ScanFilter{}, table).ScanFolder(s.cache);
   ASSERT_EQ(table.RowCount(), 3);
   table.SetAllChecks(true);
   test::FakeUi ui;
   ui.folderAnswers = {out, "C:\\"};
-  SaveSelected(platform, ui, table);
+  SaveSelected(s, ui, table);
   EXPECT_EQ(Read(out + "\\" + unique), "clip");
   EXPECT_EQ(Read(out + "\\photo[1].jpg"), "second");  // the later row wins
 
-  table.SetAllChecks(false);
-  for (int row = 0; row < 3; ++row) {
-    table.SetCheck(row, table.GetItemText(row, Column::kName) == unique);
-  }
-  SaveSelected(platform, ui, table);
+  for (int row = 0; row < 3; ++row) table.SetCheck(row, table.GetItemText(row, Column::kName) == unique);
+  SaveSelected(s, ui, table);
   EXPECT_EQ(Read("C:\\" + unique), "clip");
   DeleteFileA(("C:\\" + unique).c_str());
 
   for (int row = 0; row < 3; ++row) {
-    if (table.PathOf(row) == c + "\\photo[1].jpg") table.SetSelected(row);
+    if (table.PathOf(row) == s.cache + "\\photo[1].jpg") table.SetSelected(row);
   }
   ui.savePathAnswers = {out + "\\photo.*"};
-  SaveCurrent(platform, ui, table, "\xCD\xBC");  // 图 in code page 936
+  SaveCurrent(s, ui, table, "\xCD\xBC");  // 图 in code page 936
   EXPECT_EQ(ui.saveRequests.at(0).filter, "保存文件(*.图)|*.图|所有文件(*.*)|*.*||");
   EXPECT_EQ(Read(out + "\\photo"), "first");
 }
@@ -154,31 +180,27 @@ BOOL CALLBACK TakeOwnDialog(HWND window, LPARAM result) {
   GetWindowThreadProcessId(window, &process);
   wchar_t kind[16] = {};
   GetClassNameW(window, kind, 16);
-  if (process != GetCurrentProcessId() || !IsWindowVisible(window) ||
-      std::wstring(kind) != L"#32770") {
+  if (process != GetCurrentProcessId() || !IsWindowVisible(window) || std::wstring(kind) != L"#32770") {
     return TRUE;
   }
   *reinterpret_cast<HWND*>(result) = window;
   return FALSE;
 }
 
-HWND FindOwnDialog() {
-  HWND found = nullptr;
-  EnumWindows(TakeOwnDialog, reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
 TEST(Win32UiServices, SaveAsDialogOffersTheTwoFiltersAndGivesAnAnsiPath) {
-  ScratchPlatform platform;
+  Scratch s;
   Win32UiServices ui;
   EXPECT_EQ(ui.Caption(), L"actions_win32_tests");
 
   std::vector<std::wstring> filters;
-  const std::string typed = platform.root + "\\\xCD\xBC";  // 图, typed without an ending
+  const std::string typed = s.root + "\\\xCD\xBC";  // 图, typed without an ending
   // The user, from another thread: looks at the types, types a name, presses OK.
   std::thread user([&] {
     HWND box = nullptr;
-    for (int i = 0; i < 1000 && !(box = FindOwnDialog()); ++i) Sleep(20);
+    for (int i = 0; i < 1000 && !box; ++i) {
+      EnumWindows(TakeOwnDialog, reinterpret_cast<LPARAM>(&box));
+      if (!box) Sleep(20);
+    }
     Sleep(200);  // let the dialog finish setting itself up
     HWND types = GetDlgItem(box, 0x470);
     for (LRESULT i = 0; i < SendMessageW(types, CB_GETCOUNT, 0, 0); ++i) {

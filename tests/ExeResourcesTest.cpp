@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -85,26 +86,20 @@ TEST_F(ExeResourcesTest, VersionIs2001InOneChineseBlockWithTheExpectedKeys) {
     return VerQueryValueW(block.data(), name.c_str(), reinterpret_cast<void**>(value), &length) ? length : ~0u;
   };
 
-  VS_FIXEDFILEINFO* fixed = nullptr;
-  ASSERT_NE(query(L"\\", &fixed), ~0u);
-  EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
-  EXPECT_EQ(std::make_pair(fixed->dwFileVersionMS, fixed->dwFileVersionLS), std::make_pair(0x00020000ul, 1ul));
-  EXPECT_EQ(std::make_pair(fixed->dwProductVersionMS, fixed->dwProductVersionLS), std::make_pair(0x00020000ul, 1ul));
-  EXPECT_EQ(fixed->dwFileOS, static_cast<DWORD>(VOS__WINDOWS32));
-  EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
-
+  VS_FIXEDFILEINFO* f = nullptr;
+  ASSERT_NE(query(L"\\", &f), ~0u);
+  EXPECT_EQ(std::make_tuple(f->dwSignature, f->dwFileVersionMS, f->dwFileVersionLS, f->dwProductVersionMS,
+                            f->dwProductVersionLS, f->dwFileOS, f->dwFileType),
+            std::make_tuple(0xFEEF04BDul, 0x20000ul, 1ul, 0x20000ul, 1ul, DWORD{VOS__WINDOWS32}, DWORD{VFT_APP}));
   WORD* translation = nullptr;
   ASSERT_EQ(query(L"\\VarFileInfo\\Translation", &translation), 4u);
-  EXPECT_EQ(translation[0], 0x0804);
-  EXPECT_EQ(translation[1], 1200);
+  EXPECT_EQ(std::make_pair(translation[0], translation[1]), std::make_pair(WORD{0x0804}, WORD{1200}));
 
   const std::pair<const wchar_t*, const wchar_t*> strings[] = {  // no value: any non-empty one
-      {L"FileVersion", L"2, 0, 0, 1"}, {L"ProductVersion", L"2, 0, 0, 1"},
-      {L"FileDescription", L"Morlind"}, {L"ProductName", L"Morlind"},
-      {L"Comments", L""},              {L"CompanyName", L""},
-      {L"LegalTrademarks", L""},       {L"PrivateBuild", L""},
-      {L"SpecialBuild", L""},          {L"InternalName", nullptr},
-      {L"OriginalFilename", nullptr},  {L"LegalCopyright", nullptr},
+      {L"FileVersion", L"2, 0, 0, 1"}, {L"ProductVersion", L"2, 0, 0, 1"}, {L"FileDescription", L"Morlind"},
+      {L"ProductName", L"Morlind"},    {L"Comments", L""},                 {L"CompanyName", L""},
+      {L"LegalTrademarks", L""},       {L"PrivateBuild", L""},             {L"SpecialBuild", L""},
+      {L"InternalName", nullptr},      {L"OriginalFilename", nullptr},     {L"LegalCopyright", nullptr},
   };
   for (auto [key, value] : strings) {
     SCOPED_TRACE(std::string(key, key + wcslen(key)));
@@ -112,11 +107,7 @@ TEST_F(ExeResourcesTest, VersionIs2001InOneChineseBlockWithTheExpectedKeys) {
     UINT length = query(std::wstring(L"\\StringFileInfo\\080404b0\\") + key, &text);
     ASSERT_NE(length, ~0u);
     std::wstring got(text, wcsnlen(text, length));
-    if (value) {
-      EXPECT_EQ(got, value);
-    } else {
-      EXPECT_FALSE(got.empty());
-    }
+    EXPECT_TRUE(value ? got == value : !got.empty()) << std::string(got.begin(), got.end());
   }
 }
 

@@ -43,17 +43,13 @@ class FakeUi : public UiServices {
     folderTitles.push_back(title);
     return Next(folderAnswers);
   }
-
   std::optional<std::string> ChooseSavePath(const SaveAsRequest& request) override {
     saveRequests.push_back(request);
     return Next(savePathAnswers);
   }
-
-  void ShellOpen(const std::string& verb, const std::string& target, int showCommand,
-                 bool withOwner) override {
+  void ShellOpen(const std::string& verb, const std::string& target, int showCommand, bool withOwner) override {
     shellCalls.push_back({verb, target, showCommand, withOwner});
   }
-
   bool ShowHelp(const std::string& helpFile, unsigned context) override {
     helpCalls.push_back({helpFile, context});
     return helpStarts;
@@ -62,7 +58,7 @@ class FakeUi : public UiServices {
  private:
   static std::optional<std::string> Next(std::deque<std::optional<std::string>>& answers) {
     if (answers.empty()) return std::nullopt;
-    std::optional<std::string> answer = answers.front();
+    std::optional<std::string> answer = std::move(answers.front());
     answers.pop_front();
     return answer;
   }

@@ -1,3 +1,4 @@
+// The POSIX platform on a real folder tree, with the scan and the clean.
 #include "platform/PosixPlatform.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +8,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
+#include "actions/Clean.h"
 #include "search/CacheScan.h"
 #include "tests/TestClock.h"
 
@@ -15,6 +18,16 @@ namespace morlind {
 namespace {
 
 namespace fs = std::filesystem;
+
+// Root may delete anything here, so one file is refused on purpose.
+class LockingPlatform : public PosixPlatform {
+ public:
+  using PosixPlatform::PosixPlatform;
+  std::string locked;
+  bool RemoveFile(const std::string& path) override {
+    return path != locked && PosixPlatform::RemoveFile(path);
+  }
+};
 
 class PosixPlatformTest : public ::testing::Test {
  protected:
@@ -24,10 +37,11 @@ class PosixPlatformTest : public ::testing::Test {
   }
   ~PosixPlatformTest() override { fs::remove_all(root); }
 
-  void Write(const fs::path& path, const std::string& content = "x") {
+  static void Write(const fs::path& path, const std::string& content = "x") {
     fs::create_directories(path.parent_path());
     std::ofstream(path) << content;
   }
+  std::string Path(const char* relative) const { return root.string() + "\\" + relative; }
 
   fs::path root;
   PosixPlatform platform;
@@ -40,7 +54,7 @@ TEST_F(PosixPlatformTest, ListsEntriesWithKindAndAccessTime) {
   timespec times[2] = {{1222362405, 500}, {0, UTIME_OMIT}};
   ASSERT_EQ(utimensat(AT_FDCWD, (root / "a.jpg").c_str(), times, 0), 0);
 
-  auto listing = platform.OpenListing(root.string() + "\\*.*");
+  auto listing = platform.OpenListing(Path("*.*"));
   ASSERT_TRUE(listing);
   std::map<std::string, DirEntry> seen;
   do seen[std::string(listing->Current().name)] = listing->Current();
@@ -54,40 +68,56 @@ TEST_F(PosixPlatformTest, ListsEntriesWithKindAndAccessTime) {
   EXPECT_TRUE(seen["link"].IsDirectory());
   EXPECT_TRUE(seen["link"].IsReparsePoint());
 
-  EXPECT_FALSE(platform.OpenListing((root / "a.jpg").string() + "\\*.*"));
-  EXPECT_FALSE(platform.OpenListing((root / "none").string() + "\\*"));
+  EXPECT_FALSE(platform.OpenListing(Path("a.jpg\\*.*")));
+  EXPECT_FALSE(platform.OpenListing(Path("none\\*")));
 }
 
 TEST_F(PosixPlatformTest, CopiesReplacingAndRemovesOnlyWhatItIsAskedTo) {
   Write(root / "src", "new");
   Write(root / "dst", "old content");
-  EXPECT_TRUE(platform.CopyFileReplacing(root.string() + "\\src", root.string() + "\\dst"));
+  EXPECT_TRUE(platform.CopyFileReplacing(Path("src"), Path("dst")));
   std::ifstream in(root / "dst");
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "new");
-  EXPECT_FALSE(platform.CopyFileReplacing(root.string() + "\\gone", root.string() + "\\dst"));
+  EXPECT_FALSE(platform.CopyFileReplacing(Path("gone"), Path("dst")));
 
   fs::create_directory(root / "dir");
-  EXPECT_FALSE(platform.RemoveFile(root.string() + "\\dir"));
-  EXPECT_TRUE(platform.RemoveFile(root.string() + "\\src"));
+  EXPECT_FALSE(platform.RemoveFile(Path("dir")));
+  EXPECT_TRUE(platform.RemoveFile(Path("src")));
   Write(root / "full" / "f");
-  EXPECT_FALSE(platform.RemoveEmptyFolder(root.string() + "\\full"));
-  EXPECT_TRUE(platform.RemoveEmptyFolder(root.string() + "\\dir"));
+  EXPECT_FALSE(platform.RemoveEmptyFolder(Path("full")));
+  EXPECT_TRUE(platform.RemoveEmptyFolder(Path("dir")));
   EXPECT_FALSE(fs::exists(root / "dir"));
   EXPECT_TRUE(fs::exists(root / "full" / "f"));
 }
 
-TEST_F(PosixPlatformTest, ScansARealTreeWithoutFollowingLinks) {
-  fs::path outside = root / "outside";
-  Write(outside / "secret.jpg");
-  Write(root / "cache" / "A1" / "photo[1].jpg");
-  fs::create_directory_symlink(outside, root / "cache" / "A1" / "link");
-  fs::create_directory_symlink(root / "cache", root / "cache" / "loop");
+TEST_F(PosixPlatformTest, ScansAndCleansARealTreeButNothingBehindLinks) {
+  const fs::path cache = root / "cache";
+  for (const char* file : {"top.jpg", "A/a.jpg", "A/B/locked.jpg", "A/B/b.gif", "C/D/d.jpg"}) Write(cache / file);
+  Write(root / "outside" / "keep.jpg");
+  fs::create_directory(root / "emptyOutside");
+  fs::create_directory_symlink(root / "outside", cache / "A" / "full");
+  fs::create_directory_symlink(root / "emptyOutside", cache / "empty");
+  fs::create_directory_symlink(cache, cache / "C" / "loop");
 
-  ScanFilter filter;
+  ScanFilter filter{"jpg"};
   ResultTable table;
-  EXPECT_EQ(CacheScan(platform, filter, table).ScanFolder((root / "cache").string()), 0);
-  ASSERT_EQ(table.RowCount(), 1);
-  EXPECT_EQ(table.PathOf(0), (root / "cache").string() + "\\A1\\photo[1].jpg");
+  EXPECT_EQ(CacheScan(platform, filter, table).ScanFolder(cache.string()), 0);
+  std::set<std::string> found;
+  for (int row = 0; row < table.RowCount(); ++row) found.insert(table.PathOf(row));
+  const std::string in = cache.string() + "\\";
+  EXPECT_EQ(found,
+            (std::set<std::string>{in + "top.jpg", in + "A\\a.jpg", in + "A\\B\\locked.jpg", in + "C\\D\\d.jpg"}));
+
+  LockingPlatform locking({{kInternetCacheFolder, cache.string()}});
+  locking.locked = in + "A\\B\\locked.jpg";
+  EXPECT_EQ(CleanSpecialFolder(locking, kInternetCacheFolder), 0);
+  std::set<fs::path> left;
+  for (const auto& entry : fs::recursive_directory_iterator(cache)) {
+    left.insert(entry.path().lexically_relative(cache));
+  }
+  EXPECT_EQ(left, (std::set<fs::path>{"A", "A/B", "A/B/locked.jpg", "A/full", "C", "C/loop", "empty"}));
+  EXPECT_TRUE(fs::exists(root / "outside" / "keep.jpg"));
+  EXPECT_TRUE(fs::is_directory(root / "emptyOutside"));
 }
 
 TEST(PosixTime, ConvertsBothWaysAndFailsOutsideTheRange) {

@@ -24,10 +24,6 @@ const std::string kTarget = "D:\\out";
 const std::string kSentinel = "C:\\keep";
 const std::uint64_t kAccess = test::FileTimeOfUtc(2008, 9, 25, 17, 6, 45);
 
-bool StartsWith(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
-}
-
 // The program around one cache: a folder to copy into, and a sentinel tree
 // beside both that no operation may touch. When it goes out of scope it
 // checks that every deletion stayed in the cache, every copy went from the
@@ -48,9 +44,9 @@ struct World {
     for (const std::string& call : fake.Log()) {
       std::size_t arrow = call.find(" -> ");
       bool inside = arrow == std::string::npos
-                        ? StartsWith(call.substr(call.find(' ') + 1), kCache + "\\")
-                        : StartsWith(call, "copy " + kCache + "\\") &&
-                              StartsWith(call.substr(arrow + 4), kTarget + "\\");
+                        ? call.substr(call.find(' ') + 1).starts_with(kCache + "\\")
+                        : call.starts_with("copy " + kCache + "\\") &&
+                              call.substr(arrow + 4).starts_with(kTarget + "\\");
       EXPECT_TRUE(inside) << call;
     }
   }
@@ -77,7 +73,7 @@ struct World {
     for (int row = 0; row < table.RowCount(); ++row) {
       names.push_back(table.GetItemText(row, Column::kName));
       EXPECT_EQ(table.PathOf(row), table.Paths().At(static_cast<std::size_t>(row)));
-      EXPECT_TRUE(StartsWith(table.PathOf(row), kCache + "\\")) << table.PathOf(row);
+      EXPECT_TRUE(table.PathOf(row).starts_with(kCache + "\\")) << table.PathOf(row);
     }
     return names;
   }
@@ -298,7 +294,7 @@ Paths OddNames() {
   return names;
 }
 
-TEST(Reliability, FileNamesOfEveryByteClassAreListedSavedAndCleaned) {
+TEST(Reliability, NamesOfEveryByteClassAndExtensionTextOfAnyShape) {
   World w;
   const Paths names = OddNames();
   for (const std::string& name : names) w.fake.AddFile(kCache + "\\" + name, kAccess, name);
@@ -307,21 +303,11 @@ TEST(Reliability, FileNamesOfEveryByteClassAreListedSavedAndCleaned) {
   for (int row = 0; row < w.table.RowCount(); ++row) {
     const std::string& name = names[static_cast<std::size_t>(row)];
     std::size_t dot = name.rfind('.');
-    EXPECT_EQ(w.table.GetItemText(row, Column::kType),
-              dot == std::string::npos ? "" : name.substr(dot + 1));
+    EXPECT_EQ(w.table.GetItemText(row, Column::kType), dot == std::string::npos ? "" : name.substr(dot + 1));
     EXPECT_EQ(w.table.PathOf(row), kCache + "\\" + name);
   }
   w.SaveAll();
   for (const std::string& name : names) EXPECT_EQ(w.fake.ContentOf(kTarget + "\\" + name), name);
-  EXPECT_TRUE(w.Clean().empty());
-  EXPECT_TRUE(w.fake.Tree(kCache).empty());
-  EXPECT_TRUE(w.ui.messages.empty());
-}
-
-TEST(Reliability, ExtensionTextOfAnyShapeIsCutWholeAndTestedAsAnEnding) {
-  World w;
-  const Paths names = OddNames();
-  for (const std::string& name : names) w.fake.AddFile(kCache + "\\" + name, kAccess, name);
 
   // Double-byte characters at even and at odd offsets, cut at every byte.
   const std::string mixed = "\xCD\xBCj\xC6\xACpG.\xB1\xED" "a\xB8\xF1\xCD\xBC" "b c";
@@ -350,7 +336,7 @@ TEST(Reliability, ExtensionTextOfAnyShapeIsCutWholeAndTestedAsAnEnding) {
       end = next;
     }
     EXPECT_LE(cut.size(), kMaxExtensionBytes);
-    EXPECT_TRUE(StartsWith(text, cut));
+    EXPECT_TRUE(text.starts_with(cut));
     EXPECT_EQ(end, cut.size());
     EXPECT_TRUE(end == text.size() || next > kMaxExtensionBytes);
 
@@ -370,6 +356,9 @@ TEST(Reliability, ExtensionTextOfAnyShapeIsCutWholeAndTestedAsAnEnding) {
       EXPECT_EQ(rows, (Paths{".2E.", "a.", "a..", "a .", "..."}));
     }
   }
+  EXPECT_TRUE(w.Clean().empty());
+  EXPECT_TRUE(w.fake.Tree(kCache).empty());
+  EXPECT_TRUE(w.ui.messages.empty());
 }
 
 TEST(Reliability, PathsAroundTheLimitAreSkippedNeverCut) {

@@ -22,8 +22,10 @@ TEST(ComposeMoment, TakesTheDateOfTheFirstAndTheTimeOfDayOfTheSecond) {
   Platform& host = test::HostPlatform();
   Moment date = LocalMoment(2008, 9, 26, 1, 6, 45);
   Moment time = LocalMoment(2001, 1, 1, 23, 0, 0);
+  EXPECT_EQ(date, 1222362405);  // the host's conversions themselves
   EXPECT_EQ(ComposeMoment(host, date, time), LocalMoment(2008, 9, 26, 23, 0, 0));
   EXPECT_EQ(ComposeMoment(host, time, date), LocalMoment(2001, 1, 1, 1, 6, 45));
+  EXPECT_EQ(LocalMoment(2040, 1, 1, 0, 0, 0), kBadMoment);  // past a 32-bit moment
 }
 
 TEST(ComposeMoment, IsExactOnTheDaysDaylightSavingChanges) {
@@ -31,6 +33,7 @@ TEST(ComposeMoment, IsExactOnTheDaysDaylightSavingChanges) {
   Platform& host = test::HostPlatform();
   Moment evening = LocalMoment(2008, 1, 1, 23, 0, 0);
   Moment night = LocalMoment(2008, 1, 1, 0, 30, 0);
+  EXPECT_EQ(LocalMoment(2008, 7, 1, 12, 0, 0), 1214906400);
 
   // Spring: 2:00 becomes 3:00; autumn: 3:00 becomes 2:00.
   for (auto [month, day] : {std::pair{3, 30}, std::pair{10, 26}}) {
@@ -53,13 +56,13 @@ class SearchTest : public ::testing::Test {
     input = SearchInput{now - 3600, now - 3600, now, now, std::string("*"), ""};
   }
 
-  std::vector<std::string> Names() const {
+  // The name column after a search, which must complete.
+  std::vector<std::string> Search() {
+    EXPECT_EQ(RunSearch(fake, input, criteria, table), SearchOutcome::kDone);
     std::vector<std::string> names;
     for (int row = 0; row < table.RowCount(); ++row) names.push_back(table.GetItemText(row, Column::kName));
     return names;
   }
-
-  SearchOutcome Search() { return RunSearch(fake, input, criteria, table); }
 
   FakePlatform fake{test::HostPlatform()};
   SearchInput input;
@@ -68,20 +71,17 @@ class SearchTest : public ::testing::Test {
 };
 
 TEST_F(SearchTest, ListsTheCacheWithTheSettledExtension) {
-  EXPECT_EQ(Search(), SearchOutcome::kDone);
-  EXPECT_EQ(Names(), (std::vector<std::string>{"photo[1].jpg", "clip[1].swf"}));
+  EXPECT_EQ(Search(), (std::vector<std::string>{"photo[1].jpg", "clip[1].swf"}));
   EXPECT_EQ(criteria.cacheFolder, "C:\\cache");
 
   input.editText = "SWF";
-  EXPECT_EQ(Search(), SearchOutcome::kDone);
+  EXPECT_EQ(Search(), std::vector<std::string>{"clip[1].swf"});
   EXPECT_EQ(criteria.extension, "SWF");
-  EXPECT_EQ(Names(), (std::vector<std::string>{"clip[1].swf"}));
 
   // Nothing selected, nothing typed: the last text stays in force.
   input.editText.clear();
   input.listSelection.reset();
-  Search();
-  EXPECT_EQ(Names(), (std::vector<std::string>{"clip[1].swf"}));
+  EXPECT_EQ(Search(), std::vector<std::string>{"clip[1].swf"});
 }
 
 TEST_F(SearchTest, AnInvertedWindowChangesNothingInEitherMode) {
@@ -101,13 +101,10 @@ TEST_F(SearchTest, AnInvertedWindowChangesNothingInEitherMode) {
 TEST_F(SearchTest, EqualBoundsSearchButMatchNothingInWindowMode) {
   criteria.accessMode = 0;
   input.startDate = input.startTime = input.endDate = input.endTime = 1222362405;
-  EXPECT_EQ(Search(), SearchOutcome::kDone);
-  EXPECT_EQ(table.RowCount(), 0);
-
+  EXPECT_TRUE(Search().empty());
   input.startDate = input.startTime = 1222362404;
   input.endDate = input.endTime = 1222362406;
-  Search();
-  EXPECT_EQ(table.RowCount(), 2);
+  EXPECT_EQ(Search().size(), 2u);
 }
 
 TEST_F(SearchTest, WithoutACacheFolderTheTableIsEmptiedAndNothingScanned) {
@@ -117,10 +114,10 @@ TEST_F(SearchTest, WithoutACacheFolderTheTableIsEmptiedAndNothingScanned) {
   EXPECT_EQ(table.RowCount(), 0);
   EXPECT_EQ(noCache.ListingsOpened(), 0);
 
-  noCache.SetSpecialFolder(kInternetCacheFolder, "");
-  EXPECT_EQ(RunSearch(noCache, input, criteria, table), SearchOutcome::kNoCacheFolder);
-  noCache.SetSpecialFolder(kInternetCacheFolder, "C:\\" + std::string(260, 'x'));
-  EXPECT_EQ(RunSearch(noCache, input, criteria, table), SearchOutcome::kNoCacheFolder);
+  for (const std::string& folder : {std::string(), "C:\\" + std::string(260, 'x')}) {
+    noCache.SetSpecialFolder(kInternetCacheFolder, folder);
+    EXPECT_EQ(RunSearch(noCache, input, criteria, table), SearchOutcome::kNoCacheFolder);
+  }
 }
 
 }  // namespace

@@ -5,16 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <string>
 #include <tuple>
-#include <vector>
 
-#include "platform/Win32Platform.h"
-#include "res/resource.h"
-#include "tests/FakeUi.h"
 #include "tests/WindowTestSupport.h"
-#include "ui/MainDlg.h"
-#include "ui/WideText.h"
 #include "ui/WinApp.h"
 
 namespace morlind {
@@ -57,18 +50,14 @@ void CALLBACK CloseStrayBox(HWND, UINT, UINT_PTR, DWORD) {
   if (popup && popup != watch->owner) PostMessageW(popup, WM_CLOSE, 0, 0);
 }
 
-class ShellTest : public ::testing::Test {
+class ShellTest : public test::MainDlgFixture {
  protected:
-  static void SetUpTestSuite() { test::InitCommonControlsOnce(); }
-
   void SetUp() override {
+    MainDlgFixture::SetUp();
     app = CWinApp::Current();
     ASSERT_NE(app, nullptr) << "the program's application object is linked in";
-    ASSERT_TRUE(dialog.Create());
-    hwnd = dialog.GetSafeHwnd();
     app->SetMainWnd(&dialog);
     app->SetUiServices(&ui);
-    test::PumpMessages(hwnd);
     about.owner = hwnd;
     watch = &about;
     hook = SetWindowsHookExW(WH_CALLWNDPROCRET, WatchForAbout, nullptr, GetCurrentThreadId());
@@ -83,23 +72,19 @@ class ShellTest : public ::testing::Test {
       app->SetMainWnd(nullptr);
       app->SetUiServices(nullptr);
     }
-    dialog.DestroyWindow();
+    MainDlgFixture::TearDown();
   }
 
-  HWND Item(int id) const { return GetDlgItem(hwnd, id); }
   void ClickAbout() { SendMessageW(Item(IDC_ABOUT), BM_CLICK, 0, 0); }
 
   CWinApp* app = nullptr;
-  Win32Platform platform;
-  test::FakeUi ui;
-  CMainDlg dialog{platform, ui};
-  HWND hwnd = nullptr;
   AboutWatch about;
   HHOOK hook = nullptr;
   UINT_PTR guard = 0;
 };
 
 TEST_F(ShellTest, AboutBoxOpensFromTheButtonAndTheAboutSystemCommandsOnly) {
+  using ::testing::AllOf, ::testing::EndsWith, ::testing::IsEmpty, ::testing::Not, ::testing::StartsWith;
   HMENU menu = GetSystemMenu(hwnd, FALSE);
   const UINT menuItem = GetMenuItemID(menu, GetMenuItemCount(menu) - 1);
   ClickAbout();
@@ -109,34 +94,30 @@ TEST_F(ShellTest, AboutBoxOpensFromTheButtonAndTheAboutSystemCommandsOnly) {
     SendMessageW(hwnd, WM_SYSCOMMAND, command, 0);
     EXPECT_EQ(about.seen.size() - before, opens ? 1u : 0u) << std::hex << command;
   }
-  for (const AboutSeen& seen : about.seen) EXPECT_EQ(seen.caption, Utf8ToWide("关于 Morlind V2.0"));
-  // Each closed again, leaving the main dialog running and usable.
+  for (const AboutSeen& seen : about.seen) {
+    EXPECT_EQ(seen.caption, Utf8ToWide("关于 Morlind V2.0"));
+    EXPECT_TRUE(seen.showsIcon);
+    // Ten lines about the program and its maker.
+    std::vector<std::string> lines;
+    const std::string text = WideToUtf8(seen.text);
+    for (std::size_t start = 0, end = 0; end != std::string::npos; start = end + 2) {
+      end = text.find("\r\n", start);
+      lines.push_back(text.substr(start, end == std::string::npos ? end : end - start));
+    }
+    EXPECT_THAT(lines, ::testing::ElementsAre(
+                           "", "Morlind V2.0", "", Not(IsEmpty()), "",
+                           AllOf(StartsWith("有问题或意见请联系"), EndsWith("@example.com")), kHomePageAddress,
+                           AllOf(StartsWith("QQ:"), Not("QQ:")), "", AllOf(EndsWith(" 2008.8"), Not(" 2008.8"))));
+  }
+  // Each closed again, leaving the main dialog running and usable; the
+  // close box still ends it.
   test::PumpMessages(hwnd);
   EXPECT_EQ(GetLastActivePopup(hwnd), hwnd);
   EXPECT_TRUE(IsWindowEnabled(hwnd));
   EXPECT_FALSE(dialog.Result().has_value());
-}
-
-TEST_F(ShellTest, AboutBoxShowsTheIconAndTenLinesAboutTheProgramAndItsMaker) {
-  using ::testing::AllOf;
-  using ::testing::EndsWith;
-  using ::testing::IsEmpty;
-  using ::testing::Not;
-  using ::testing::StartsWith;
-  ClickAbout();
-  ASSERT_EQ(about.seen.size(), 1u);
-  EXPECT_TRUE(about.seen[0].showsIcon);
-
-  std::vector<std::string> lines;
-  const std::string text = WideToUtf8(about.seen[0].text);
-  for (std::size_t start = 0, end = 0; end != std::string::npos; start = end + 2) {
-    end = text.find("\r\n", start);
-    lines.push_back(text.substr(start, end == std::string::npos ? end : end - start));
-  }
-  EXPECT_THAT(lines, ::testing::ElementsAre(
-                         "", "Morlind V2.0", "", Not(IsEmpty()), "",
-                         AllOf(StartsWith("有问题或意见请联系"), EndsWith("@example.com")), kHomePageAddress,
-                         AllOf(StartsWith("QQ:"), Not("QQ:")), "", AllOf(EndsWith(" 2008.8"), Not(" 2008.8"))));
+  SendMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+  test::PumpMessages(hwnd);
+  EXPECT_EQ(dialog.Result(), IDCANCEL);
 }
 
 TEST_F(ShellTest, LinkLabelIsBlueOnTheDefaultBrushAndOtherTextIsLeftAlone) {

@@ -1,22 +1,27 @@
 // Helpers for tests that create real windows in process (under Wine on a
-// virtual display).
+// virtual display), and the main dialog as a user meets it.
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
+#include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <optional>
 #include <string>
+
+#include "platform/FakePlatform.h"
+#include "res/resource.h"
+#include "tests/FakeUi.h"
+#include "tests/TestClock.h"
+#include "ui/MainDlg.h"
+#include "ui/WideText.h"
 
 namespace morlind::test {
 
-inline void InitCommonControlsOnce() {
-  static const bool done = [] {
-    INITCOMMONCONTROLSEX controls{};
-    controls.dwSize = sizeof controls;
-    controls.dwICC = ICC_LISTVIEW_CLASSES | ICC_DATE_CLASSES | ICC_STANDARD_CLASSES;
-    return InitCommonControlsEx(&controls) != FALSE;
-  }();
-  (void)done;
+inline void RegisterCommonControls() {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_DATE_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);  // again is harmless
 }
 
 // Handles everything queued for this thread, keyboard through the dialog.
@@ -35,20 +40,111 @@ inline std::wstring TextOf(HWND window) {
   return text;
 }
 
-// A dialog-unit rectangle in the dialog's client pixels. Position and size
-// are mapped apart, as the dialog manager maps a template's controls.
-inline RECT DialogUnits(HWND dialog, int x, int y, int w, int h) {
-  RECT mapped{x, y, w, h};
-  MapDialogRect(dialog, &mapped);
-  return RECT{mapped.left, mapped.top, mapped.left + mapped.right, mapped.top + mapped.bottom};
-}
+// The main dialog over a cache folder C:\cache on the in-memory file
+// system, with the user-interface services faked.
+class MainDlgFixture : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { RegisterCommonControls(); }
+  void SetUp() override {
+    fs.SetSpecialFolder(kInternetCacheFolder, "C:\\cache");
+    ASSERT_TRUE(dialog.Create());
+    hwnd = dialog.GetSafeHwnd();
+    list = Item(IDC_RESULTS);
+    PumpMessages(hwnd);
+  }
+  void TearDown() override { dialog.DestroyWindow(); }
 
-// A child's window rectangle in its dialog's client pixels.
-inline RECT ClientRectOf(HWND dialog, HWND child) {
-  RECT rect{};
-  GetWindowRect(child, &rect);
-  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
-}
+  // A cache file's path as a search stores it: ANSI, from a UTF-8 name.
+  static std::string Path(const std::string& nameUtf8) { return WideToAnsi(Utf8ToWide("C:\\cache\\" + nameUtf8)); }
+  // Puts the files into the cache and presses 搜索.
+  void SearchOver(std::initializer_list<const char*> names) {
+    for (const char* name : names) fs.AddFile(Path(name), 0, name);
+    Click(IDC_SEARCH);
+  }
+
+  HWND Item(int id) const { return GetDlgItem(hwnd, id); }
+  bool On(int id) const { return IsWindowEnabled(Item(id)) != FALSE; }
+  std::wstring Status() const { return TextOf(Item(IDC_STATUS)); }
+  void Click(int id) {
+    SendMessageW(Item(id), BM_CLICK, 0, 0);
+    PumpMessages(hwnd);
+  }
+
+  // The list as it shows: rows, texts, check boxes, the highlighted row.
+  int Rows() const { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
+  std::wstring Cell(int row, int column) const {
+    wchar_t text[260] = {};
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = 260;
+    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return text;
+  }
+  bool Shown(int row) const {
+    return SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK) ==
+           INDEXTOSTATEIMAGEMASK(2);
+  }
+  int ListSelection() const {
+    return static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+  }
+  // The model's ticks, row 0 in bit 0.
+  int Ticks() const {
+    int ticks = 0;
+    for (int row = 0; row < dialog.Table().RowCount(); ++row) ticks |= dialog.Table().GetCheck(row) << row;
+    return ticks;
+  }
+
+  // A press and release of the left button at a point of the list; the
+  // release is queued first, as the list waits for it after the press.
+  void Mouse(UINT press, POINT at) {
+    PostMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    SendMessageW(list, press, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+    PumpMessages(hwnd);
+  }
+  POINT TextOfRow(int row) const {
+    RECT label{LVIR_LABEL, 0, 0, 0};
+    SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&label));
+    return POINT{label.left + 10, (label.top + label.bottom) / 2};
+  }
+  // The point of a row's check box, found by the list's own hit test.
+  std::optional<POINT> CheckBoxOf(int row) const {
+    RECT bounds{LVIR_BOUNDS, 0, 0, 0};
+    SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds));
+    for (LONG x = bounds.left; x < bounds.left + 40; ++x) {
+      LVHITTESTINFO hit{};
+      hit.pt = POINT{x, (bounds.top + bounds.bottom) / 2};
+      if (SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) == row &&
+          (hit.flags & LVHT_ONITEMSTATEICON)) {
+        return hit.pt;
+      }
+    }
+    return std::nullopt;
+  }
+  // Focus and highlight by keyboard; the space key then ticks the row.
+  void KeyTo(int row, bool tick) {
+    LVITEMW item{};
+    item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    SetFocus(list);
+    if (tick) {
+      SendMessageW(list, WM_KEYDOWN, VK_SPACE, 0);
+      SendMessageW(list, WM_KEYUP, VK_SPACE, 0);
+    }
+    PumpMessages(hwnd);
+  }
+  // Timer 1 runs on the dialog: removed to prove it, its tick then given by hand.
+  bool TimerRanAndTicks() {
+    if (!KillTimer(hwnd, 1)) return false;
+    SendMessageW(hwnd, WM_TIMER, 1, 0);
+    return true;
+  }
+
+  FakePlatform fs{HostPlatform()};
+  FakeUi ui;
+  CMainDlg dialog{fs, ui};
+  HWND hwnd = nullptr;
+  HWND list = nullptr;
+};
 
 }  // namespace morlind::test

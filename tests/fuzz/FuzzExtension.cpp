@@ -4,6 +4,8 @@
 #include "search/Extension.h"
 #include "tests/fuzz/FuzzInput.h"
 
+using morlind::fuzz::Check;
+
 namespace {
 
 std::string UpperAscii(std::string text) {
@@ -22,9 +24,6 @@ bool EndsOnCharacterBoundary(const std::string& text, std::size_t cut) {
   return i == cut;
 }
 
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
 
 }  // namespace
 

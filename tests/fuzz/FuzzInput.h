@@ -3,9 +3,15 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 
 namespace morlind::fuzz {
+
+// A broken invariant: libFuzzer reports the input that caused it.
+inline void Check(bool condition) {
+  if (!condition) std::abort();
+}
 
 class FuzzInput {
  public:

@@ -4,11 +4,7 @@
 #include "search/ResultTable.h"
 #include "tests/fuzz/FuzzInput.h"
 
-namespace {
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-}  // namespace
+using morlind::fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   morlind::fuzz::FuzzInput input(data, size);

@@ -10,12 +10,11 @@
 #include "tests/FakeUi.h"
 #include "tests/fuzz/FuzzInput.h"
 
+using morlind::fuzz::Check;
+
 namespace morlind {
 namespace {
 
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
 
 // Each ".*" found scanning from the left is taken out; a pair that only
 // forms once one is gone ("..**") stays.

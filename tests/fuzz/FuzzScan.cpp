@@ -15,14 +15,13 @@
 #include "search/Extension.h"
 #include "tests/fuzz/FuzzInput.h"
 
+using morlind::fuzz::Check;
+
 namespace morlind {
 namespace {
 
 const std::string kRoot = "C:\\root";
 
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
 
 struct Row {
   std::string path, name, type, time;

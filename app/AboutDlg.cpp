@@ -4,7 +4,7 @@
 
 #include "res/resource.h"
 #include "ui/MainDlg.h"
-#include "ui/WideText.h"
+#include "platform/WideText.h"
 
 namespace morlind {
 

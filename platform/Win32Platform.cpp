@@ -7,6 +7,7 @@
 
 #include "platform/CalendarTm.h"
 #include "platform/Win32Handles.h"
+#include "platform/WideText.h"
 
 namespace morlind {
 
@@ -124,16 +125,6 @@ std::optional<LocalFields> Win32Platform::LocalFieldsOf(std::int64_t unixSeconds
 
 Moment Win32Platform::Now() { return static_cast<Moment>(_time64(nullptr)); }
 
-std::string Win32Platform::AnsiToUtf8(std::string_view ansi) {
-  if (ansi.empty()) return {};
-  int length = static_cast<int>(ansi.size());
-  int wideLength = MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, wide.data(), wideLength);
-  int utf8Length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(utf8Length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, utf8.data(), utf8Length, nullptr, nullptr);
-  return utf8;
-}
+std::string Win32Platform::AnsiToUtf8(std::string_view ansi) { return WideToUtf8(AnsiToWide(ansi)); }
 
 }  // namespace morlind

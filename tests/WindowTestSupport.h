@@ -15,7 +15,7 @@
 #include "tests/FakeUi.h"
 #include "tests/TestClock.h"
 #include "ui/MainDlg.h"
-#include "ui/WideText.h"
+#include "platform/WideText.h"
 
 namespace morlind::test {
 

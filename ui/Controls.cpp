@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ui/WideText.h"
+#include "platform/WideText.h"
 
 namespace morlind {
 

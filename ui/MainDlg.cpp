@@ -5,7 +5,7 @@
 #include "actions/Clean.h"
 #include "actions/Save.h"
 #include "res/resource.h"
-#include "ui/WideText.h"
+#include "platform/WideText.h"
 
 namespace morlind {
 

@@ -4,7 +4,7 @@
 #include "ui/MainDlg.h"
 
 #include "res/resource.h"
-#include "ui/WideText.h"
+#include "platform/WideText.h"
 
 namespace morlind {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/Win32Handles.h"
-#include "ui/WideText.h"
+#include "platform/WideText.h"
 
 namespace morlind {
 

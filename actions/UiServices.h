@@ -20,7 +20,7 @@ struct SaveAsRequest {
 };
 
 // Show commands of ShellExecute.
-constexpr int kShowHide = 0;
+constexpr int kShowNormal = 1;
 constexpr int kShowMaximized = 3;
 
 class UiServices {
@@ -31,6 +31,8 @@ class UiServices {
   virtual void ShowMessage(const std::string& text) = 0;
   // The application message box: OK only, exclamation icon.
   virtual void ShowAppMessage(const std::string& text) = 0;
+  // A question with Yes and No, warning icon, No the default; true for Yes.
+  virtual bool AskYesNo(const std::string& question) = 0;
   // A file-system folder the user picked, or nothing when cancelled.
   virtual std::optional<std::string> ChooseFolder(const std::string& title) = 0;
   // The full path the user chose in the save-as dialog, or nothing.
@@ -39,6 +41,8 @@ class UiServices {
   // withOwner gives the main window as owner. The result is not used.
   virtual void ShellOpen(const std::string& verb, const std::string& target, int showCommand,
                          bool withOwner) = 0;
+  // Whether the system counts files of this type (".exe") as unsafe to open.
+  virtual bool ShellMarksDangerous(const std::string& type) = 0;
   // Asks the help viewer for the topic at context in helpFile (ANSI);
   // false when the viewer cannot start.
   virtual bool ShowHelp(const std::string& helpFile, unsigned context) = 0;

@@ -53,9 +53,11 @@ class SilentUi : public UiServices {
  public:
   void ShowMessage(const std::string&) override {}
   void ShowAppMessage(const std::string&) override {}
+  bool AskYesNo(const std::string&) override { return false; }
   std::optional<std::string> ChooseFolder(const std::string&) override { return std::nullopt; }
   std::optional<std::string> ChooseSavePath(const SaveAsRequest&) override { return std::nullopt; }
   void ShellOpen(const std::string&, const std::string&, int, bool) override {}
+  bool ShellMarksDangerous(const std::string&) override { return false; }
   bool ShowHelp(const std::string&, unsigned) override { return false; }
 };
 

@@ -4,6 +4,8 @@
 #include <list>
 #include <unordered_map>
 
+#include "platform/AnsiText.h"
+
 namespace morlind {
 
 struct FakePlatform::Node {
@@ -32,37 +34,18 @@ using Node = FakePlatform::Node;
 // Windows links may chain; it gives up after a few dozen hops, as here.
 constexpr int kMaxLinkHops = 32;
 
-bool IsLeadByte(char c) {
-  auto byte = static_cast<unsigned char>(c);
-  return byte >= 0x81 && byte <= 0xFE;
-}
-
 // Where the real separators are: the second byte of a double-byte character
 // may be 0x5C and is part of the name.
 std::vector<std::size_t> Separators(std::string_view path) {
   std::vector<std::size_t> at;
   for (std::size_t i = 0; i < path.size(); ++i) {
-    if (IsLeadByte(path[i]) && i + 1 < path.size()) {
+    if (IsLeadByte936(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) {
       ++i;
     } else if (path[i] == '\\') {
       at.push_back(i);
     }
   }
   return at;
-}
-
-// The key names are compared under: ASCII letters folded, but not the
-// second byte of a double-byte character.
-std::string Folded(std::string_view name) {
-  std::string key(name);
-  for (std::size_t i = 0; i < key.size(); ++i) {
-    if (IsLeadByte(key[i])) {
-      ++i;
-    } else if (key[i] >= 'A' && key[i] <= 'Z') {
-      key[i] = static_cast<char>(key[i] - 'A' + 'a');
-    }
-  }
-  return key;
 }
 
 // Empty components (doubled backslashes) are ignored, as Windows does.
@@ -79,20 +62,20 @@ std::vector<std::string> Components(std::string_view path) {
 }
 
 Node* Child(const Node& folder, std::string_view name) {
-  auto found = folder.index.find(Folded(name));
+  auto found = folder.index.find(FoldedAnsi(name));
   return found == folder.index.end() ? nullptr : found->second->get();
 }
 
 Node& AddChild(Node& folder, const std::string& name) {
   folder.children.push_back(std::make_unique<Node>());
-  folder.index[Folded(name)] = std::prev(folder.children.end());
+  folder.index[FoldedAnsi(name)] = std::prev(folder.children.end());
   Node& child = *folder.children.back();
   child.name = name;
   return child;
 }
 
 void EraseChild(Node& folder, const std::string& name) {
-  auto found = folder.index.find(Folded(name));
+  auto found = folder.index.find(FoldedAnsi(name));
   if (found == folder.index.end()) return;
   folder.children.erase(found->second);
   folder.index.erase(found);

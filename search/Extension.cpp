@@ -2,19 +2,6 @@
 
 namespace morlind {
 
-namespace {
-
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualFoldingAscii(std::string_view a, std::string_view b) {
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-  }
-  return true;
-}
-
-}  // namespace
-
 std::string CutExtension(std::string_view text) {
   std::size_t end = 0;
   while (end < text.size()) {
@@ -38,7 +25,7 @@ std::string SettleExtension(std::string_view previous,
 bool NameMatches(std::string_view name, std::string_view extension) {
   if (extension == "*") return true;
   if (name.size() < extension.size()) return false;
-  return EqualFoldingAscii(name.substr(name.size() - extension.size()), extension);
+  return EqualFoldingBytes(name.substr(name.size() - extension.size()), extension);
 }
 
 }  // namespace morlind

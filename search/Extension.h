@@ -6,13 +6,12 @@
 #include <string>
 #include <string_view>
 
+#include "platform/AnsiText.h"
+
 namespace morlind {
 
 // The extension buffer holds 9 bytes of text and a terminator.
 constexpr std::size_t kMaxExtensionBytes = 9;
-
-// Code page 936 lead byte: the first byte of a double-byte character.
-inline bool IsLeadByte936(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
 
 // Cuts text to at most kMaxExtensionBytes without splitting a double-byte
 // character.

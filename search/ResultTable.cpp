@@ -2,6 +2,7 @@
 
 #include <cassert>
 
+#include "platform/AnsiText.h"
 #include "search/AccessTime.h"
 
 namespace morlind {
@@ -38,12 +39,34 @@ std::string ResultTable::GetItemText(int row, Column column) const {
   const Row& r = rows_[static_cast<std::size_t>(row)];
   const std::string& path = paths_.At(static_cast<std::size_t>(row));
   switch (column) {
-    case Column::kName: return path.substr(r.nameStart);
+    case Column::kName: return std::string(NameOf(row));
     case Column::kType: return path.substr(r.typeStart);
     case Column::kAccessTime:
       return r.hasAccess ? FormatAccessText(CivilOfSeconds(r.localAccess)) : std::string();
   }
   return {};
+}
+
+std::string_view ResultTable::NameOf(int row) const {
+  std::string_view path = paths_.At(static_cast<std::size_t>(row));
+  return path.substr(rows_[static_cast<std::size_t>(row)].nameStart);
+}
+
+int ResultTable::FindName(std::string_view text, int from, NameMatch match, bool wrap) const {
+  const std::string wanted = FoldedAnsi(text);
+  const int count = RowCount();
+  if (count == 0) return -1;
+  if (from < 0 || from >= count) from = 0;
+  for (int row = from;;) {
+    std::string_view name = NameOf(row);
+    if (match == NameMatch::kPrefix) name = name.substr(0, wanted.size());
+    if (name.size() == wanted.size() && FoldedAnsi(name) == wanted) return row;
+    if (++row == count) {
+      if (!wrap) return -1;
+      row = 0;
+    }
+    if (row == from) return -1;
+  }
 }
 
 void ResultTable::SetCheck(int row, bool checked) {

@@ -26,6 +26,9 @@ class PathStore {
 
 enum class Column { kName = 0, kType = 1, kAccessTime = 2 };
 
+// How a searched text meets a row's name.
+enum class NameMatch { kPrefix, kWhole };
+
 class ResultTable {
  public:
   // Appends a row for the file whose name is the last nameLength bytes of
@@ -41,6 +44,11 @@ class ResultTable {
   // Texts are made when asked for: a view asks only for the rows it shows.
   std::string GetItemText(int row, Column column) const;
 
+  // The first row from `from` on, continuing at row 0 when wrap, whose name
+  // starts with text (or is text), ASCII letters folded; -1 for none. A
+  // `from` outside the table starts at row 0.
+  int FindName(std::string_view text, int from, NameMatch match, bool wrap) const;
+
   bool GetCheck(int row) const { return rows_[static_cast<std::size_t>(row)].checked; }
   void SetCheck(int row, bool checked);
   void SetAllChecks(bool checked);
@@ -55,6 +63,8 @@ class ResultTable {
   const PathStore& Paths() const { return paths_; }
 
  private:
+  std::string_view NameOf(int row) const;
+
   struct Row {
     std::int64_t localAccess = 0;
     std::uint16_t nameStart = 0;  // offsets into the row's path

@@ -103,5 +103,13 @@ TEST_F(DialogTest, OpensCentredOnTheScreenOrOverItsOwner) {
   DestroyWindow(owner);
 }
 
+// Column widths laid out for 96 DPI grow with the window's DPI; a DPI the
+// system reports wrongly leaves them as they are.
+TEST(Dpi, ScalesFrom96AndTakesNonsenseAs96) {
+  const std::pair<int, int> dpiAndWidth[] = {{96, 265},  {144, 398}, {192, 530},  {48, 133},
+                                             {960, 2650}, {0, 265},   {-144, 265}, {47, 265}, {961, 265}};
+  for (auto [dpi, width] : dpiAndWidth) EXPECT_EQ(ScaleToDpi(265, dpi), width) << dpi;
+}
+
 }  // namespace
 }  // namespace morlind

@@ -2,6 +2,7 @@
 // by the test, every call is recorded.
 #pragma once
 
+#include <algorithm>
 #include <deque>
 #include <optional>
 #include <string>
@@ -35,10 +36,22 @@ class FakeUi : public UiServices {
   std::vector<ShellCall> shellCalls;
   std::vector<HelpCall> helpCalls;
   bool helpStarts = false;  // whether the help viewer comes up
+  std::deque<bool> yesNoAnswers;        // empty: No
+  std::vector<std::string> questions;  // Yes/No boxes asked
+  std::vector<std::string> dangerousTypes;  // what the system counts as unsafe
 
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   void ShowAppMessage(const std::string& text) override { appMessages.push_back(text); }
 
+  bool AskYesNo(const std::string& question) override {
+    questions.push_back(question);
+    bool yes = !yesNoAnswers.empty() && yesNoAnswers.front();
+    if (!yesNoAnswers.empty()) yesNoAnswers.pop_front();
+    return yes;
+  }
+  bool ShellMarksDangerous(const std::string& type) override {
+    return std::find(dangerousTypes.begin(), dangerousTypes.end(), type) != dangerousTypes.end();
+  }
   std::optional<std::string> ChooseFolder(const std::string& title) override {
     folderTitles.push_back(title);
     return Next(folderAnswers);

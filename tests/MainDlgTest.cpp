@@ -3,6 +3,7 @@
 // follow the rows. The real file system is met in ActionsWin32Test.cpp.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <tuple>
 #include <vector>
 
@@ -385,7 +386,7 @@ TEST_F(SelectionTest, CheckToolsTickUntickAndFlipEveryRow) {
   EXPECT_TRUE(On(IDC_SAVE_SELECTED));
 }
 
-TEST_F(SelectionTest, DoubleClickAndViewOpenTheHighlightedFileHidden) {
+TEST_F(SelectionTest, DoubleClickAndViewOpenTheHighlightedFileShownNormally) {
   Mouse(WM_LBUTTONDOWN, TextOfRow(1));
   Mouse(WM_LBUTTONDBLCLK, TextOfRow(1));
   KeyTo(2, false);
@@ -396,7 +397,7 @@ TEST_F(SelectionTest, DoubleClickAndViewOpenTheHighlightedFileHidden) {
   for (int i = 0; i < 2; ++i) {
     const auto& c = ui.shellCalls[i];
     EXPECT_EQ(std::tie(c.verb, c.target, c.showCommand, c.withOwner),
-              std::make_tuple(std::string("open"), Path(opened[i]), 0, false));
+              std::make_tuple(std::string("open"), Path(opened[i]), 1, false));
   }
   EXPECT_EQ(Status(), L"当前选中 C:\\cache\\c.swf");
 
@@ -409,6 +410,107 @@ TEST_F(SelectionTest, DoubleClickAndViewOpenTheHighlightedFileHidden) {
   EXPECT_EQ(Status(), L"没有选中文件");
   EXPECT_FALSE(On(IDC_VIEW_CURRENT));
   EXPECT_FALSE(On(IDC_SAVE_CURRENT));
+}
+
+TEST_F(SelectionTest, AFileThatRunsCodeOpensOnlyAfterYes) {
+  SearchOver({"run.js"});
+  ASSERT_EQ(Cell(3, 0), L"run.js");
+  ui.yesNoAnswers = {false, true};
+  Mouse(WM_LBUTTONDOWN, TextOfRow(3));
+  for (int i = 0; i < 2; ++i) Mouse(WM_LBUTTONDBLCLK, TextOfRow(3));
+  EXPECT_EQ(ui.questions.size(), 2u);
+  ASSERT_EQ(ui.shellCalls.size(), 1u);
+  EXPECT_EQ(ui.shellCalls[0].target, Path("run.js"));
+  EXPECT_EQ(Status(), L"当前选中 C:\\cache\\run.js");  // as after any view
+}
+
+// Ticks and highlights set with the list's own state message, as
+// accessibility and automation tools do.
+TEST_F(SelectionTest, TheListsStateMessageTicksAndHighlightsInTheModel) {
+  auto setState = [&](int row, UINT state, UINT mask) {
+    LVITEMW item{};
+    item.state = state;
+    item.stateMask = mask;
+    return SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  };
+  const UINT tick = INDEXTOSTATEIMAGEMASK(2), untick = INDEXTOSTATEIMAGEMASK(1);
+  const struct {
+    int row;
+    UINT image;
+    int ticks;
+  } steps[] = {{2, tick, 0b100}, {0, tick, 0b101},  {2, untick, 0b001}, {-1, tick, 0b111},
+               {3, untick, 0b111}, {-2, untick, 0b111}, {-1, untick, 0},   {1, tick, 0b010}};
+  for (const auto& step : steps) {
+    setState(step.row, step.image, LVIS_STATEIMAGEMASK);
+    EXPECT_EQ(Ticks(), step.ticks) << step.row;
+    EXPECT_EQ(dialog.Table().TickedCount(), __builtin_popcount(step.ticks));
+    for (int row = 0; row < 3; ++row) EXPECT_EQ(Shown(row), (step.ticks >> row & 1) != 0);
+  }
+  EXPECT_FALSE(KillTimer(hwnd, 1));  // no dialog event, so no timer yet
+  EXPECT_FALSE(On(IDC_SAVE_SELECTED));
+
+  // A highlight is followed as one by keyboard: the row buttons stay.
+  EXPECT_TRUE(setState(2, LVIS_SELECTED | LVIS_FOCUSED | tick, LVIS_SELECTED | LVIS_FOCUSED | LVIS_STATEIMAGEMASK));
+  EXPECT_EQ(Ticks(), 0b110);
+  EXPECT_EQ(ListSelection(), 2);
+  EXPECT_EQ(dialog.Table().SelectedRow(), 2);
+  EXPECT_FALSE(On(IDC_VIEW_CURRENT));
+  setState(-1, 0, LVIS_SELECTED);
+  EXPECT_EQ(dialog.Table().SelectedRow(), -1);
+
+  // Once a click started the timer, its tick carries them to "保存选中".
+  Mouse(WM_LBUTTONDOWN, TextOfRow(0));
+  setState(-1, untick, LVIS_STATEIMAGEMASK);
+  setState(1, tick, LVIS_STATEIMAGEMASK);
+  EXPECT_FALSE(On(IDC_SAVE_SELECTED));
+  EXPECT_TRUE(TimerRanAndTicks());
+  EXPECT_TRUE(On(IDC_SAVE_SELECTED));
+}
+
+// Typing a name's first letters highlights the next row that starts so.
+TEST_F(SelectionTest, TypeAheadHighlightsByName) {
+  SearchOver({"b1.jpg", "B2.gif"});  // rows 3 and 4
+  SendMessageW(list, WM_CHAR, L'b', 1);
+  EXPECT_EQ(ListSelection(), 3);
+  SendMessageW(list, WM_CHAR, L'2', 1);  // at once: "b2"
+  EXPECT_EQ(ListSelection(), 4);
+  EXPECT_EQ(dialog.Table().SelectedRow(), 4);
+  EXPECT_FALSE(On(IDC_VIEW_CURRENT));  // a keyboard highlight
+}
+
+// Whatever users and other programs do, the model highlights the row the
+// list shows selected.
+TEST_F(SelectionTest, TheModelsHighlightAlwaysIsTheListsSelection) {
+  std::mt19937 random(7);
+  auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+  const wchar_t* types[] = {L"*", L"jpg", L"swf", L"zzz"};
+  for (int step = 0; step < 200; ++step) {
+    int row = pick(5) - 1;
+    switch (pick(5)) {
+      case 0:
+        SetWindowTextW(Item(IDC_FILE_TYPE), types[pick(4)]);
+        Click(IDC_SEARCH);
+        break;
+      case 1:
+        if (row >= 0 && row < Rows()) Mouse(WM_LBUTTONDOWN, TextOfRow(row));
+        break;
+      case 2:
+        SetFocus(list);
+        SendMessageW(list, WM_KEYDOWN, pick(2) ? VK_DOWN : VK_UP, 1);
+        break;
+      case 3: {
+        LVITEMW item{};
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        item.state = pick(2) ? item.stateMask : 0;
+        SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+        break;
+      }
+      default:
+        SendMessageW(list, WM_CHAR, L"a图c"[pick(3)], 1);
+    }
+    test::PumpMessages(hwnd);
+    ASSERT_EQ(dialog.Table().SelectedRow(), ListSelection()) << "step " << step;
+  }
 }
 
 TEST_F(SelectionTest, SaveButtonsCopyTheTickedAndTheHighlightedFile) {

@@ -63,13 +63,47 @@ bool CDateTimeCtrl::SetTime(Platform& platform, Moment moment) {
 namespace {
 constexpr UINT kUnchecked = INDEXTOSTATEIMAGEMASK(1);
 constexpr UINT kChecked = INDEXTOSTATEIMAGEMASK(2);
+// LVFI_SUBSTRING (Vista on): the same prefix search as LVFI_PARTIAL.
+constexpr UINT kFindSubstring = 0x0004;
 }  // namespace
 
 void CListCtrl::SetModel(ResultTable* model) {
   model_ = model;
   // Owner-data rows keep no state image: ask the model for the check box.
   Send(LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK);
+  ::SetWindowSubclass(hwnd_, ListProc, 0, reinterpret_cast<DWORD_PTR>(this));
   Refresh();
+}
+
+LRESULT CALLBACK CListCtrl::ListProc(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR,
+                                     DWORD_PTR self) {
+  auto* list = reinterpret_cast<CListCtrl*>(self);
+  if (message == LVM_SETITEMSTATE && list->model_) return list->OnSetItemState(w, l);
+  if (message == WM_NCDESTROY) ::RemoveWindowSubclass(hwnd, ListProc, 0);
+  return ::DefSubclassProc(hwnd, message, w, l);
+}
+
+// The list would drop a state image it does not keep: the tick goes to the
+// model, selection and focus to the list. Row -1 is every row.
+LRESULT CListCtrl::OnSetItemState(WPARAM w, LPARAM l) {
+  const auto* item = reinterpret_cast<const LVITEMW*>(l);
+  const int row = static_cast<int>(w);
+  if (!item || row < -1 || row >= model_->RowCount()) return FALSE;
+  LVITEMW rest = *item;
+  if (item->stateMask & LVIS_STATEIMAGEMASK) {
+    bool ticked = (item->state & LVIS_STATEIMAGEMASK) == kChecked;
+    if (row == -1) {
+      model_->SetAllChecks(ticked);
+      ::InvalidateRect(hwnd_, nullptr, TRUE);
+    } else {
+      SetCheck(row, ticked);
+    }
+    rest.stateMask &= ~LVIS_STATEIMAGEMASK;
+  }
+  LRESULT result = TRUE;
+  if (rest.stateMask) result = ::DefSubclassProc(hwnd_, LVM_SETITEMSTATE, w, reinterpret_cast<LPARAM>(&rest));
+  FollowSelection();
+  return result;
 }
 
 DWORD CListCtrl::GetExtendedStyle() const {
@@ -117,7 +151,7 @@ bool CListCtrl::OnReflectedNotify(NMHDR* header, LRESULT* result) {
       ServeDisplayInfo(reinterpret_cast<NMLVDISPINFOW*>(header)->item);
       return true;
     case LVN_ODFINDITEMW:
-      *result = -1;  // no type-ahead search
+      *result = FindItem(*reinterpret_cast<NMLVFINDITEMW*>(header));
       return true;
     case LVN_ITEMCHANGED:
     case LVN_ODSTATECHANGED:
@@ -160,6 +194,15 @@ void CListCtrl::ServeDisplayInfo(LVITEMW& item) const {
     item.state = (item.state & ~LVIS_STATEIMAGEMASK) | image;
     item.stateMask |= LVIS_STATEIMAGEMASK;
   }
+}
+
+// Type-ahead asks for a name prefix from the focused row on, wrapping.
+LRESULT CListCtrl::FindItem(const NMLVFINDITEMW& find) const {
+  const LVFINDINFOW& info = find.lvfi;
+  const UINT byText = LVFI_STRING | LVFI_PARTIAL | kFindSubstring;
+  if (!(info.flags & byText) || !info.psz) return -1;
+  NameMatch match = (info.flags & (LVFI_PARTIAL | kFindSubstring)) ? NameMatch::kPrefix : NameMatch::kWhole;
+  return model_->FindName(WideToAnsi(info.psz), find.iStart, match, (info.flags & LVFI_WRAP) != 0);
 }
 
 void CListCtrl::Toggle(int row) {

@@ -38,10 +38,12 @@ class CDateTimeCtrl : public CWnd {
 // owns the rows' texts, check states and the highlighted row; the control
 // holds only the count and asks for what it draws. A click on a row's check
 // box or the space key toggles the model's check; the click is still
-// notified to the dialog.
+// notified to the dialog. Ticks set with the list's own LVM_SETITEMSTATE
+// (by accessibility and automation tools, from any process) reach the
+// model too, and type-ahead finds rows by name.
 class CListCtrl : public CWnd {
  public:
-  // Attaches the model and shows its rows.
+  // Attaches the model and shows its rows; the list window must exist.
   void SetModel(ResultTable* model);
   ResultTable* Model() const { return model_; }
 
@@ -62,7 +64,11 @@ class CListCtrl : public CWnd {
   bool OnReflectedNotify(NMHDR* header, LRESULT* result) override;
 
  private:
+  static LRESULT CALLBACK ListProc(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR id,
+                                   DWORD_PTR self);
+  LRESULT OnSetItemState(WPARAM w, LPARAM l);
   void ServeDisplayInfo(LVITEMW& item) const;
+  LRESULT FindItem(const NMLVFINDITEMW& find) const;
   void Toggle(int row);
   void FollowSelection();
 

@@ -27,7 +27,7 @@ constexpr DWORD kListExtendedStyle = LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_
 
 struct ColumnLayout {
   const char* heading;
-  int width;
+  int width;  // at 96 DPI
 };
 constexpr ColumnLayout kColumns[] = {{"文件名", 265}, {"文件类型", 60}, {"访问时间", 120}};
 
@@ -112,8 +112,10 @@ BOOL CMainDlg::OnInitDialog() {
 
   list_.ModifyStyle(LVS_SMALLICON, LVS_REPORT);
   list_.SetExtendedStyle(list_.GetExtendedStyle() | kListExtendedStyle);
+  // The dialog grows with the DPI, the columns must grow with it.
+  const int dpi = Dpi();
   for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
-    list_.InsertColumn(i, Utf8ToWide(kColumns[i].heading), LVCFMT_LEFT, kColumns[i].width);
+    list_.InsertColumn(i, Utf8ToWide(kColumns[i].heading), LVCFMT_LEFT, ScaleToDpi(kColumns[i].width, dpi));
   }
   list_.SetModel(&table_);
 

@@ -3,6 +3,7 @@
 // highlighted file and the access-mode radios.
 #include "ui/MainDlg.h"
 
+#include "actions/Open.h"
 #include "res/resource.h"
 #include "platform/WideText.h"
 
@@ -59,9 +60,8 @@ void CMainDlg::OnDblClickList(NMHDR*, LRESULT* result) {
 
 void CMainDlg::OnViewCurrent() {
   std::optional<std::string> path = HighlightedPath();
-  // Hidden as the first show state: the launched program decides whether
-  // its window shows. A launch that fails shows nothing.
-  if (path) ui_.ShellOpen("open", *path, kShowHide, /*withOwner=*/false);
+  // A launch that fails shows nothing.
+  if (path) OpenFile(ui_, *path);
   ShowHighlight(path);
   UpdateData(false);
 }

@@ -3,6 +3,7 @@
 #include <commdlg.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 
 #include <vector>
 
@@ -59,6 +60,11 @@ void Win32UiServices::ShowAppMessage(const std::string& text) {
   MessageBoxW(owner_, Utf8ToWide(text).c_str(), caption_.c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 
+bool Win32UiServices::AskYesNo(const std::string& question) {
+  UINT style = MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2;
+  return MessageBoxW(owner_, Utf8ToWide(question).c_str(), caption_.c_str(), style) == IDYES;
+}
+
 std::optional<std::string> Win32UiServices::ChooseFolder(const std::string& title) {
   ScopedApartment apartment;
   std::wstring wideTitle = Utf8ToWide(title);
@@ -104,6 +110,10 @@ void Win32UiServices::ShellOpen(const std::string& verb, const std::string& targ
                                 int showCommand, bool withOwner) {
   ShellExecuteA(withOwner ? owner_ : nullptr, verb.empty() ? nullptr : verb.c_str(),
                 target.c_str(), nullptr, nullptr, showCommand);
+}
+
+bool Win32UiServices::ShellMarksDangerous(const std::string& type) {
+  return AssocIsDangerous(AnsiToWide(type).c_str()) != FALSE;
 }
 
 bool Win32UiServices::ShowHelp(const std::string& helpFile, unsigned context) {

@@ -2,6 +2,34 @@
 
 namespace morlind {
 
+namespace {
+constexpr int kDefaultDpi = 96;
+constexpr int kMinDpi = kDefaultDpi / 2;
+constexpr int kMaxDpi = kDefaultDpi * 10;
+
+using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+
+// Windows 10 1607 on; earlier systems have one DPI for every window.
+GetDpiForWindowFunction GetDpiForWindowIfAny() {
+  FARPROC found = ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow");
+  return reinterpret_cast<GetDpiForWindowFunction>(reinterpret_cast<void (*)()>(found));
+}
+}  // namespace
+
+int ScaleToDpi(int pixels, int dpi) {
+  if (dpi < kMinDpi || dpi > kMaxDpi) dpi = kDefaultDpi;
+  return ::MulDiv(pixels, dpi, kDefaultDpi);
+}
+
+int CWnd::Dpi() const {
+  static const GetDpiForWindowFunction getDpiForWindow = GetDpiForWindowIfAny();
+  if (getDpiForWindow) return static_cast<int>(getDpiForWindow(hwnd_));
+  HDC dc = ::GetDC(hwnd_);
+  int dpi = ::GetDeviceCaps(dc, LOGPIXELSX);
+  ::ReleaseDC(hwnd_, dc);
+  return dpi;
+}
+
 HWND CWnd::Detach() {
   HWND hwnd = hwnd_;
   hwnd_ = nullptr;

@@ -32,6 +32,10 @@ class CWnd {
   // scroll position under repeated pushes of the same text.
   void SetText(const std::wstring& text) { SetTextIfChanged(hwnd_, text); }
 
+  // The DPI the window is drawn at (the system's, as the program is
+  // system-DPI aware).
+  int Dpi() const;
+
   DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtrW(hwnd_, GWL_STYLE)); }
   void ModifyStyle(DWORD remove, DWORD add);
 
@@ -45,6 +49,10 @@ class CWnd {
  protected:
   HWND hwnd_ = nullptr;
 };
+
+// Pixels laid out for 96 DPI, at dpi; a DPI that makes no sense (0, negative,
+// absurdly large) counts as 96.
+int ScaleToDpi(int pixels, int dpi);
 
 // The paint context of one WM_PAINT: begun on construction, ended on
 // destruction, so every path through a paint handler ends it.

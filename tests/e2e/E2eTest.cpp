@@ -87,6 +87,8 @@ const CacheFile kCache[] = {
     {L"Content.IE5\\AB12CD34\\风景[1].jpg", Time(2008, 9, 20, 8, 0, 0)},
     {L"Content.IE5\\EF56GH78\\banner[2].swf", Time(2008, 9, 24, 10, 4, 31)},
     {L"Content.IE5\\LOCK0001\\held[1].gif", Time(2008, 9, 23, 18, 12, 30)},
+    // Wine's notepad opens no file whose name has brackets.
+    {L"Content.IE5\\EF56GH78\\notes.txt", Time(2008, 9, 22, 9, 30, 0)},
 };
 
 std::string ContentOf(const fs::path& name) { return "cache file " + name.filename().string(); }
@@ -304,6 +306,22 @@ class MorlindE2e : public ::testing::Test {
     EXPECT_EQ(SendInput(3, input, sizeof(INPUT)), 3u);
   }
 
+  // A tick as accessibility and automation tools set it: the list's own
+  // state message; row -1 is every row.
+  static void SetTick(int row, bool ticked) {
+    LVITEMW item{};
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(ticked ? 2 : 1);
+    EXPECT_TRUE(Send(List(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), Put(item)));
+  }
+  static std::set<std::wstring> TickedNames() {
+    std::set<std::wstring> names;
+    for (int row = 0, n = RowCount(); row < n; ++row) {
+      if (Ticked(row)) names.insert(Cell(row, 0));
+    }
+    return names;
+  }
+
   static void Tick(const std::wstring& name) {
     int row = RowOf(name);
     Click(CheckBoxPoint(row));
@@ -349,7 +367,8 @@ class MorlindE2e : public ::testing::Test {
 
 TEST_F(MorlindE2e, SearchFindsEveryFileThenOnlyTheTypedEnding) {
   Press(IDC_SEARCH);  // the combo box starts on "*"
-  EXPECT_EQ(Rows(), (Names{L"index.dat", L"photo[1].jpg", L"风景[1].jpg", L"banner[2].swf", L"held[1].gif"}));
+  EXPECT_EQ(Rows(), (Names{L"index.dat", L"photo[1].jpg", L"风景[1].jpg", L"banner[2].swf", L"held[1].gif",
+                           L"notes.txt"}));
   int photo = RowOf(L"photo[1].jpg");
   EXPECT_EQ(Cell(photo, 1), L"jpg");
   EXPECT_EQ(Cell(photo, 2), L"2008-9-26 1:6:45");  // 17:06:45 UTC in Shanghai
@@ -385,12 +404,23 @@ TEST_F(MorlindE2e, AccessWindowFiltersAndAnInvertedOneIsRefused) {
 TEST_F(MorlindE2e, TickedRowsAreCopiedIntoTheChosenFolder) {
   TypeFileType(L"*");
   Press(IDC_SEARCH);
-  ASSERT_EQ(RowCount(), 5);
+  ASSERT_EQ(RowCount(), 6);
   EXPECT_FALSE(IsWindowEnabled(Item(IDC_SAVE_SELECTED)));
-  Tick(L"风景[1].jpg");
-  Tick(L"banner[2].swf");
+  SetTick(-1, true);
+  EXPECT_EQ(TickedNames().size(), 6u);
+  SetTick(-1, false);
+  Tick(L"风景[1].jpg");                       // a click: the timer runs from now on
+  SetTick(RowOf(L"banner[2].swf"), true);  // as another program ticks
+  SetTick(RowOf(L"index.dat"), true);
+  SetTick(RowOf(L"index.dat"), false);
+  const std::set<std::wstring> ticked{L"风景[1].jpg", L"banner[2].swf"};
+  EXPECT_EQ(TickedNames(), ticked);
   EXPECT_TRUE(WaitFor([] { return IsWindowEnabled(Item(IDC_SAVE_SELECTED)); }))
       << "保存选中 stayed disabled with two rows ticked";
+  Press(IDC_INVERT);
+  EXPECT_EQ(TickedNames(), (std::set<std::wstring>{L"index.dat", L"photo[1].jpg", L"held[1].gif", L"notes.txt"}));
+  Press(IDC_INVERT);
+  EXPECT_EQ(TickedNames(), ticked);
 
   PressLater(IDC_SAVE_SELECTED);
   HWND chooser = WaitForBox();
@@ -435,6 +465,33 @@ TEST_F(MorlindE2e, HighlightedRowIsSavedUnderTheTypedName) {
   ExpectFiles(out_ / "saved", {{L"current", ContentOf(L"photo[1].jpg")}});
 }
 
+// Opened as a user expects: the associated program's window shows.
+TEST_F(MorlindE2e, ViewOpensATextFileInAVisibleWindow) {
+  Highlight(L"notes.txt");
+  ASSERT_TRUE(WaitFor([] { return IsWindowEnabled(Item(IDC_VIEW_CURRENT)); }));
+  Press(IDC_VIEW_CURRENT);
+  HWND shown = nullptr;
+  EXPECT_TRUE(WaitFor([&] {
+    EnumWindows(
+        [](HWND window, LPARAM found) -> BOOL {
+          if (!IsWindowVisible(window) || TextOf(window).find(L"notes.txt") == std::wstring::npos) return TRUE;
+          *reinterpret_cast<HWND*>(found) = window;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&shown));
+    return shown != nullptr;
+  })) << "no window showed the opened file";
+  if (!shown) return;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(shown, &pid);
+  EXPECT_NE(pid, process_.dwProcessId);
+  if (HANDLE editor = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)) {
+    TerminateProcess(editor, 0);
+    WaitForSingleObject(editor, kPatienceMs);
+    CloseHandle(editor);
+  }
+}
+
 TEST_F(MorlindE2e, CleanLeavesOnlyAFileInUseAndTheFoldersAboveIt) {
   fs::path held = cache_ / L"Content.IE5\\LOCK0001\\held[1].gif";
   HANDLE inUse = CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -456,6 +513,29 @@ TEST_F(MorlindE2e, ExitEndsTheProgram) {
   DWORD code = 1234;
   GetExitCodeProcess(process_.hProcess, &code);
   EXPECT_EQ(code, 0u);  // a normal end, not a crash
+}
+
+// Run once per prefix DPI (MORLIND_DPI, 96 when unset): the dialog grows
+// with the DPI, and so must the columns, or the access times get cut.
+class MorlindDpi : public MorlindE2e {};
+
+TEST_F(MorlindDpi, ColumnsGrowWithTheDpi) {
+  const char* wanted = getenv("MORLIND_DPI");
+  const int dpi = wanted ? atoi(wanted) : 96;
+  HDC screen = GetDC(nullptr);
+  ASSERT_EQ(GetDeviceCaps(screen, LOGPIXELSX), dpi) << "the prefix is not at that DPI";
+  ReleaseDC(nullptr, screen);
+  const std::map<int, std::array<int, 3>> widths{{96, {265, 60, 120}}, {144, {398, 90, 180}}, {192, {530, 120, 240}}};
+  ASSERT_TRUE(widths.count(dpi));
+  for (int column = 0; column < 3; ++column) {
+    EXPECT_EQ(Send(List(), LVM_GETCOLUMNWIDTH, column), widths.at(dpi)[column]) << column;
+  }
+  Press(IDC_SEARCH);
+  int photo = RowOf(L"photo[1].jpg");
+  int textWidth = static_cast<int>(Send(List(), LVM_GETSTRINGWIDTHW, 0, PutText(Cell(photo, 2))));
+  EXPECT_LT(textWidth, widths.at(dpi)[2]) << "the access time does not fit its column";
+  PressLater(IDOK);
+  EXPECT_EQ(WaitForSingleObject(process_.hProcess, kPatienceMs), WAIT_OBJECT_0);
 }
 
 }  // namespace

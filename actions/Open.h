@@ -1,0 +1,21 @@
+// Opening a found file with the program the shell associates with it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "actions/UiServices.h"
+
+namespace morlind {
+
+extern const char* const kRunsCodeQuestion;
+
+// Whether the shell runs code when it opens a file of this name: programs,
+// scripts, installers, shortcuts, registry files and the like.
+bool RunsCodeWhenOpened(std::string_view name);
+
+// Opens the file shown normally, with verb "open" and no owner; a file that
+// runs code opens only when the user says yes to the question.
+void OpenFile(UiServices& ui, const std::string& path);
+
+}  // namespace morlind

@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <limits>
 
 #include "platform/CalendarTm.h"
 #include "platform/Win32Handles.h"
@@ -123,7 +122,7 @@ std::optional<LocalFields> Win32Platform::LocalFieldsOf(std::int64_t unixSeconds
   return LocalOfTm(tm);
 }
 
-Moment Win32Platform::Now() { return static_cast<Moment>(_time64(nullptr)); }
+Moment Win32Platform::Now() { return _time64(nullptr); }
 
 std::string Win32Platform::AnsiToUtf8(std::string_view ansi) { return WideToUtf8(AnsiToWide(ansi)); }
 

@@ -25,7 +25,8 @@ TEST(ComposeMoment, TakesTheDateOfTheFirstAndTheTimeOfDayOfTheSecond) {
   EXPECT_EQ(date, 1222362405);  // the host's conversions themselves
   EXPECT_EQ(ComposeMoment(host, date, time), LocalMoment(2008, 9, 26, 23, 0, 0));
   EXPECT_EQ(ComposeMoment(host, time, date), LocalMoment(2001, 1, 1, 1, 6, 45));
-  EXPECT_EQ(LocalMoment(2040, 1, 1, 0, 0, 0), kBadMoment);  // past a 32-bit moment
+  EXPECT_EQ(LocalMoment(2040, 2, 29, 1, 6, 45), 2214061605);
+  EXPECT_EQ(ComposeMoment(host, 2214061605, time), LocalMoment(2040, 2, 29, 23, 0, 0));
 }
 
 TEST(ComposeMoment, IsExactOnTheDaysDaylightSavingChanges) {

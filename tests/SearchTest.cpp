@@ -27,6 +27,7 @@ TEST(ComposeMoment, TakesTheDateOfTheFirstAndTheTimeOfDayOfTheSecond) {
   EXPECT_EQ(ComposeMoment(host, time, date), LocalMoment(2001, 1, 1, 1, 6, 45));
   EXPECT_EQ(LocalMoment(2040, 2, 29, 1, 6, 45), 2214061605);
   EXPECT_EQ(ComposeMoment(host, 2214061605, time), LocalMoment(2040, 2, 29, 23, 0, 0));
+  EXPECT_EQ(ComposeMoment(host, INT64_MAX, time), kBadMoment);
 }
 
 TEST(ComposeMoment, IsExactOnTheDaysDaylightSavingChanges) {

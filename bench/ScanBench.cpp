@@ -50,8 +50,8 @@ BENCHMARK(BM_BareWalk)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 void Scan(benchmark::State& state, const char* extension, int accessMode) {
   PosixPlatform platform;
   // A window over the older half of the month.
-  ScanFilter filter{extension, accessMode, static_cast<Moment>(kShape.newestAccess - 30 * 86400),
-                    static_cast<Moment>(kShape.newestAccess - 15 * 86400)};
+  ScanFilter filter{extension, accessMode, kShape.newestAccess - 30 * 86400,
+                    kShape.newestAccess - 15 * 86400};
   ResultTable table;
   for (auto _ : state) {
     table.DeleteAllItems();

@@ -151,8 +151,8 @@ int main(int argc, char** argv) {
   };
   for (ScanCase c : {ScanCase{"scan *", "*", kNoLimit}, ScanCase{"scan jpg", "jpg", kNoLimit},
                      ScanCase{"scan window", "*", 0}}) {
-    ScanFilter filter{c.extension, c.accessMode, static_cast<Moment>(shape.newestAccess - 30 * 86400),
-                      static_cast<Moment>(shape.newestAccess - 15 * 86400)};
+    ScanFilter filter{c.extension, c.accessMode, shape.newestAccess - 30 * 86400,
+                      shape.newestAccess - 15 * 86400};
     ResultTable table;
     double ms = MedianMilliseconds(
         [&] {

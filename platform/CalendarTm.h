@@ -2,7 +2,6 @@
 #pragma once
 
 #include <ctime>
-#include <limits>
 
 #include "platform/Platform.h"
 
@@ -25,10 +24,12 @@ inline LocalFields LocalOfTm(const std::tm& tm) {
   return LocalFields{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 
-// A Moment covers 1970 to January 2038; anything else is a failed conversion.
+// A Moment starts in 1970; an earlier time (and mktime's -1) is a failed
+// conversion.
 template <class Time>
 Moment MomentOrBad(Time t) {
-  return t < 0 || t > std::numeric_limits<Moment>::max() ? kBadMoment : static_cast<Moment>(t);
+  static_assert(sizeof(Time) <= sizeof(Moment), "the library's time must fit a Moment");
+  return t < 0 ? kBadMoment : static_cast<Moment>(t);
 }
 
 }  // namespace morlind

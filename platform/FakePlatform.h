@@ -2,7 +2,7 @@
 // here: a folder that refuses listing, a file that cannot be deleted, a
 // chosen delivery order, links, listings that break off, entries that go
 // away while being walked, copies that fail. Time conversions go to another
-// platform.
+// platform; the clock may be stopped at any moment.
 #pragma once
 
 #include <functional>
@@ -45,6 +45,8 @@ class FakePlatform : public Platform {
   // Copies may write this many bytes in all; one that does not fit fails
   // and leaves its target as it was (disk full).
   void SetCopyQuota(std::uint64_t bytes) { copyQuota_ = bytes; }
+  // Now() answers this from here on.
+  void SetNow(Moment now) { now_ = now; }
 
   bool Exists(const std::string& path) const;
   std::optional<std::string> ContentOf(const std::string& path) const;
@@ -61,7 +63,7 @@ class FakePlatform : public Platform {
   std::optional<std::string> SpecialFolderPath(int csidl) override;
   Moment MomentFromLocal(const LocalFields& fields) override { return clock_.MomentFromLocal(fields); }
   std::optional<LocalFields> LocalFieldsOf(std::int64_t s) override { return clock_.LocalFieldsOf(s); }
-  Moment Now() override { return clock_.Now(); }
+  Moment Now() override { return now_ ? *now_ : clock_.Now(); }
   std::string AnsiToUtf8(std::string_view ansi) override { return clock_.AnsiToUtf8(ansi); }
 
   struct Node;
@@ -76,6 +78,7 @@ class FakePlatform : public Platform {
   std::map<int, std::string> specialFolder_;
   std::vector<std::string> log_;
   std::optional<std::uint64_t> copyQuota_;
+  std::optional<Moment> now_;
   int listingsOpened_ = 0;
 };
 

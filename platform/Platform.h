@@ -11,9 +11,9 @@
 
 namespace morlind {
 
-// Seconds since 1970-01-01 00:00:00 UTC in 32 bits; -1 marks a failed
-// conversion, as the C library's mktime does.
-using Moment = std::int32_t;
+// Seconds since 1970-01-01 00:00:00 UTC, as wide as the C library's 64-bit
+// times; -1 marks a failed conversion, as mktime does.
+using Moment = std::int64_t;
 constexpr Moment kBadMoment = -1;
 
 // The Windows MAX_PATH buffer: a path fits when it and its terminator do.
@@ -71,7 +71,7 @@ class Platform {
   virtual std::optional<std::string> SpecialFolderPath(int csidl) = 0;
 
   // Local calendar fields to a Moment, daylight saving decided by the
-  // library; kBadMoment when there is no 32-bit Moment for them.
+  // library; kBadMoment before 1970 or past the library's last date.
   virtual Moment MomentFromLocal(const LocalFields& fields) = 0;
   // Local calendar fields of any time in seconds since 1970 UTC.
   virtual std::optional<LocalFields> LocalFieldsOf(std::int64_t unixSeconds) = 0;

@@ -9,7 +9,6 @@
 
 #include <ctime>
 #include <filesystem>
-#include <limits>
 
 namespace morlind {
 
@@ -121,6 +120,6 @@ std::optional<LocalFields> PosixPlatform::LocalFieldsOf(std::int64_t unixSeconds
   return LocalOfTm(tm);
 }
 
-Moment PosixPlatform::Now() { return static_cast<Moment>(std::time(nullptr)); }
+Moment PosixPlatform::Now() { return std::time(nullptr); }
 
 }  // namespace morlind

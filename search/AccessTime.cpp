@@ -1,7 +1,6 @@
 #include "search/AccessTime.h"
 
 #include <charconv>
-#include <limits>
 
 namespace morlind {
 
@@ -31,10 +30,8 @@ std::int64_t UnixSecondsOfFileTime(std::uint64_t fileTime) {
 
 std::optional<Moment> MomentOf(std::int64_t unixSeconds) {
   // Like the library's conversions, a Moment starts in 1970.
-  if (unixSeconds < 0 || unixSeconds > std::numeric_limits<Moment>::max()) {
-    return std::nullopt;
-  }
-  return static_cast<Moment>(unixSeconds);
+  if (unixSeconds < 0) return std::nullopt;
+  return unixSeconds;
 }
 
 std::int64_t SecondsOfCivil(const LocalFields& f) {

@@ -14,7 +14,7 @@ namespace morlind {
 // Whole seconds since 1970 UTC of a 100 ns count since 1601 UTC.
 std::int64_t UnixSecondsOfFileTime(std::uint64_t fileTime);
 
-// The Moment of those seconds, or nothing outside 1970 to January 2038.
+// The Moment of those seconds, or nothing before 1970.
 std::optional<Moment> MomentOf(std::int64_t unixSeconds);
 
 // Calendar fields taken as UTC, and back (proleptic Gregorian).

@@ -214,6 +214,17 @@ TEST_F(MainDlgTest, InvertedWindowKeepsTheRowsAndSaysSo) {
   EXPECT_EQ(dialog.Table().RowCount(), 2);
 }
 
+TEST_F(MainDlgTest, StartPickersShowAnHourBeforeAClockIn2040) {
+  fs.SetNow(2214061605);  // 2040-02-28 17:06:45 UTC
+  CMainDlg later{fs, ui};
+  ASSERT_TRUE(later.Create());
+  CDateTimeCtrl picker;
+  for (int id : {IDC_START_DATE, IDC_START_TIME}) {
+    picker.Attach(GetDlgItem(later.GetSafeHwnd(), id));
+    EXPECT_EQ(picker.GetTime(fs), 2214061605 - 3600) << id;
+  }
+}
+
 TEST_F(MainDlgTest, CleanEmptiesCacheAndListAndAMissingCacheFolderIsReported) {
   SearchOver({"Content.IE5\\AB12CD34\\photo[1].jpg", "Content.IE5\\index.dat", "top.txt"});
   ASSERT_EQ(Rows(), 3);

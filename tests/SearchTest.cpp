@@ -25,7 +25,9 @@ TEST(ComposeMoment, TakesTheDateOfTheFirstAndTheTimeOfDayOfTheSecond) {
   EXPECT_EQ(date, 1222362405);  // the host's conversions themselves
   EXPECT_EQ(ComposeMoment(host, date, time), LocalMoment(2008, 9, 26, 23, 0, 0));
   EXPECT_EQ(ComposeMoment(host, time, date), LocalMoment(2001, 1, 1, 1, 6, 45));
-  EXPECT_EQ(LocalMoment(2040, 1, 1, 0, 0, 0), kBadMoment);  // past a 32-bit moment
+  EXPECT_EQ(LocalMoment(2040, 2, 29, 1, 6, 45), 2214061605);
+  EXPECT_EQ(ComposeMoment(host, 2214061605, time), LocalMoment(2040, 2, 29, 23, 0, 0));
+  EXPECT_EQ(ComposeMoment(host, INT64_MAX, time), kBadMoment);
 }
 
 TEST(ComposeMoment, IsExactOnTheDaysDaylightSavingChanges) {
@@ -52,7 +54,8 @@ class SearchTest : public ::testing::Test {
     fake.SetSpecialFolder(kInternetCacheFolder, "C:\\cache");
     fake.AddFile("C:\\cache\\A1\\photo[1].jpg", FileTimeOfUtc(2008, 9, 25, 17, 6, 45));
     fake.AddFile("C:\\cache\\A1\\clip[1].swf", FileTimeOfUtc(2008, 9, 25, 17, 6, 45));
-    Moment now = test::HostPlatform().Now();
+    fake.SetNow(2214061605);  // 2040-02-28 17:06:45 UTC
+    Moment now = fake.Now();
     input = SearchInput{now - 3600, now - 3600, now, now, std::string("*"), ""};
   }
 
@@ -98,8 +101,12 @@ TEST_F(SearchTest, AnInvertedWindowChangesNothingInEitherMode) {
   }
 }
 
-TEST_F(SearchTest, EqualBoundsSearchButMatchNothingInWindowMode) {
+TEST_F(SearchTest, WindowModeMatchesOnlyStrictlyInsideTheWindow) {
   criteria.accessMode = 0;
+  for (int year : {2039, 2040, 2041}) {
+    fake.AddFile("C:\\cache\\" + std::to_string(year), FileTimeOfUtc(year, 2, 28, 16, 30, 0));
+  }
+  EXPECT_EQ(Search(), std::vector<std::string>{"2040"});  // the last hour
   input.startDate = input.startTime = input.endDate = input.endTime = 1222362405;
   EXPECT_TRUE(Search().empty());
   input.startDate = input.startTime = 1222362404;

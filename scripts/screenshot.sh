@@ -3,7 +3,8 @@
 # small sample cache, and docs/screenshot-about.png, the same window with
 # its about box open, in Wine's virtual desktop on a virtual display. Uses
 # a prefix of its own, so tests running in the shared prefix are not
-# disturbed (some of them clean its cache folder).
+# disturbed (some of them clean its cache folder). With MORLIND_DPI set
+# (e.g. 144) the pictures are taken at that DPI, in a prefix of that DPI.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -15,7 +16,8 @@ scripts/install-deps.sh
 cmake --preset windows -B "$build" >/dev/null
 cmake --build "$build" -j "$(nproc)" --target Morlind press_button >/dev/null
 
-export MORLIND_WINEPREFIX="$root/build/wineprefix-screenshot"
+export MORLIND_WINEPREFIX="$root/build/wineprefix-screenshot${MORLIND_DPI:+-dpi$MORLIND_DPI}"
+screen=$((1024 * ${MORLIND_DPI:-96} / 96))x$((768 * ${MORLIND_DPI:-96} / 96))
 source scripts/wine-env.sh
 scripts/wine-prefix.sh
 wineserver -w  # a server still ending from an earlier run of this prefix
@@ -52,7 +54,7 @@ trap 'rm -f "$raw" "$raw_about"' EXIT
 # press 搜索 (1001) from a second process in the same desktop, take the
 # picture; open the about box (关于, 1008: posted, as it runs modally) and
 # take the second one; close both windows.
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+xvfb-run -a -s "-screen 0 ${screen}x24" bash -c '
   set -e
   # A picture once the screen has stopped changing: painting may lag
   # behind the handled click.
@@ -66,8 +68,11 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
       previous=$current
     done
   }
-  wine explorer /desktop=shot,1024x768 "$1" &
+  wine explorer /desktop=shot,$5 "$1" &
   desktop=$!
+  # A second explorer started while the first still creates the desktop
+  # may never attach to it.
+  sleep 5
   wine explorer /desktop=shot "$2" "Morlind V2.0" 1001
   shot "$3"
   wine explorer /desktop=shot "$2" "Morlind V2.0" post:1008
@@ -76,7 +81,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   wine explorer /desktop=shot "$2" "关于 Morlind V2.0" close
   wine explorer /desktop=shot "$2" "Morlind V2.0" close
   wait $desktop
-' screenshot "$exe" "$press" "$raw" "$raw_about" 2> >(grep -v -e 'wine32' -e 'multiarch' -e 'dpkg --add' -e 'apt-get install' -e '^execute' >&2)
+' screenshot "$exe" "$press" "$raw" "$raw_about" "$screen" 2> >(grep -v -e 'wine32' -e 'multiarch' -e 'dpkg --add' -e 'apt-get install' -e '^execute' >&2)
 
 # Only the windows: the desktop around them is one plain colour.
 mkdir -p "$(dirname "$out")" "$(dirname "$about_out")"

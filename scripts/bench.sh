@@ -34,6 +34,8 @@ theme 0
 win_bench --bare-delete "$tree_win" | sed 's/^/theme off\t/' >>"$out/windows.tsv"
 make_tree
 win_bench --clean "$tree_win" | sed 's/^/theme off\t/' >>"$out/windows.tsv"
+make_tree
+win_bench --dialog-clean "$tree_win" | sed 's/^/theme off\t/' >>"$out/windows.tsv"
 rm -rf "$tree_unix"
 
 python3 scripts/bench-table.py "$out/native.json" "$out/windows.tsv" | tee "$out/table.md"

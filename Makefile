@@ -6,15 +6,15 @@ SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 WINE_ENV := scripts/wine-env.sh
 
-.PHONY: run test deps build linux linux-asan windows windows-x86 \
-        test-linux test-asan test-windows wine-prefix bench fuzz fuzz-smoke clean
+.PHONY: run test deps build linux linux-asan linux-tsan windows windows-x86 \
+        test-linux test-asan test-tsan test-windows wine-prefix bench fuzz fuzz-smoke clean
 
 deps:
 	@scripts/install-deps.sh
 
 build: linux windows windows-x86
 
-linux linux-asan windows windows-x86: deps
+linux linux-asan linux-tsan windows windows-x86: deps
 	@cmake --preset $@ >/dev/null
 	@cmake --build --preset $@ -j $(JOBS)
 
@@ -26,6 +26,9 @@ test-linux: linux
 
 test-asan: linux-asan
 	@scripts/run-tests.sh linux-asan
+
+test-tsan: linux-tsan
+	@scripts/run-tests.sh linux-tsan
 
 # Prints the benchmark table (native and under Wine); takes a few minutes.
 bench: deps wine-prefix
@@ -44,7 +47,7 @@ test-windows: windows wine-prefix
 
 test: deps
 	@rm -f build/test-counts
-	@$(MAKE) --no-print-directory test-linux test-asan test-windows windows-x86 fuzz-smoke
+	@$(MAKE) --no-print-directory test-linux test-asan test-tsan test-windows windows-x86 fuzz-smoke
 	@awk '{ p += $$1; f += $$2 } END { printf "all suites: %d passed, %d failed\n", p, f }' build/test-counts
 
 # On the user's display; without TZ, which the C runtime would misread. An

@@ -1,5 +1,7 @@
 #include "actions/Clean.h"
 
+#include <optional>
+
 namespace morlind {
 
 namespace {
@@ -27,20 +29,27 @@ bool IsDriveRoot(std::string_view path) {
   return true;
 }
 
-int CleanSpecialFolder(Platform& platform, int folderId) {
+std::optional<std::string> CleanableFolder(Platform& platform, int folderId) {
   std::optional<std::string> path = platform.SpecialFolderPath(folderId);
   // A shell folder resolved to a whole drive must not wipe that drive.
-  if (!path || path->empty() || !FitsPath(*path) || IsDriveRoot(*path)) return 1;
+  if (!path || path->empty() || !FitsPath(*path) || IsDriveRoot(*path)) return std::nullopt;
+  return path;
+}
+
+int CleanSpecialFolder(Platform& platform, int folderId) {
+  std::optional<std::string> path = CleanableFolder(platform, folderId);
+  if (!path) return 1;
   DeleteTree(platform, *path);
   return 0;
 }
 
-int DeleteTree(Platform& platform, const std::string& dir) {
+int DeleteTree(Platform& platform, const std::string& dir, JobControl* job) {
   if (!PatternFits(dir)) return 1;
   std::unique_ptr<DirListing> listing = platform.OpenListing(dir + std::string(kListPattern));
   if (!listing) return 1;
 
   do {
+    if (StopRequested(job)) break;
     const DirEntry& entry = listing->Current();
     if (entry.IsDotOrDotDot()) continue;
     // A folder link leads outside the cache; even removing the link itself
@@ -54,9 +63,11 @@ int DeleteTree(Platform& platform, const std::string& dir) {
     if (!FitsPath(child)) continue;
 
     if (!entry.IsDirectory()) {
-      platform.RemoveFile(child);
+      if (platform.RemoveFile(child)) CountOne(job);
     } else if (PatternFits(child)) {
-      if (DeleteTree(platform, child) == 0) {
+      int listed = DeleteTree(platform, child, job);
+      if (StopRequested(job)) break;
+      if (listed == 0) {
         platform.RemoveEmptyFolder(child);
       } else {
         platform.RemoveFile(child);  // refused listing: try it as a file, it stays

@@ -10,31 +10,33 @@ constexpr const char* kFolderTitle = "所选择路径:";
 
 }  // namespace
 
-void SaveSelected(Platform& platform, UiServices& ui, const ResultTable& table) {
+std::optional<CopyPlan> PlanSaveSelected(UiServices& ui, const ResultTable& table) {
   if (table.TickedCount() == 0) {
     ui.ShowMessage(kNothingSelectedText);
-    return;
+    return std::nullopt;
   }
   std::optional<std::string> folder = ui.ChooseFolder(kFolderTitle);
   // Cancelled: there is no folder to copy into.
-  if (!folder || folder->empty()) return;
+  if (!folder || folder->empty()) return std::nullopt;
 
   // Rows in ascending order, so of two ticked files with one name the later wins.
+  CopyPlan plan;
   for (int row = 0; row < table.RowCount(); ++row) {
     if (!table.GetCheck(row)) continue;
     // A root folder already ends in '\\'; the doubled separator is accepted.
     std::string target = *folder + "\\" + table.GetItemText(row, Column::kName);
     if (!FitsPath(target)) continue;  // never copy to a shortened name
-    platform.CopyFileReplacing(table.PathOf(row), target);
+    plan.push_back({table.PathOf(row), std::move(target)});
   }
+  return plan;
 }
 
-void SaveCurrent(Platform& platform, UiServices& ui, const ResultTable& table,
-                 const std::string& extension) {
+std::optional<CopyPlan> PlanSaveCurrent(Platform& platform, UiServices& ui, const ResultTable& table,
+                                        const std::string& extension) {
   int row = table.SelectedRow();
   if (row < 0 || row >= table.RowCount()) {
     ui.ShowMessage(kNothingSelectedText);
-    return;
+    return std::nullopt;
   }
 
   SaveAsRequest request;
@@ -43,10 +45,29 @@ void SaveCurrent(Platform& platform, UiServices& ui, const ResultTable& table,
   request.initialName = table.GetItemText(row, Column::kName);
   request.flags = kOfnHideReadOnly | kOfnOverwritePrompt;
   std::optional<std::string> chosen = ui.ChooseSavePath(request);
-  if (!chosen) return;
+  if (!chosen) return std::nullopt;
 
   // The dialog already asked before overwriting.
-  platform.CopyFileReplacing(table.PathOf(row), RemoveDotStar(*chosen));
+  return CopyPlan{{table.PathOf(row), RemoveDotStar(*chosen)}};
+}
+
+void CopyFiles(Platform& platform, const CopyPlan& plan, JobControl* job) {
+  for (const FileCopy& copy : plan) {
+    if (StopRequested(job)) return;
+    platform.CopyFileReplacing(copy.source, copy.target);
+    CountOne(job);
+  }
+}
+
+void SaveSelected(Platform& platform, UiServices& ui, const ResultTable& table) {
+  if (std::optional<CopyPlan> plan = PlanSaveSelected(ui, table)) CopyFiles(platform, *plan);
+}
+
+void SaveCurrent(Platform& platform, UiServices& ui, const ResultTable& table,
+                 const std::string& extension) {
+  if (std::optional<CopyPlan> plan = PlanSaveCurrent(platform, ui, table, extension)) {
+    CopyFiles(platform, *plan);
+  }
 }
 
 std::string SaveFilter(std::string_view extension) {

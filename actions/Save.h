@@ -1,22 +1,47 @@
 // Copying found files out of the cache to places the user chooses.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "actions/UiServices.h"
 #include "platform/Platform.h"
+#include "search/Job.h"
 #include "search/ResultTable.h"
 
 namespace morlind {
 
 extern const char* const kNothingSelectedText;  // "当前没有选中的文件!"
 
-// Copies every ticked row's file into one chosen folder under its name.
-void SaveSelected(Platform& platform, UiServices& ui, const ResultTable& table);
+struct FileCopy {
+  std::string source;
+  std::string target;
+  bool operator==(const FileCopy&) const = default;
+};
+// The copies a save makes, in order; a later one may replace an earlier
+// one's target.
+using CopyPlan = std::vector<FileCopy>;
 
-// Copies the highlighted row's file to a path chosen in the save-as dialog;
-// extension is the last search's extension text (ANSI).
+// Every ticked row's file into one folder the user chooses, under its
+// name; nothing when no row is ticked (the user is told) or the chooser
+// was cancelled.
+std::optional<CopyPlan> PlanSaveSelected(UiServices& ui, const ResultTable& table);
+
+// The highlighted row's file to a path chosen in the save-as dialog;
+// extension is the last search's extension text (ANSI). Nothing when no
+// row is highlighted (the user is told) or the dialog was cancelled.
+std::optional<CopyPlan> PlanSaveCurrent(Platform& platform, UiServices& ui, const ResultTable& table,
+                                        const std::string& extension);
+
+// Makes the copies, replacing existing targets; results are not looked at.
+// With a job, each copy is counted and no copy starts once it is asked to
+// stop.
+void CopyFiles(Platform& platform, const CopyPlan& plan, JobControl* job = nullptr);
+
+// A plan and its copies, one after the other.
+void SaveSelected(Platform& platform, UiServices& ui, const ResultTable& table);
 void SaveCurrent(Platform& platform, UiServices& ui, const ResultTable& table,
                  const std::string& extension);
 

@@ -83,16 +83,26 @@ void EraseChild(Node& folder, const std::string& name) {
 
 class FakeListing : public DirListing {
  public:
-  explicit FakeListing(std::vector<DirEntry> entries, std::vector<std::string> names)
-      : names_(std::move(names)), entries_(std::move(entries)) {
+  FakeListing(std::vector<DirEntry> entries, std::vector<std::string> names, std::function<void()> onEntry)
+      : names_(std::move(names)), entries_(std::move(entries)), onEntry_(std::move(onEntry)) {
     for (std::size_t i = 0; i < entries_.size(); ++i) entries_[i].name = names_[i];
+    Delivered();
   }
   const DirEntry& Current() const override { return entries_[index_]; }
-  bool Next() override { return ++index_ < entries_.size(); }
+  bool Next() override {
+    if (++index_ >= entries_.size()) return false;
+    Delivered();
+    return true;
+  }
 
  private:
+  void Delivered() {
+    if (onEntry_) onEntry_();
+  }
+
   std::vector<std::string> names_;
   std::vector<DirEntry> entries_;
+  std::function<void()> onEntry_;
   std::size_t index_ = 0;
 };
 
@@ -216,7 +226,7 @@ std::unique_ptr<DirListing> FakePlatform::OpenListing(const std::string& pattern
     if (child->vanishesWhenListed) vanishing.push_back(child->name);
   }
   for (const std::string& name : vanishing) EraseChild(*folder, name);
-  return std::make_unique<FakeListing>(std::move(entries), std::move(names));
+  return std::make_unique<FakeListing>(std::move(entries), std::move(names), onEntry);
 }
 
 Node* FakePlatform::Parent(const std::string& path, std::string* name) {

@@ -33,6 +33,9 @@ class FakePlatform : public Platform {
   void SetSpecialFolder(int csidl, std::string path) { specialFolder_[csidl] = std::move(path); }
   // Called before every listing is opened; return false to fail it.
   std::function<bool(const std::string& folder)> beforeListing;
+  // Called for every entry a listing delivers ("." and ".." too), on the
+  // thread that walks: a test may stop or hold the walk there.
+  std::function<void()> onEntry;
 
   // Faults. The folder's listing opens, delivers "." and ".." and then at
   // most `entries` entries before it breaks off (FindNextFile failing).

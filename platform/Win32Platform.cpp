@@ -1,5 +1,6 @@
 #include "platform/Win32Platform.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -21,7 +22,8 @@ constexpr std::int64_t kLastFileTimeSecond = INT64_MAX / 10'000'000 - kSecondsFr
 HANDLE FindFirst(const std::string& pattern, WIN32_FIND_DATAA* data) {
   // The basic level skips short names and large fetch asks for bigger
   // batches; systems before Windows 7 refuse both, so fall back once.
-  static bool basicRefused = false;
+  // The walk runs on a worker thread, the next one on another.
+  static std::atomic<bool> basicRefused{false};
   if (!basicRefused) {
     HANDLE handle = FindFirstFileExA(pattern.c_str(), FindExInfoBasic, data,
                                      FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);

@@ -26,6 +26,7 @@ int CacheScan::ScanInto(std::string& path) {
 
   const std::size_t dirLength = path.size();
   do {
+    if (StopRequested(job_)) break;
     const DirEntry& entry = listing->Current();
     // A link could loop the walk or pull outside files in.
     if (entry.IsDotOrDotDot() || entry.IsReparsePoint()) continue;
@@ -53,6 +54,7 @@ void CacheScan::TestFile(const std::string& path, const DirEntry& entry) {
   if (filter_.accessMode != kNoLimit && !InWindow(accessSeconds)) return;
 
   table_.AddResultRow(path, entry.name.size(), localTime_.LocalSecondsOf(accessSeconds));
+  CountOne(job_);
 }
 
 bool CacheScan::InWindow(std::int64_t unixSeconds) const {

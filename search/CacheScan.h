@@ -6,6 +6,7 @@
 
 #include "platform/Platform.h"
 #include "search/AccessTime.h"
+#include "search/Job.h"
 #include "search/ResultTable.h"
 
 namespace morlind {
@@ -21,11 +22,14 @@ struct ScanFilter {
 
 class CacheScan {
  public:
-  CacheScan(Platform& platform, const ScanFilter& filter, ResultTable& table)
-      : platform_(platform), filter_(filter), table_(table), localTime_(platform) {}
+  // With a job, the walk counts the rows it adds and ends early when asked
+  // to stop, keeping the rows found so far.
+  CacheScan(Platform& platform, const ScanFilter& filter, ResultTable& table, JobControl* job = nullptr)
+      : platform_(platform), filter_(filter), table_(table), job_(job), localTime_(platform) {}
 
   // 1 when dir cannot be listed as a folder, else 0 once its whole subtree
-  // has been visited. Rows are added in pre-order of the listing order.
+  // has been visited (or the walk was stopped). Rows are added in pre-order
+  // of the listing order.
   int ScanFolder(const std::string& dir);
 
  private:
@@ -37,6 +41,7 @@ class CacheScan {
   Platform& platform_;
   const ScanFilter& filter_;
   ResultTable& table_;
+  JobControl* job_;
   LocalTimeCache localTime_;
 };
 

@@ -11,8 +11,8 @@ std::optional<std::string> GetCacheFolder(Platform& platform) {
   return path;
 }
 
-SearchOutcome RunSearch(Platform& platform, const SearchInput& input,
-                        SearchCriteria& criteria, ResultTable& table) {
+SearchOutcome PrepareSearch(Platform& platform, const SearchInput& input, SearchCriteria& criteria,
+                            ResultTable& table) {
   Moment start = ComposeMoment(platform, input.startDate, input.startTime);
   Moment end = ComposeMoment(platform, input.endDate, input.endTime);
   criteria.start = start;
@@ -25,9 +25,19 @@ SearchOutcome RunSearch(Platform& platform, const SearchInput& input,
   std::optional<std::string> folder = GetCacheFolder(platform);
   if (!folder) return SearchOutcome::kNoCacheFolder;
   criteria.cacheFolder = *folder;
+  return SearchOutcome::kReady;
+}
 
+void ScanCache(Platform& platform, const SearchCriteria& criteria, ResultTable& table, JobControl* job) {
   ScanFilter filter{criteria.extension, criteria.accessMode, criteria.start, criteria.end};
-  CacheScan(platform, filter, table).ScanFolder(criteria.cacheFolder);
+  CacheScan(platform, filter, table, job).ScanFolder(criteria.cacheFolder);
+}
+
+SearchOutcome RunSearch(Platform& platform, const SearchInput& input, SearchCriteria& criteria,
+                        ResultTable& table) {
+  SearchOutcome outcome = PrepareSearch(platform, input, criteria, table);
+  if (outcome != SearchOutcome::kReady) return outcome;
+  ScanCache(platform, criteria, table);
   return SearchOutcome::kDone;
 }
 

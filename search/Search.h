@@ -33,11 +33,20 @@ struct SearchInput {
 enum class SearchOutcome {
   kWindowInverted,  // end before start: nothing changed
   kNoCacheFolder,   // table emptied, nothing scanned
+  kReady,           // table emptied, the walk may start
   kDone,
 };
 
 // The internet-cache folder's path, when the shell has one that fits.
 std::optional<std::string> GetCacheFolder(Platform& platform);
+
+// Everything before the walk: the window composed and checked, the table
+// emptied, the extension settled, the cache folder found.
+SearchOutcome PrepareSearch(Platform& platform, const SearchInput& input, SearchCriteria& criteria,
+                            ResultTable& table);
+// The walk of a prepared search; with a job it may end early.
+void ScanCache(Platform& platform, const SearchCriteria& criteria, ResultTable& table,
+               JobControl* job = nullptr);
 
 SearchOutcome RunSearch(Platform& platform, const SearchInput& input,
                         SearchCriteria& criteria, ResultTable& table);

@@ -3,7 +3,9 @@
 // follow the rows. The real file system is met in ActionsWin32Test.cpp.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <random>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -553,6 +555,90 @@ TEST_F(SelectionTest, RadiosSwitchTheAccessModeAndPickersWithoutSearching) {
     for (int id : {IDC_START_DATE, IDC_END_DATE, IDC_START_TIME, IDC_END_TIME}) EXPECT_EQ(On(id), mode == 0) << id;
   }
   EXPECT_EQ(fs.ListingsOpened(), listings);
+}
+
+// Work on the worker, held at one entry of its walk while the test looks
+// at the window, until released.
+class WorkTest : public SelectionTest {
+ protected:
+  void HoldAtEntry(int at) {
+    fs.onEntry = [this, at, seen = 0]() mutable {
+      if (++seen != at) return;
+      held = true;
+      while (!released) Sleep(1);
+    };
+  }
+  // Presses the button and waits until the work is held.
+  void StartHeld(int id, int at) {
+    HoldAtEntry(at);
+    SendMessageW(Item(id), BM_CLICK, 0, 0);
+    while (!held) Sleep(1);
+    Sleep(150);  // a tick of the progress timer
+    test::PumpMessages(hwnd);
+  }
+  std::vector<bool> Enabled() const {
+    std::vector<bool> enabled;
+    for (int id : kWorkButtons) enabled.push_back(On(id));
+    return enabled;
+  }
+
+  static constexpr int kWorkButtons[] = {IDC_SEARCH,     IDC_CLEAN,      IDC_SAVE_SELECTED, IDC_SAVE_CURRENT,
+                                         IDC_VIEW_CURRENT, IDC_SELECT_ALL, IDC_SELECT_NONE, IDC_INVERT,
+                                         IDC_NO_LIMIT,   IDC_MATCH_WINDOW};
+  std::atomic<bool> held{false}, released{false};
+};
+
+TEST_F(WorkTest, EscapeStopsASearchWhichKeepsTheRowsFoundSoFar) {
+  Mouse(WM_LBUTTONDOWN, TextOfRow(1));  // 查看当前 and 保存当前 on, the timer runs
+  const std::vector<bool> before = Enabled();
+  StartHeld(IDC_SEARCH, 4);  // ".", "..", a.jpg, then held at 图片.jpg
+  EXPECT_TRUE(dialog.Working());
+  EXPECT_EQ(Enabled(), std::vector<bool>(std::size(kWorkButtons), false));
+  EXPECT_EQ(Status(), Utf8ToWide("正在搜索… 已找到 1 个文件"));
+  EXPECT_TRUE(SendMessageW(hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
+  EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, MAKEINTRESOURCEW(32650)));  // IDC_APPSTARTING
+  SendMessageW(hwnd, WM_TIMER, 1, 0);
+  EXPECT_FALSE(On(IDC_SAVE_SELECTED));
+
+  SendMessageW(hwnd, WM_COMMAND, IDCANCEL, 0);  // Escape
+  released = true;
+  WaitIdle();
+  EXPECT_EQ(dialog.Result(), std::nullopt);  // the window stays
+  EXPECT_EQ(Rows(), 1);
+  EXPECT_EQ(Cell(0, 0), L"a.jpg");
+  EXPECT_EQ(Status(), Utf8ToWide("已停止。"));
+  EXPECT_EQ(Enabled(), before);
+}
+
+TEST_F(WorkTest, EscapeStopsACleanAndTheSearchShowsWhatIsLeft) {
+  KeyTo(0, true);
+  StartHeld(IDC_CLEAN, 4);  // a.jpg deleted, held at 图片.jpg
+  EXPECT_EQ(Status(), Utf8ToWide("正在清理IE缓存… 已删除 1 个文件"));
+  LVITEMW tick{};
+  tick.stateMask = LVIS_STATEIMAGEMASK;
+  tick.state = INDEXTOSTATEIMAGEMASK(2);
+  SendMessageW(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&tick));
+  EXPECT_EQ(Ticks(), 0b001);  // rows are not changed while work runs
+
+  SendMessageW(hwnd, WM_COMMAND, IDCANCEL, 0);
+  released = true;
+  WaitIdle();
+  EXPECT_EQ(fs.Tree("C:\\cache"), (std::vector<std::string>{Path("图片.jpg"), Path("c.swf")}));
+  EXPECT_EQ(Rows(), 2);
+  EXPECT_EQ(Status(), Utf8ToWide("已停止。"));
+}
+
+TEST_F(WorkTest, ClosingStopsTheWorkAndEndsTheDialog) {
+  StartHeld(IDC_CLEAN, 4);
+  std::thread release([this] {
+    Sleep(100);
+    released = true;
+  });
+  SendMessageW(hwnd, WM_CLOSE, 0, 0);
+  release.join();
+  test::PumpMessages(hwnd);
+  EXPECT_EQ(dialog.Result(), IDCANCEL);
+  EXPECT_EQ(fs.Tree("C:\\cache").size(), 2u);  // stopped: the rest stays
 }
 
 }  // namespace

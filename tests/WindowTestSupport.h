@@ -65,9 +65,17 @@ class MainDlgFixture : public ::testing::Test {
   HWND Item(int id) const { return GetDlgItem(hwnd, id); }
   bool On(int id) const { return IsWindowEnabled(Item(id)) != FALSE; }
   std::wstring Status() const { return TextOf(Item(IDC_STATUS)); }
+  // A button press, and whatever work it started run to its end.
   void Click(int id) {
     SendMessageW(Item(id), BM_CLICK, 0, 0);
+    WaitIdle();
+  }
+  void WaitIdle() {
     PumpMessages(hwnd);
+    while (dialog.Working()) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+      PumpMessages(hwnd);
+    }
   }
 
   // The list as it shows: rows, texts, check boxes, the highlighted row.

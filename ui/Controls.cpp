@@ -90,7 +90,7 @@ LRESULT CListCtrl::OnSetItemState(WPARAM w, LPARAM l) {
   const int row = static_cast<int>(w);
   if (!item || row < -1 || row >= model_->RowCount()) return FALSE;
   LVITEMW rest = *item;
-  if (item->stateMask & LVIS_STATEIMAGEMASK) {
+  if ((item->stateMask & LVIS_STATEIMAGEMASK) && !ticksLocked_) {
     bool ticked = (item->state & LVIS_STATEIMAGEMASK) == kChecked;
     if (row == -1) {
       model_->SetAllChecks(ticked);
@@ -98,8 +98,8 @@ LRESULT CListCtrl::OnSetItemState(WPARAM w, LPARAM l) {
     } else {
       SetCheck(row, ticked);
     }
-    rest.stateMask &= ~LVIS_STATEIMAGEMASK;
   }
+  rest.stateMask &= ~LVIS_STATEIMAGEMASK;
   LRESULT result = TRUE;
   if (rest.stateMask) result = ::DefSubclassProc(hwnd_, LVM_SETITEMSTATE, w, reinterpret_cast<LPARAM>(&rest));
   FollowSelection();
@@ -206,7 +206,7 @@ LRESULT CListCtrl::FindItem(const NMLVFINDITEMW& find) const {
 }
 
 void CListCtrl::Toggle(int row) {
-  if (row >= model_->RowCount()) return;
+  if (ticksLocked_ || row >= model_->RowCount()) return;
   SetCheck(row, !model_->GetCheck(row));
 }
 

@@ -56,6 +56,9 @@ class CListCtrl : public CWnd {
   // control, selection included, then the model's count.
   void Refresh();
 
+  // While locked, ticks by click, space and state message are ignored.
+  void LockTicks(bool locked) { ticksLocked_ = locked; }
+
   bool GetCheck(int row) const { return model_->GetCheck(row); }
   void SetCheck(int row, bool checked);
   // Redraws the given rows, e.g. after checks changed in the model.
@@ -73,6 +76,7 @@ class CListCtrl : public CWnd {
   void FollowSelection();
 
   ResultTable* model_ = nullptr;
+  bool ticksLocked_ = false;
 };
 
 }  // namespace morlind

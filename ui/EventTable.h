@@ -87,6 +87,11 @@ template <class D>
 constexpr EventEntry LButtonDown(void (D::*f)(UINT, POINT)) {
   return {WM_LBUTTONDOWN, 0, 0, static_cast<handler::Mouse>(f)};
 }
+// Any other message whose parameters the handler does not need.
+template <class D>
+constexpr EventEntry Message(UINT message, void (D::*f)()) {
+  return {message, 0, 0, static_cast<handler::Void>(f)};
+}
 template <class D>
 constexpr EventEntry Help(void (D::*f)()) {
   return {WM_HELP, 0, 0, static_cast<handler::Void>(f)};

@@ -56,6 +56,8 @@ const EventEntry CMainDlg::kEvents[] = {
     events::CtlColor(&CMainDlg::OnCtlColor),
     events::SetCursor(&CMainDlg::OnSetCursor),
     events::LButtonDown(&CMainDlg::OnLButtonDown),
+    events::Message(WM_CLOSE, &CMainDlg::OnClose),
+    events::Message(kWorkDoneMessage, &CMainDlg::OnWorkDone),
 };
 const EventTable CMainDlg::kEventTable = {&CDialog::kEventTable, kEvents};
 
@@ -128,6 +130,12 @@ BOOL CMainDlg::OnInitDialog() {
 }
 
 void CMainDlg::OnSearch() {
+  if (Working()) return;
+  BeginWork();
+  StartSearch();
+}
+
+void CMainDlg::StartSearch() {
   UpdateData(true);
   SearchInput input;
   input.startDate = startDate_.GetTime(platform_);
@@ -138,28 +146,53 @@ void CMainDlg::OnSearch() {
   if (selection != CB_ERR) input.listSelection = fileType_.GetLBText(selection);
   input.editText = fileType_.GetWindowTextAnsi();
 
-  switch (RunSearch(platform_, input, criteria_, table_)) {
-    case SearchOutcome::kWindowInverted:
-      ui_.ShowAppMessage(kWindowInvertedText);
-      return;
-    case SearchOutcome::kNoCacheFolder:
-      list_.Refresh();
-      ui_.ShowAppMessage(kNoCacheFolderText);
-      return;
-    case SearchOutcome::kDone:
-      list_.Refresh();
-      return;
+  SearchOutcome outcome = PrepareSearch(platform_, input, criteria_, table_);
+  if (outcome != SearchOutcome::kWindowInverted) list_.Refresh();
+  if (outcome != SearchOutcome::kReady) {
+    EndWork();
+    ui_.ShowAppMessage(outcome == SearchOutcome::kWindowInverted ? kWindowInvertedText : kNoCacheFolderText);
+    return;
   }
+  // The walk fills a table of its own; the list shows the emptied one
+  // until the walk hands its rows over.
+  std::swap(table_, pending_);
+  RunOnWorker(Work::kSearch, [&platform = platform_, criteria = criteria_, &table = pending_](JobControl& job) {
+    ScanCache(platform, criteria, table, &job);
+  });
 }
 
 void CMainDlg::OnClean() {
-  CleanSpecialFolder(platform_, kInternetCacheFolder);
-  OnSearch();
+  if (Working()) return;
+  BeginWork();
+  std::optional<std::string> folder = CleanableFolder(platform_, kInternetCacheFolder);
+  if (!folder) {
+    StartSearch();  // nothing to delete; the search follows as after any clean
+    return;
+  }
+  RunOnWorker(Work::kClean, [&platform = platform_, folder = *folder](JobControl& job) {
+    DeleteTree(platform, folder, &job);
+  });
 }
 
-void CMainDlg::OnSaveSelected() { SaveSelected(platform_, ui_, table_); }
+void CMainDlg::OnSaveSelected() {
+  if (Working()) return;
+  if (std::optional<CopyPlan> plan = PlanSaveSelected(ui_, table_)) SaveOnWorker(std::move(*plan));
+}
 
-void CMainDlg::OnSaveCurrent() { SaveCurrent(platform_, ui_, table_, criteria_.extension); }
+void CMainDlg::OnSaveCurrent() {
+  if (Working()) return;
+  if (std::optional<CopyPlan> plan = PlanSaveCurrent(platform_, ui_, table_, criteria_.extension)) {
+    SaveOnWorker(std::move(*plan));
+  }
+}
+
+void CMainDlg::SaveOnWorker(CopyPlan plan) {
+  BeginWork();
+  saveTotal_ = static_cast<int>(plan.size());
+  RunOnWorker(Work::kSave, [&platform = platform_, plan = std::move(plan)](JobControl& job) {
+    CopyFiles(platform, plan, &job);
+  });
+}
 
 void CMainDlg::EnableItem(int id, bool enable) { ::EnableWindow(GetDlgItem(id), enable ? TRUE : FALSE); }
 

@@ -5,11 +5,14 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 
+#include "actions/Save.h"
 #include "actions/UiServices.h"
 #include "platform/Platform.h"
+#include "search/Job.h"
 #include "search/ResultTable.h"
 #include "search/Search.h"
 #include "ui/Controls.h"
@@ -28,9 +31,14 @@ class CMainDlg : public CDialog {
   const ResultTable& Table() const { return table_; }
   int AccessMode() const { return criteria_.accessMode; }
   HICON Icon() const { return icon_; }
+  // A search, clean or save runs on the worker.
+  bool Working() const { return work_ != Work::kNone; }
 
  protected:
   BOOL OnInitDialog() override;
+  // Closing stops the work first; Escape stops the work and keeps the window.
+  void OnOK() override;
+  void OnCancel() override;
   void DoDataExchange(CDataExchange& dx) override;
   const EventTable* GetEventTable() const override;
 
@@ -55,6 +63,26 @@ class CMainDlg : public CDialog {
   HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind);
   BOOL OnSetCursor(HWND window, UINT hitTest, UINT message);
   void OnLButtonDown(UINT flags, POINT point);
+  void OnClose();
+  void OnWorkDone();
+
+  // Long work: the window part runs here, the rest on the worker, while
+  // the window stays busy: progress in the status line, the busy cursor,
+  // the buttons that start work or change rows disabled.
+  enum class Work { kNone, kSearch, kClean, kSave };
+  // Posted by the worker's thread when its job has returned.
+  static constexpr UINT kWorkDoneMessage = WM_APP + 1;
+  // Shows the work's progress; timer 1 follows the ticks.
+  static constexpr UINT_PTR kProgressTimer = 2;
+  void BeginWork();
+  void RunOnWorker(Work work, std::function<void(JobControl&)> job);
+  void EndWork();
+  void StopWorkAndWait();
+  // The search's window part, then its walk on the worker.
+  void StartSearch();
+  void SaveOnWorker(CopyPlan plan);
+  void ShowProgress();
+  void RefreshCursor();
 
   void EnableItem(int id, bool enable);
   // "保存选中" on when some row is ticked; pulls and pushes the data.
@@ -83,6 +111,15 @@ class CMainDlg : public CDialog {
 
   Platform& platform_;
   UiServices& ui_;
+
+  Work work_ = Work::kNone;
+  ResultTable pending_;  // the walk's rows, handed to the list when it ends
+  int saveTotal_ = 0;
+  std::wstring statusBefore_;
+  std::vector<bool> enabledBefore_;
+  HWND focusBefore_ = nullptr;
+  bool stopped_ = false;
+  Worker worker_;  // last: stopped and joined before the members its job uses go
 };
 
 }  // namespace morlind

@@ -43,19 +43,21 @@ void CMainDlg::ShowHighlight(const std::optional<std::string>& path) {
 }
 
 void CMainDlg::OnClickList(NMHDR*, LRESULT* result) {
+  *result = 0;
+  if (Working()) return;  // the status line shows the work's progress
   UpdateData(true);
   ShowHighlight(HighlightedPath());
   UpdateData(false);
   // A tick made with the mouse is such a click: from now on the timer
   // carries ticks to "保存选中".
   ::SetTimer(hwnd_, kSaveSelectedTimer, kSaveSelectedPeriodMs, nullptr);
-  *result = 0;
 }
 
 void CMainDlg::OnDblClickList(NMHDR*, LRESULT* result) {
+  *result = 0;
+  if (Working()) return;
   UpdateSaveSelectedButton();
   OnViewCurrent();
-  *result = 0;
 }
 
 void CMainDlg::OnViewCurrent() {
@@ -74,8 +76,12 @@ void CMainDlg::UpdateSaveSelectedButton() {
   UpdateData(false);
 }
 
-void CMainDlg::OnTimer(UINT_PTR) {
-  UpdateSaveSelectedButton();
+void CMainDlg::OnTimer(UINT_PTR id) {
+  if (id == kProgressTimer) {
+    ShowProgress();
+  } else if (!Working()) {
+    UpdateSaveSelectedButton();
+  }
   Default();
 }
 

@@ -9,6 +9,9 @@ namespace morlind {
 
 namespace {
 
+// IDC_APPSTARTING, which the headers give only as an ANSI name.
+const LPCWSTR kBusyCursor = MAKEINTRESOURCEW(32650);
+
 // Blue 200: the link label's text.
 constexpr COLORREF kLinkColour = RGB(0, 0, 200);
 
@@ -63,6 +66,10 @@ HBRUSH CMainDlg::OnCtlColor(HDC dc, HWND control, UINT) {
 }
 
 BOOL CMainDlg::OnSetCursor(HWND, UINT, UINT) {
+  if (Working()) {
+    ::SetCursor(::LoadCursorW(nullptr, kBusyCursor));
+    return TRUE;
+  }
   if (CursorOver(GetDlgItem(IDC_HOMEPAGE))) {
     ::SetCursor(::LoadCursorW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_LINK_CURSOR)));
     return TRUE;

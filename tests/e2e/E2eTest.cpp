@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -204,7 +206,12 @@ class MorlindE2e : public ::testing::Test {
     Send(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
   }
 
-  static void Press(int id) { Send(Item(id), BM_CLICK); }
+  // A press, and the work it started (a search, a clean) ended: while work
+  // runs, 搜索 is off.
+  static void Press(int id) {
+    Send(Item(id), BM_CLICK);
+    EXPECT_TRUE(WaitFor([] { return IsWindowEnabled(Item(IDC_SEARCH)) != FALSE; })) << "work did not end";
+  }
   // For a button that opens a modal box: a sent click would wait for it.
   static void PressLater(int id) { PostMessageW(Item(id), BM_CLICK, 0, 0); }
 
@@ -513,6 +520,38 @@ TEST_F(MorlindE2e, ExitEndsTheProgram) {
   DWORD code = 1234;
   GetExitCodeProcess(process_.hProcess, &code);
   EXPECT_EQ(code, 0u);  // a normal end, not a crash
+}
+
+// A cache big enough for its clean to take seconds under Wine.
+class MorlindLongWork : public MorlindE2e {
+ protected:
+  static void SetUpTestSuite() {
+    MorlindE2e::SetUpTestSuite();
+    for (int folder = 0; folder < 150; ++folder) {
+      fs::path bulk = cache_ / L"Content.IE5" / (L"BULK" + std::to_wstring(folder));
+      fs::create_directories(bulk);
+      for (int file = 0; file < 100; ++file) {
+        CloseHandle(CreateFileW((bulk / (std::to_wstring(file) + L".jpg")).c_str(), GENERIC_WRITE, 0, nullptr,
+                                CREATE_NEW, 0, nullptr));
+      }
+    }
+  }
+};
+
+TEST_F(MorlindLongWork, ClosingDuringACleanStopsItAndEndsTheProgramAtOnce) {
+  const std::set<std::wstring> outside = Tree(out_);
+  PressLater(IDC_CLEAN);
+  const wchar_t progress[] = L"正在清理IE缓存";
+  ASSERT_TRUE(WaitFor([&] { return wcsncmp(TextOf(Item(IDC_STATUS)).c_str(), progress, wcslen(progress)) == 0; }))
+      << "no progress showed";
+  auto start = std::chrono::steady_clock::now();
+  PostMessageW(main_, WM_CLOSE, 0, 0);
+  ASSERT_EQ(WaitForSingleObject(process_.hProcess, kPatienceMs), WAIT_OBJECT_0) << "still running after closing";
+  std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+  std::printf("closing during a clean ended the program in %.0f ms\n", took.count());
+  EXPECT_LT(took.count(), 500);
+  EXPECT_GT(Tree(cache_).size(), 1000u) << "the clean ran to its end";
+  EXPECT_EQ(Tree(out_), outside);
 }
 
 // Run once per prefix DPI (MORLIND_DPI, 96 when unset): the dialog grows

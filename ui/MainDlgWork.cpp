@@ -37,7 +37,6 @@ void CMainDlg::BeginWork() {
   }
   list_.LockTicks(true);
   ::SetTimer(hwnd_, kProgressTimer, kProgressPeriodMs, nullptr);
-  RefreshCursor();
 }
 
 void CMainDlg::RunOnWorker(Work work, std::function<void(JobControl&)> job) {
@@ -45,6 +44,7 @@ void CMainDlg::RunOnWorker(Work work, std::function<void(JobControl&)> job) {
   HWND window = hwnd_;
   worker_.Start(std::move(job), [window] { ::PostMessageW(window, kWorkDoneMessage, 0, 0); });
   ShowProgress();
+  RefreshCursor();
 }
 
 void CMainDlg::OnWorkDone() {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
+
 #include "platform/FakePlatform.h"
 #include "tests/TestClock.h"
 
@@ -18,6 +20,26 @@ TEST(CivilSeconds, RoundTripsFrom1601ToFarFuture) {
   EXPECT_EQ(SecondsOfCivil({1969, 12, 31, 23, 59, 59}), -1);
   EXPECT_EQ(FormatAccessText({2008, 9, 26, 1, 6, 45}), "2008-9-26 1:6:45");
   EXPECT_EQ(FormatAccessText({30828, 12, 31, 23, 59, 59}), "30828-12-31 23:59:59");
+}
+
+// Every day from 1970 to 2038, at a different second of each, against the
+// C library's own UTC conversion; and the ends of the range the platforms
+// use.
+TEST(CivilSeconds, AgreeWithTheLibraryOnEveryDay) {
+  for (std::int64_t day = 0; day * 86'400 < INT32_MAX; ++day) {
+    const std::time_t t = day * 86'400 + day % 86'400;
+    std::tm tm{};
+#ifdef _WIN32
+    gmtime_s(&tm, &t);
+#else
+    gmtime_r(&t, &tm);
+#endif
+    const LocalFields library{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+    ASSERT_EQ(CivilOfSeconds(t), library) << t;
+    ASSERT_EQ(SecondsOfCivil(library), t);
+  }
+  EXPECT_EQ(CivilOfSeconds(-kSecondsFrom1601To1970), (LocalFields{1601, 1, 1, 0, 0, 0}));
+  EXPECT_EQ(CivilOfSeconds(-1), (LocalFields{1969, 12, 31, 23, 59, 59}));
 }
 
 // A zone that moves from UTC+1 to UTC+2 at an odd second, so the change

@@ -40,14 +40,16 @@ TEST_F(CleanTest, DeletesDepthFirstAndKeepsALockedFileWithItsFolders) {
 TEST_F(CleanTest, DeletesNothingWithoutAUsableFolder) {
   fake.AddFile("C:\\cache\\f.jpg");
   fake.AddFile("C:\\f.jpg");
-  for (const char* path : {"", "C:", "C:\\", "c:/", "D:\\\\", "\\"}) {
+  for (const char* path : {"", "C:", "C:\\", "c:/", "D:\\\\", "\\", "\\\\", "A:", "Z:\\", "a:\\", "z:"}) {
     fake.SetSpecialFolder(kInternetCacheFolder, path);
     EXPECT_EQ(Clean(), 1) << path;
   }
   EXPECT_EQ(CleanSpecialFolder(fake, 0x1c), 1);  // a folder the shell does not have
   EXPECT_EQ(fake.ListingsOpened(), 0);
   EXPECT_TRUE(fake.Log().empty());
-  for (const char* path : {"C:\\cache", "C:cache", "1:\\"}) EXPECT_FALSE(IsDriveRoot(path)) << path;
+  for (const char* path : {"C:\\cache", "C:cache", "1:\\", "@:", "[:", "`:", "{:"}) {
+    EXPECT_FALSE(IsDriveRoot(path)) << path;
+  }
 }
 
 TEST_F(CleanTest, TreatsWhatCannotBeListedAsAFile) {

@@ -33,21 +33,25 @@ TEST(ResultTable, PathStoreGrowsByAHundredAndIsNeverShrunk) {
 
 TEST(ResultTable, KeepsTheCountOfTickedRows) {
   ResultTable table;
+  EXPECT_EQ(table.HighlightedRow(), -1);
   for (int i = 0; i < 3; ++i) Add(table, "C:\\a", "f" + std::to_string(i));
+  table.SetCheck(1, true);
+  table.SetCheck(1, false);  // taken back
+  EXPECT_EQ(table.TickedCount(), 0);
   table.SetCheck(0, true);
   table.SetCheck(2, true);
   table.SetCheck(2, true);  // ticking twice counts once
   EXPECT_EQ(table.TickedCount(), 2);
-  table.InvertChecks();
+  table.InvertTicks();
   EXPECT_EQ(table.TickedCount(), 1);
   EXPECT_TRUE(table.GetCheck(1));
   EXPECT_FALSE(table.GetCheck(0));
-  table.SetAllChecks(true);
+  table.SetAllTicks(true);
   EXPECT_EQ(table.TickedCount(), 3);
-  table.SetSelected(1);
+  table.SetHighlighted(1);
   table.DeleteAllItems();
   EXPECT_EQ(table.TickedCount(), 0);
-  EXPECT_EQ(table.SelectedRow(), -1);
+  EXPECT_EQ(table.HighlightedRow(), -1);
 }
 
 // Type-ahead: the list asks for a prefix from the focused row on.

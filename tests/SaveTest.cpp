@@ -32,9 +32,9 @@ class SaveTest : public ::testing::Test {
 };
 
 TEST_F(SaveTest, NeedsATickedOrAHighlightedRow) {
-  table.SetSelected(2);
+  table.SetHighlighted(2);
   SaveSelected(fake, ui, table);
-  table.SetSelected(-1);
+  table.SetHighlighted(-1);
   table.SetCheck(0, true);
   SaveCurrent(fake, ui, table, "jpg");
   ResultTable empty;
@@ -47,7 +47,7 @@ TEST_F(SaveTest, NeedsATickedOrAHighlightedRow) {
 }
 
 TEST_F(SaveTest, CopiesTickedRowsInOrderUnderTheirNamesUnlessTheChooserIsCancelled) {
-  table.SetAllChecks(true);
+  table.SetAllTicks(true);
   SaveSelected(fake, ui, table);  // no answer: cancelled
   EXPECT_TRUE(fake.Log().empty());
 
@@ -70,11 +70,11 @@ TEST_F(SaveTest, CopiesTickedRowsInOrderUnderTheirNamesUnlessTheChooserIsCancell
 }
 
 TEST_F(SaveTest, SavesTheHighlightedRowUnderTheChosenPath) {
-  table.SetSelected(1);
+  table.SetHighlighted(1);
   ui.savePathAnswers = {"D:\\out\\photo.*", std::nullopt, "D:\\out\\b.jpg"};
   SaveCurrent(fake, ui, table, "*");  // "photo" typed with extension "*"
   SaveCurrent(fake, ui, table, "jpg");
-  table.SetSelected(2);
+  table.SetHighlighted(2);
   SaveCurrent(fake, ui, table, "jpg");
 
   ASSERT_EQ(ui.saveRequests.size(), 3u);
@@ -91,6 +91,11 @@ TEST_F(SaveTest, SavesTheHighlightedRowUnderTheChosenPath) {
   EXPECT_EQ(fake.ContentOf("D:\\out\\photo"), "two");
   EXPECT_EQ(RemoveDotStar("D:\\a.*.b\\c.*"), "D:\\a.b\\c");
   EXPECT_EQ(RemoveDotStar("D:\\x..y*"), "D:\\x..y*");
+
+  table.SetHighlighted(0);  // the first row is a row too
+  ui.savePathAnswers = {"D:\\out\\first.jpg"};
+  SaveCurrent(fake, ui, table, "jpg");
+  EXPECT_EQ(fake.Log().back(), "copy C:\\cache\\A\\photo[1].jpg -> D:\\out\\first.jpg");
 }
 
 }  // namespace

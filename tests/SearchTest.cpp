@@ -28,6 +28,7 @@ TEST(ComposeMoment, TakesTheDateOfTheFirstAndTheTimeOfDayOfTheSecond) {
   EXPECT_EQ(LocalMoment(2040, 2, 29, 1, 6, 45), 2214061605);
   EXPECT_EQ(ComposeMoment(host, 2214061605, time), LocalMoment(2040, 2, 29, 23, 0, 0));
   EXPECT_EQ(ComposeMoment(host, INT64_MAX, time), kBadMoment);
+  EXPECT_EQ(ComposeMoment(host, time, INT64_MAX), kBadMoment);
 }
 
 TEST(ComposeMoment, IsExactOnTheDaysDaylightSavingChanges) {
@@ -89,7 +90,7 @@ TEST_F(SearchTest, ListsTheCacheWithTheSettledExtension) {
 
 TEST_F(SearchTest, AnInvertedWindowChangesNothingInEitherMode) {
   Search();
-  for (int mode : {kNoLimit, 0}) {
+  for (AccessMode mode : {AccessMode::kNoLimit, AccessMode::kMatchWindow}) {
     criteria.accessMode = mode;
     SearchInput inverted = input;
     std::swap(inverted.startDate, inverted.endDate);
@@ -102,7 +103,7 @@ TEST_F(SearchTest, AnInvertedWindowChangesNothingInEitherMode) {
 }
 
 TEST_F(SearchTest, WindowModeMatchesOnlyStrictlyInsideTheWindow) {
-  criteria.accessMode = 0;
+  criteria.accessMode = AccessMode::kMatchWindow;
   for (int year : {2039, 2040, 2041}) {
     fake.AddFile("C:\\cache\\" + std::to_string(year), FileTimeOfUtc(year, 2, 28, 16, 30, 0));
   }

@@ -2,7 +2,7 @@
 
 namespace morlind {
 
-const char* const kNothingSelectedText = "当前没有选中的文件!";
+const char* const kNothingToSaveText = "当前没有选中的文件!";
 
 namespace {
 
@@ -12,7 +12,7 @@ constexpr const char* kFolderTitle = "所选择路径:";
 
 std::optional<CopyPlan> PlanSaveSelected(UiServices& ui, const ResultTable& table) {
   if (table.TickedCount() == 0) {
-    ui.ShowMessage(kNothingSelectedText);
+    ui.ShowMessage(kNothingToSaveText);
     return std::nullopt;
   }
   std::optional<std::string> folder = ui.ChooseFolder(kFolderTitle);
@@ -33,9 +33,9 @@ std::optional<CopyPlan> PlanSaveSelected(UiServices& ui, const ResultTable& tabl
 
 std::optional<CopyPlan> PlanSaveCurrent(Platform& platform, UiServices& ui, const ResultTable& table,
                                         const std::string& extension) {
-  int row = table.SelectedRow();
+  int row = table.HighlightedRow();
   if (row < 0 || row >= table.RowCount()) {
-    ui.ShowMessage(kNothingSelectedText);
+    ui.ShowMessage(kNothingToSaveText);
     return std::nullopt;
   }
 

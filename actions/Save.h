@@ -13,7 +13,7 @@
 
 namespace morlind {
 
-extern const char* const kNothingSelectedText;  // "当前没有选中的文件!"
+extern const char* const kNothingToSaveText;  // "当前没有选中的文件!"
 
 struct FileCopy {
   std::string source;

@@ -40,6 +40,11 @@ std::string AboutText() {
 
 CAboutDlg::CAboutDlg(HWND parent) : CDialog(IDD_ABOUTBOX, parent) {}
 
+void ShowAboutBox(HWND owner) {
+  CAboutDlg about(owner);
+  about.DoModal();
+}
+
 BOOL CAboutDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   ::SetDlgItemTextW(hwnd_, IDC_ABOUT_TEXT, Utf8ToWide(AboutText()).c_str());

@@ -16,4 +16,7 @@ class CAboutDlg : public CDialog {
   BOOL OnInitDialog() override;
 };
 
+// Runs the about box modally over owner.
+void ShowAboutBox(HWND owner);
+
 }  // namespace morlind

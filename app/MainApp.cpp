@@ -2,19 +2,30 @@
 
 #include <commctrl.h>
 
+#include "app/AboutDlg.h"
+#include "platform/ModulePath.h"
+#include "platform/WideText.h"
 #include "platform/Win32Platform.h"
+#include "ui/Dialog.h"
 #include "ui/MainDlg.h"
 #include "ui/Win32UiServices.h"
 
 namespace morlind {
 
 namespace {
+
 CMainApp theApp;
+
+constexpr const char* kHelpFailedText = "启动帮助失败。";
+
+// Beside the executable, named like it (ANSI, for the help viewer).
+std::string HelpFilePath() { return WideToAnsi(WithoutExtension(ExecutablePath())) + ".HLP"; }
+
 }  // namespace
 
 // F1 in any of our dialogs.
 const CommandEntry CMainApp::kCommands[] = {
-    {kHelpCommand, &CWinApp::OnHelp},
+    {kHelpCommand, static_cast<void (CWinApp::*)()>(&CMainApp::OnHelp)},
 };
 
 std::span<const CommandEntry> CMainApp::GetCommandTable() const { return kCommands; }
@@ -31,6 +42,7 @@ BOOL CMainApp::InitInstance() {
   CMainDlg dialog(platform, ui);
   // Message boxes and the help viewer are owned by the main dialog.
   dialog.SetOnCreated([&ui](HWND window) { ui.SetOwner(window); });
+  dialog.SetAboutBox(ShowAboutBox);
   SetMainWnd(&dialog);
   SetUiServices(&ui);
   dialog.DoModal();
@@ -38,6 +50,14 @@ BOOL CMainApp::InitInstance() {
   SetMainWnd(nullptr);
   // No loop of our own: the program ends with the dialog.
   return FALSE;
+}
+
+void CMainApp::OnHelp() {
+  const CDialog* dialog = ActiveDialog();
+  if (!ui_ || !dialog) return;
+  if (!ui_->ShowHelp(HelpFilePath(), kHelpContextBase + dialog->TemplateId())) {
+    ui_->ShowAppMessage(kHelpFailedText);
+  }
 }
 
 }  // namespace morlind

@@ -47,7 +47,7 @@ void BM_BareWalk(benchmark::State& state) {
 }
 BENCHMARK(BM_BareWalk)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
-void Scan(benchmark::State& state, const char* extension, int accessMode) {
+void Scan(benchmark::State& state, const char* extension, AccessMode accessMode) {
   PosixPlatform platform;
   // A window over the older half of the month.
   ScanFilter filter{extension, accessMode, kShape.newestAccess - 30 * 86400,
@@ -60,9 +60,9 @@ void Scan(benchmark::State& state, const char* extension, int accessMode) {
   state.counters["rows"] = table.RowCount();
   state.counters["peak_MB"] = PeakMemoryMb();
 }
-BENCHMARK_CAPTURE(Scan, all, "*", kNoLimit)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK_CAPTURE(Scan, jpg, "jpg", kNoLimit)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK_CAPTURE(Scan, window, "*", 0)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK_CAPTURE(Scan, all, "*", AccessMode::kNoLimit)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK_CAPTURE(Scan, jpg, "jpg", AccessMode::kNoLimit)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK_CAPTURE(Scan, window, "*", AccessMode::kMatchWindow)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 // Each deletion needs a fresh copy of the tree, written outside the timing.
 template <class Delete>

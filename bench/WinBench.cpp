@@ -214,10 +214,10 @@ int main(int argc, char** argv) {
   struct ScanCase {
     const char* name;
     const char* extension;
-    int accessMode;
+    AccessMode accessMode;
   };
-  for (ScanCase c : {ScanCase{"scan *", "*", kNoLimit}, ScanCase{"scan jpg", "jpg", kNoLimit},
-                     ScanCase{"scan window", "*", 0}}) {
+  for (ScanCase c : {ScanCase{"scan *", "*", AccessMode::kNoLimit}, ScanCase{"scan jpg", "jpg", AccessMode::kNoLimit},
+                     ScanCase{"scan window", "*", AccessMode::kMatchWindow}}) {
     ScanFilter filter{c.extension, c.accessMode, shape.newestAccess - 30 * 86400,
                       shape.newestAccess - 15 * 86400};
     ResultTable table;

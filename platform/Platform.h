@@ -20,6 +20,11 @@ constexpr Moment kBadMoment = -1;
 constexpr std::size_t kMaxPath = 260;
 inline bool FitsPath(std::string_view path) { return path.size() < kMaxPath; }
 
+// File times count 100 ns ticks from 1601-01-01 UTC, moments seconds from
+// 1970-01-01 UTC.
+constexpr std::int64_t kFileTicksPerSecond = 10'000'000;
+constexpr std::int64_t kSecondsFrom1601To1970 = 11'644'473'600;
+
 // Attribute bits as Win32 reports them.
 constexpr std::uint32_t kAttrDirectory = 0x10;
 constexpr std::uint32_t kAttrReparsePoint = 0x400;

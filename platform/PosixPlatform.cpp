@@ -14,12 +14,10 @@ namespace morlind {
 
 namespace {
 
-constexpr std::int64_t kSecondsFrom1601To1970 = 11'644'473'600;
-
 std::uint64_t FileTimeOf(const timespec& t) {
   std::int64_t seconds = t.tv_sec + kSecondsFrom1601To1970;
   if (seconds < 0) return 0;
-  return static_cast<std::uint64_t>(seconds) * 10'000'000 +
+  return static_cast<std::uint64_t>(seconds) * kFileTicksPerSecond +
          static_cast<std::uint64_t>(t.tv_nsec) / 100;
 }
 

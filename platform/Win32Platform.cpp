@@ -13,11 +13,10 @@ namespace morlind {
 
 namespace {
 
-constexpr std::int64_t kSecondsFrom1601To1970 = 11'644'473'600;
 // The last second _localtime64 accepts: 3000-12-31 23:59:59 UTC.
 constexpr std::int64_t kLastCrtSecond = 32'535'215'999;
 // A FILETIME counts 100 ns in 63 bits; later seconds would overflow it.
-constexpr std::int64_t kLastFileTimeSecond = INT64_MAX / 10'000'000 - kSecondsFrom1601To1970;
+constexpr std::int64_t kLastFileTimeSecond = INT64_MAX / kFileTicksPerSecond - kSecondsFrom1601To1970;
 
 HANDLE FindFirst(const std::string& pattern, WIN32_FIND_DATAA* data) {
   // The basic level skips short names and large fetch asks for bigger
@@ -67,7 +66,7 @@ LocalFields FieldsOf(const SYSTEMTIME& t) {
 // Outside the C runtime's range: the system's zone rules for that date.
 std::optional<LocalFields> LocalFieldsFromSystem(std::int64_t unixSeconds) {
   if (unixSeconds < -kSecondsFrom1601To1970 || unixSeconds > kLastFileTimeSecond) return std::nullopt;
-  std::uint64_t ticks = static_cast<std::uint64_t>(unixSeconds + kSecondsFrom1601To1970) * 10'000'000;
+  std::uint64_t ticks = static_cast<std::uint64_t>((unixSeconds + kSecondsFrom1601To1970) * kFileTicksPerSecond);
   FILETIME fileTime{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
   SYSTEMTIME utc{}, local{};
   if (!FileTimeToSystemTime(&fileTime, &utc)) return std::nullopt;

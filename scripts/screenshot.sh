@@ -45,7 +45,7 @@ sample "Content.IE5/9TB4VN6E/theme[1].mid" '2008-09-24 18:13:05'
 # server started outside the virtual display would have no display.
 winpath() { realpath "$1" | sed 's|^|Z:|; s|/|\\|g'; }
 exe="$(winpath "$build/Morlind.exe")"
-press="$(winpath "$build/tests/press_button.exe")"
+press="$(winpath "$build/press_button.exe")"
 raw="$(mktemp --suffix=.png)"
 raw_about="$(mktemp --suffix=.png)"
 trap 'rm -f "$raw" "$raw_about"' EXIT

@@ -5,8 +5,6 @@
 namespace morlind {
 
 namespace {
-constexpr std::uint64_t kTicksPerSecond = 10'000'000;
-constexpr std::int64_t kSecondsFrom1601To1970 = 11'644'473'600;
 constexpr std::int64_t kSecondsPerDay = 86'400;
 constexpr std::int64_t kQuarterHour = 900;
 
@@ -25,7 +23,7 @@ std::int64_t DaysOfCivil(std::int64_t year, unsigned month, unsigned day) {
 }  // namespace
 
 std::int64_t UnixSecondsOfFileTime(std::uint64_t fileTime) {
-  return static_cast<std::int64_t>(fileTime / kTicksPerSecond) - kSecondsFrom1601To1970;
+  return static_cast<std::int64_t>(fileTime / kFileTicksPerSecond) - kSecondsFrom1601To1970;
 }
 
 std::optional<Moment> MomentOf(std::int64_t unixSeconds) {

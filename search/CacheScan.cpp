@@ -51,7 +51,7 @@ void CacheScan::VisitEntry(std::string& path, const DirEntry& entry) {
 void CacheScan::TestFile(const std::string& path, const DirEntry& entry) {
   if (!NameMatches(entry.name, filter_.extension)) return;
   std::int64_t accessSeconds = UnixSecondsOfFileTime(entry.lastAccess);
-  if (filter_.accessMode != kNoLimit && !InWindow(accessSeconds)) return;
+  if (filter_.accessMode == AccessMode::kMatchWindow && !InWindow(accessSeconds)) return;
 
   table_.AddResultRow(path, entry.name.size(), localTime_.LocalSecondsOf(accessSeconds));
   CountOne(job_);

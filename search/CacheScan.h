@@ -11,11 +11,13 @@
 
 namespace morlind {
 
-constexpr int kNoLimit = 1;  // access mode: every access time passes
+// Which access times pass: every one, or only start < access < end. The
+// numbers are the radios' values in the dialog's original design.
+enum class AccessMode { kMatchWindow = 0, kNoLimit = 1 };
 
 struct ScanFilter {
   std::string extension;
-  int accessMode = kNoLimit;  // 0: only start < access < end passes
+  AccessMode accessMode = AccessMode::kNoLimit;
   Moment start = 0;
   Moment end = 0;
 };

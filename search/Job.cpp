@@ -1,5 +1,7 @@
 #include "search/Job.h"
 
+#include <exception>
+
 namespace morlind {
 
 Worker::~Worker() {
@@ -11,7 +13,15 @@ bool Worker::Start(std::function<void(JobControl&)> job, std::function<void()> f
   if (Busy()) return false;
   control_ = std::make_shared<JobControl>();
   thread_ = std::thread([control = control_, job = std::move(job), finished = std::move(finished)] {
-    job(*control);
+    // An exception must not end the program from this thread: the window's
+    // thread learns of it when it waits.
+    try {
+      job(*control);
+    } catch (const std::exception& e) {
+      control->failure_ = e.what()[0] ? e.what() : "?";
+    } catch (...) {
+      control->failure_ = "?";
+    }
     if (finished) finished();
   });
   return true;

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <string>
 #include <thread>
 
 namespace morlind {
@@ -17,9 +18,16 @@ class JobControl {
   void CountOne() { done_.fetch_add(1, std::memory_order_relaxed); }
   int Done() const { return done_.load(std::memory_order_relaxed); }
 
+  // What ended the job early by an exception; empty when none did. Read
+  // it once the worker has been waited for.
+  const std::string& Failure() const { return failure_; }
+
  private:
+  friend class Worker;
+
   std::atomic<bool> stop_{false};
   std::atomic<int> done_{0};
+  std::string failure_;
 };
 
 // A job that is given none runs to its end.

@@ -32,7 +32,7 @@ void ResultTable::AddResultRow(std::string_view fullPath, std::size_t nameLength
 void ResultTable::DeleteAllItems() {
   rows_.clear();
   ticked_ = 0;
-  selected_ = -1;
+  highlighted_ = -1;
 }
 
 std::string ResultTable::GetItemText(int row, Column column) const {
@@ -69,20 +69,20 @@ int ResultTable::FindName(std::string_view text, int from, NameMatch match, bool
   }
 }
 
-void ResultTable::SetCheck(int row, bool checked) {
+void ResultTable::SetCheck(int row, bool ticked) {
   Row& r = rows_[static_cast<std::size_t>(row)];
-  if (r.checked == checked) return;
-  r.checked = checked;
-  ticked_ += checked ? 1 : -1;
+  if (r.ticked == ticked) return;
+  r.ticked = ticked;
+  ticked_ += ticked ? 1 : -1;
 }
 
-void ResultTable::SetAllChecks(bool checked) {
-  for (Row& r : rows_) r.checked = checked;
-  ticked_ = checked ? RowCount() : 0;
+void ResultTable::SetAllTicks(bool ticked) {
+  for (Row& r : rows_) r.ticked = ticked;
+  ticked_ = ticked ? RowCount() : 0;
 }
 
-void ResultTable::InvertChecks() {
-  for (Row& r : rows_) r.checked = !r.checked;
+void ResultTable::InvertTicks() {
+  for (Row& r : rows_) r.ticked = !r.ticked;
   ticked_ = RowCount() - ticked_;
 }
 

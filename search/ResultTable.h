@@ -49,16 +49,15 @@ class ResultTable {
   // `from` outside the table starts at row 0.
   int FindName(std::string_view text, int from, NameMatch match, bool wrap) const;
 
-  bool GetCheck(int row) const { return rows_[static_cast<std::size_t>(row)].checked; }
-  void SetCheck(int row, bool checked);
-  void SetAllChecks(bool checked);
-  void InvertChecks();
+  bool GetCheck(int row) const { return rows_[static_cast<std::size_t>(row)].ticked; }
+  void SetCheck(int row, bool ticked);
+  void SetAllTicks(bool ticked);
+  void InvertTicks();
   int TickedCount() const { return ticked_; }
 
   // At most one row is highlighted; -1 for none.
-  void SetSelected(int row) { selected_ = row; }
-  bool IsSelected(int row) const { return row == selected_; }
-  int SelectedRow() const { return selected_; }
+  void SetHighlighted(int row) { highlighted_ = row; }
+  int HighlightedRow() const { return highlighted_; }
 
   const PathStore& Paths() const { return paths_; }
 
@@ -70,13 +69,13 @@ class ResultTable {
     std::uint16_t nameStart = 0;  // offsets into the row's path
     std::uint16_t typeStart = 0;  // == path size when the name has no dot
     bool hasAccess = false;
-    bool checked = false;
+    bool ticked = false;
   };
 
   std::vector<Row> rows_;
   PathStore paths_;
   int ticked_ = 0;
-  int selected_ = -1;
+  int highlighted_ = -1;
 };
 
 }  // namespace morlind

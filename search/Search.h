@@ -17,7 +17,7 @@ struct SearchCriteria {
   std::string cacheFolder;  // fits kMaxPath
   Moment start = 0;
   Moment end = 0;
-  int accessMode = kNoLimit;
+  AccessMode accessMode = AccessMode::kNoLimit;
 };
 
 // What the controls showed when the search was started.

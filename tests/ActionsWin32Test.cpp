@@ -84,7 +84,7 @@ TEST(Win32Platform, ListsAndScansRealFoldersWithTheExactAccessTime) {
   EXPECT_FALSE(s.OpenListing(s.cache + "\\A1B2\\clip[1].swf\\*.*"));
   EXPECT_FALSE(s.OpenListing(s.cache + "\\missing\\*"));
 
-  ScanFilter filter{"JPG", kNoLimit, 0, 0};
+  ScanFilter filter{"JPG", AccessMode::kNoLimit, 0, 0};
   ResultTable table;
   EXPECT_EQ(CacheScan(s, filter, table).ScanFolder(s.cache), 0);
   ASSERT_EQ(table.RowCount(), 1);
@@ -153,7 +153,7 @@ TEST(Win32Save, CopiesTheFilesWithTheirContents) {
   ResultTable table;
   CacheScan(s, ScanFilter{}, table).ScanFolder(s.cache);
   ASSERT_EQ(table.RowCount(), 3);
-  table.SetAllChecks(true);
+  table.SetAllTicks(true);
   test::FakeUi ui;
   ui.folderAnswers = {out, "C:\\"};
   SaveSelected(s, ui, table);
@@ -166,7 +166,7 @@ TEST(Win32Save, CopiesTheFilesWithTheirContents) {
   DeleteFileA(("C:\\" + unique).c_str());
 
   for (int row = 0; row < 3; ++row) {
-    if (table.PathOf(row) == s.cache + "\\photo[1].jpg") table.SetSelected(row);
+    if (table.PathOf(row) == s.cache + "\\photo[1].jpg") table.SetHighlighted(row);
   }
   ui.savePathAnswers = {out + "\\photo.*"};
   SaveCurrent(s, ui, table, "\xCD\xBC");  // 图 in code page 936

@@ -62,7 +62,7 @@ TEST_F(CacheScanTest, TheWindowHasExclusiveBounds) {
   fake.AddFile("C:\\c\\atEnd", FileTimeOfUtc(2008, 9, 25, 18, 6, 45));
   fake.AddFile("C:\\c\\in2040", FileTimeOfUtc(2040, 1, 1, 0, 0, 0));
   fake.AddFile("C:\\c\\in1965", FileTimeOfUtc(1965, 1, 1, 0, 0, 0));
-  filter.accessMode = 0;
+  filter.accessMode = AccessMode::kMatchWindow;
   filter.start = 1222362405;  // 2008-09-25 17:06:45 UTC
   filter.end = filter.start + 3600;
   EXPECT_EQ(Scan("C:\\c"), (Names{"afterStart", "beforeEnd"}));
@@ -71,7 +71,7 @@ TEST_F(CacheScanTest, TheWindowHasExclusiveBounds) {
   filter.start = INT64_MIN;
   filter.end = INT64_MAX;
   EXPECT_EQ(Scan("C:\\c").size(), 5u);
-  filter.accessMode = kNoLimit;
+  filter.accessMode = AccessMode::kNoLimit;
   ASSERT_EQ(Scan("C:\\c").size(), 6u);
   EXPECT_EQ(table.GetItemText(4, Column::kAccessTime), "2040-1-1 8:0:0");
   EXPECT_EQ(table.GetItemText(5, Column::kAccessTime), "1965-1-1 8:0:0");

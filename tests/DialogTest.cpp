@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "tests/WindowTestSupport.h"
 
@@ -20,9 +21,11 @@ class ProbeDialog : public CDialog {
   int selectAll = 0;
   std::wstring status;
   int pulls = 0;
+  bool throws = false;
 
  protected:
   void DoDataExchange(CDataExchange& dx) override {
+    if (throws) throw std::runtime_error("boom");
     if (dx.save) ++pulls;
     DDX_Check(dx, IDC_SELECT_ALL, selectAll);
     DDX_Text(dx, IDC_STATUS, status);
@@ -67,6 +70,30 @@ TEST_F(DialogTest, DataMovesBothWaysOkPullsThenEndsAndCancelEndsWithoutPulling) 
   EXPECT_EQ(cancel.Result(), IDCANCEL);
   EXPECT_EQ(cancel.pulls, 0);
   EXPECT_EQ(cancel.selectAll, 0);
+}
+
+// The message box the dialog shows, read and closed from a timer that its
+// modal loop runs.
+HWND boxOwner = nullptr;
+std::wstring boxText;
+void CALLBACK CloseBox(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND box = GetLastActivePopup(boxOwner);
+  if (box == boxOwner) return;
+  KillTimer(nullptr, timer);
+  boxText = test::TextOf(GetDlgItem(box, 0xFFFF));
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+TEST_F(DialogTest, AnExceptionInAHandlerEndsTheDialogWithAMessage) {
+  ProbeDialog dialog;
+  Open(dialog);
+  dialog.throws = true;
+  boxOwner = dialog.GetSafeHwnd();
+  UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseBox);
+  Click(boxOwner, IDOK);  // OK pulls the data, which throws
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(boxText, Utf8ToWide("程序内部出错，即将关闭。\nboom"));
+  EXPECT_EQ(dialog.Result(), IDABORT);
 }
 
 TEST_F(DialogTest, OpensCentredOnTheScreenOrOverItsOwner) {

@@ -38,7 +38,7 @@ bool IsPrefix(const std::vector<T>& part, const std::vector<T>& whole) {
   return part.size() <= whole.size() && std::equal(part.begin(), part.end(), whole.begin());
 }
 
-const SearchCriteria kAll{"*", "C:\\cache", 0, 0, kNoLimit};
+const SearchCriteria kAll{"*", "C:\\cache", 0, 0, AccessMode::kNoLimit};
 
 TEST(Job, AStopAtAnyEntryKeepsWhatWasDoneBeforeIt) {
   FakePlatform whole(test::HostPlatform());

@@ -303,14 +303,14 @@ constexpr int kAll = 1, kNone = 2, kInvert = 4;  // the check tools' boxes
 TEST_F(SelectionTest, ClicksInTheTableShowTheHighlightedPathOrNone) {
   // A highlight by keyboard alone changes neither the status nor the buttons.
   KeyTo(1, false);
-  EXPECT_EQ(dialog.Table().SelectedRow(), 1);
+  EXPECT_EQ(dialog.Table().HighlightedRow(), 1);
   EXPECT_FALSE(On(IDC_VIEW_CURRENT));
 
   RECT client{};
   GetClientRect(list, &client);
   Mouse(WM_LBUTTONDOWN, POINT{client.right / 2, client.bottom - 4});  // below the rows
   EXPECT_EQ(ListSelection(), -1);
-  EXPECT_EQ(dialog.Table().SelectedRow(), -1);
+  EXPECT_EQ(dialog.Table().HighlightedRow(), -1);
   EXPECT_EQ(Status(), L"没有选中文件");
   EXPECT_FALSE(On(IDC_VIEW_CURRENT));
   EXPECT_FALSE(On(IDC_SAVE_CURRENT));
@@ -318,7 +318,7 @@ TEST_F(SelectionTest, ClicksInTheTableShowTheHighlightedPathOrNone) {
 
   Mouse(WM_LBUTTONDOWN, TextOfRow(1));
   EXPECT_EQ(ListSelection(), 1);
-  EXPECT_EQ(dialog.Table().SelectedRow(), 1);
+  EXPECT_EQ(dialog.Table().HighlightedRow(), 1);
   EXPECT_EQ(Ticks(), 0);  // the row's text highlights without ticking
   EXPECT_EQ(Status(), L"当前选中 C:\\cache\\图片.jpg");
   EXPECT_TRUE(On(IDC_VIEW_CURRENT));
@@ -341,7 +341,7 @@ TEST_F(SelectionTest, TicksByKeyboardReachSaveSelectedOnlyWithTheTimer) {
   Click(IDC_SEARCH);
   EXPECT_EQ(Ticks(), 0);
   EXPECT_FALSE(Shown(0) || Shown(2));
-  EXPECT_EQ(dialog.Table().SelectedRow(), -1);
+  EXPECT_EQ(dialog.Table().HighlightedRow(), -1);
   EXPECT_EQ(ListSelection(), -1);
 }
 
@@ -466,10 +466,10 @@ TEST_F(SelectionTest, TheListsStateMessageTicksAndHighlightsInTheModel) {
   EXPECT_TRUE(setState(2, LVIS_SELECTED | LVIS_FOCUSED | tick, LVIS_SELECTED | LVIS_FOCUSED | LVIS_STATEIMAGEMASK));
   EXPECT_EQ(Ticks(), 0b110);
   EXPECT_EQ(ListSelection(), 2);
-  EXPECT_EQ(dialog.Table().SelectedRow(), 2);
+  EXPECT_EQ(dialog.Table().HighlightedRow(), 2);
   EXPECT_FALSE(On(IDC_VIEW_CURRENT));
   setState(-1, 0, LVIS_SELECTED);
-  EXPECT_EQ(dialog.Table().SelectedRow(), -1);
+  EXPECT_EQ(dialog.Table().HighlightedRow(), -1);
 
   // Once a click started the timer, its tick carries them to "保存选中".
   Mouse(WM_LBUTTONDOWN, TextOfRow(0));
@@ -478,6 +478,11 @@ TEST_F(SelectionTest, TheListsStateMessageTicksAndHighlightsInTheModel) {
   EXPECT_FALSE(On(IDC_SAVE_SELECTED));
   EXPECT_TRUE(TimerRanAndTicks());
   EXPECT_TRUE(On(IDC_SAVE_SELECTED));
+
+  // A row the list counts but the model does not have shows empty.
+  SendMessageW(list, LVM_SETITEMCOUNT, 4, 0);
+  EXPECT_EQ(Cell(3, 0), L"");
+  EXPECT_FALSE(Shown(3));
 }
 
 // Typing a name's first letters highlights the next row that starts so.
@@ -487,7 +492,7 @@ TEST_F(SelectionTest, TypeAheadHighlightsByName) {
   EXPECT_EQ(ListSelection(), 3);
   SendMessageW(list, WM_CHAR, L'2', 1);  // at once: "b2"
   EXPECT_EQ(ListSelection(), 4);
-  EXPECT_EQ(dialog.Table().SelectedRow(), 4);
+  EXPECT_EQ(dialog.Table().HighlightedRow(), 4);
   EXPECT_FALSE(On(IDC_VIEW_CURRENT));  // a keyboard highlight
 }
 
@@ -522,7 +527,7 @@ TEST_F(SelectionTest, TheModelsHighlightAlwaysIsTheListsSelection) {
         SendMessageW(list, WM_CHAR, L"a图c"[pick(3)], 1);
     }
     test::PumpMessages(hwnd);
-    ASSERT_EQ(dialog.Table().SelectedRow(), ListSelection()) << "step " << step;
+    ASSERT_EQ(dialog.Table().HighlightedRow(), ListSelection()) << "step " << step;
   }
 }
 
@@ -549,10 +554,13 @@ TEST_F(SelectionTest, SaveButtonsCopyTheTickedAndTheHighlightedFile) {
 
 TEST_F(SelectionTest, RadiosSwitchTheAccessModeAndPickersWithoutSearching) {
   int listings = fs.ListingsOpened();
-  for (auto [radio, mode] : {std::pair{IDC_MATCH_WINDOW, 0}, std::pair{IDC_NO_LIMIT, 1}}) {
+  for (auto [radio, mode] :
+       {std::pair{IDC_MATCH_WINDOW, AccessMode::kMatchWindow}, std::pair{IDC_NO_LIMIT, AccessMode::kNoLimit}}) {
     Click(radio);
-    EXPECT_EQ(dialog.AccessMode(), mode);
-    for (int id : {IDC_START_DATE, IDC_END_DATE, IDC_START_TIME, IDC_END_TIME}) EXPECT_EQ(On(id), mode == 0) << id;
+    EXPECT_EQ(dialog.Mode(), mode);
+    for (int id : {IDC_START_DATE, IDC_END_DATE, IDC_START_TIME, IDC_END_TIME}) {
+      EXPECT_EQ(On(id), mode == AccessMode::kMatchWindow) << id;
+    }
   }
   EXPECT_EQ(fs.ListingsOpened(), listings);
 }

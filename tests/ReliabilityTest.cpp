@@ -86,7 +86,7 @@ struct World {
 
   // Ticks every row and presses 保存选中, picking folder.
   void SaveAll(const std::string& folder = kTarget) {
-    table.SetAllChecks(true);
+    table.SetAllTicks(true);
     ui.folderAnswers = {folder};
     SaveSelected(fake, ui, table);
   }
@@ -224,7 +224,7 @@ TEST(Reliability, FailedCopiesAreSilentAndChangeNothingElse) {
     Paths cache = w.Snapshot(kCache);
 
     w.SaveAll();
-    w.table.SetSelected(1);  // b.jpg, saved as "copy" with extension "*"
+    w.table.SetHighlighted(1);  // b.jpg, saved as "copy" with extension "*"
     w.ui.savePathAnswers = {kTarget + "\\copy.*"};
     SaveCurrent(w.fake, w.ui, w.table, "*");
 

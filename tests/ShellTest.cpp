@@ -7,8 +7,9 @@
 #include <functional>
 #include <tuple>
 
+#include "app/AboutDlg.h"
+#include "app/MainApp.h"
 #include "tests/WindowTestSupport.h"
-#include "ui/WinApp.h"
 
 namespace morlind {
 namespace {
@@ -54,8 +55,9 @@ class ShellTest : public test::MainDlgFixture {
  protected:
   void SetUp() override {
     MainDlgFixture::SetUp();
-    app = CWinApp::Current();
+    app = static_cast<CMainApp*>(CWinApp::Current());
     ASSERT_NE(app, nullptr) << "the program's application object is linked in";
+    dialog.SetAboutBox(ShowAboutBox);
     app->SetMainWnd(&dialog);
     app->SetUiServices(&ui);
     about.owner = hwnd;
@@ -77,7 +79,7 @@ class ShellTest : public test::MainDlgFixture {
 
   void ClickAbout() { SendMessageW(Item(IDC_ABOUT), BM_CLICK, 0, 0); }
 
-  CWinApp* app = nullptr;
+  CMainApp* app = nullptr;
   AboutWatch about;
   HHOOK hook = nullptr;
   UINT_PTR guard = 0;

@@ -52,7 +52,7 @@ ScopedZone::~ScopedZone() {
 
 std::uint64_t FileTimeOfUtc(int year, int month, int day, int hour, int minute, int second) {
   std::int64_t seconds = SecondsOfCivil({year, month, day, hour, minute, second});
-  return static_cast<std::uint64_t>(seconds + 11'644'473'600LL) * 10'000'000ULL;
+  return static_cast<std::uint64_t>((seconds + kSecondsFrom1601To1970) * kFileTicksPerSecond);
 }
 
 }  // namespace morlind::test

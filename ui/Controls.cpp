@@ -8,8 +8,6 @@ namespace morlind {
 
 // --- combo box ---
 
-int CComboBox::GetCount() const { return static_cast<int>(Send(CB_GETCOUNT)); }
-
 int CComboBox::GetCurSel() const { return static_cast<int>(Send(CB_GETCURSEL)); }
 
 std::string CComboBox::GetLBText(int index) const {
@@ -61,8 +59,8 @@ bool CDateTimeCtrl::SetTime(Platform& platform, Moment moment) {
 // --- result list ---
 
 namespace {
-constexpr UINT kUnchecked = INDEXTOSTATEIMAGEMASK(1);
-constexpr UINT kChecked = INDEXTOSTATEIMAGEMASK(2);
+constexpr UINT kUntickedImage = INDEXTOSTATEIMAGEMASK(1);
+constexpr UINT kTickedImage = INDEXTOSTATEIMAGEMASK(2);
 // LVFI_SUBSTRING (Vista on): the same prefix search as LVFI_PARTIAL.
 constexpr UINT kFindSubstring = 0x0004;
 }  // namespace
@@ -91,9 +89,9 @@ LRESULT CListCtrl::OnSetItemState(WPARAM w, LPARAM l) {
   if (!item || row < -1 || row >= model_->RowCount()) return FALSE;
   LVITEMW rest = *item;
   if ((item->stateMask & LVIS_STATEIMAGEMASK) && !ticksLocked_) {
-    bool ticked = (item->state & LVIS_STATEIMAGEMASK) == kChecked;
+    bool ticked = (item->state & LVIS_STATEIMAGEMASK) == kTickedImage;
     if (row == -1) {
-      model_->SetAllChecks(ticked);
+      model_->SetAllTicks(ticked);
       ::InvalidateRect(hwnd_, nullptr, TRUE);
     } else {
       SetCheck(row, ticked);
@@ -125,8 +123,6 @@ int CListCtrl::InsertColumn(int index, const std::wstring& heading, int format, 
                                reinterpret_cast<LPARAM>(&column)));
 }
 
-int CListCtrl::GetItemCount() const { return static_cast<int>(Send(LVM_GETITEMCOUNT)); }
-
 void CListCtrl::Refresh() {
   Send(LVM_DELETEALLITEMS);
   int rows = model_ ? model_->RowCount() : 0;
@@ -134,13 +130,9 @@ void CListCtrl::Refresh() {
   FollowSelection();
 }
 
-void CListCtrl::SetCheck(int row, bool checked) {
-  model_->SetCheck(row, checked);
-  RedrawItems(row, row);
-}
-
-void CListCtrl::RedrawItems(int first, int last) {
-  Send(LVM_REDRAWITEMS, static_cast<WPARAM>(first), static_cast<LPARAM>(last));
+void CListCtrl::SetCheck(int row, bool ticked) {
+  model_->SetCheck(row, ticked);
+  Send(LVM_REDRAWITEMS, static_cast<WPARAM>(row), static_cast<LPARAM>(row));
   ::UpdateWindow(hwnd_);
 }
 
@@ -190,7 +182,7 @@ void CListCtrl::ServeDisplayInfo(LVITEMW& item) const {
     item.pszText[length] = L'\0';
   }
   if (item.mask & LVIF_STATE) {
-    UINT image = inModel && model_->GetCheck(item.iItem) ? kChecked : kUnchecked;
+    UINT image = inModel && model_->GetCheck(item.iItem) ? kTickedImage : kUntickedImage;
     item.state = (item.state & ~LVIS_STATEIMAGEMASK) | image;
     item.stateMask |= LVIS_STATEIMAGEMASK;
   }
@@ -213,7 +205,7 @@ void CListCtrl::Toggle(int row) {
 void CListCtrl::FollowSelection() {
   if (!model_) return;
   int row = static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-  model_->SetSelected(row < model_->RowCount() ? row : -1);
+  model_->SetHighlighted(row < model_->RowCount() ? row : -1);
 }
 
 }  // namespace morlind

@@ -13,7 +13,6 @@ namespace morlind {
 
 class CComboBox : public CWnd {
  public:
-  int GetCount() const;
   // The index of the list selection, or CB_ERR.
   int GetCurSel() const;
   std::string GetLBText(int index) const;
@@ -45,13 +44,11 @@ class CListCtrl : public CWnd {
  public:
   // Attaches the model and shows its rows; the list window must exist.
   void SetModel(ResultTable* model);
-  ResultTable* Model() const { return model_; }
 
   DWORD GetExtendedStyle() const;
   void SetExtendedStyle(DWORD style);
   int InsertColumn(int index, const std::wstring& heading, int format, int width);
 
-  int GetItemCount() const;
   // Shows the model anew after its rows changed: every row gone from the
   // control, selection included, then the model's count.
   void Refresh();
@@ -59,10 +56,7 @@ class CListCtrl : public CWnd {
   // While locked, ticks by click, space and state message are ignored.
   void LockTicks(bool locked) { ticksLocked_ = locked; }
 
-  bool GetCheck(int row) const { return model_->GetCheck(row); }
-  void SetCheck(int row, bool checked);
-  // Redraws the given rows, e.g. after checks changed in the model.
-  void RedrawItems(int first, int last);
+  void SetCheck(int row, bool ticked);
 
   bool OnReflectedNotify(NMHDR* header, LRESULT* result) override;
 

@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
+
+#include "platform/WideText.h"
 
 #include "ui/WinApp.h"
 
@@ -105,7 +108,29 @@ LRESULT CDialog::Default() {
 // dialog procedure and gets FALSE) before or after a handler.
 INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM, LPARAM l) {
   if (message != WM_INITDIALOG) return FALSE;
-  return reinterpret_cast<CDialog*>(l)->HandleInitDialog(hwnd);
+  auto* self = reinterpret_cast<CDialog*>(l);
+  return self->Guarded([&] { return self->HandleInitDialog(hwnd); });
+}
+
+// No C++ exception may unwind into the system's code that called us.
+template <class Handle>
+LRESULT CDialog::Guarded(Handle handle) {
+  try {
+    return handle();
+  } catch (const std::exception& e) {
+    OnFatalError(e.what());
+  } catch (...) {
+    OnFatalError("?");
+  }
+  return 0;
+}
+
+// What the exception interrupted may be half done: say so and end rather
+// than go on.
+void CDialog::OnFatalError(const std::string& what) {
+  std::wstring text = Utf8ToWide("程序内部出错，即将关闭。\n") + AnsiToWide(what);
+  ::MessageBoxW(hwnd_, text.c_str(), Text().c_str(), MB_OK | MB_ICONERROR);
+  EndDialog(IDABORT);
 }
 
 LRESULT CALLBACK CDialog::WindowProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
@@ -120,7 +145,7 @@ LRESULT CALLBACK CDialog::WindowProc(HWND hwnd, UINT message, WPARAM w, LPARAM l
     self->controls_.clear();
     return ::CallWindowProcW(next, hwnd, message, w, l);
   }
-  return self->HandleMessage(message, w, l);
+  return self->Guarded([&] { return self->HandleMessage(message, w, l); });
 }
 
 BOOL CDialog::HandleInitDialog(HWND hwnd) {
@@ -142,11 +167,16 @@ BOOL CDialog::HandleInitDialog(HWND hwnd) {
 }
 
 LRESULT CDialog::HandleMessage(UINT message, WPARAM w, LPARAM l) {
-  Message saved = current_;
+  // Handlers may send messages to the dialog: restore the outer message
+  // however this one ends.
+  struct Restore {
+    Message& current;
+    Message saved;
+    ~Restore() { current = saved; }
+  } restore{current_, current_};
   current_ = Message{message, w, l};
   LRESULT result = 0;
   if (!Dispatch(message, w, l, result)) result = Default();
-  current_ = saved;
   return result;
 }
 

@@ -70,6 +70,9 @@ class CDialog : public CWnd {
 
   // The default dialog handling of the message being dispatched.
   LRESULT Default();
+  // An exception reached the window procedure: by default a message box,
+  // then the dialog ends with IDABORT.
+  virtual void OnFatalError(const std::string& what);
 
   // OK, Cancel and F1; derived tables name it as their base.
   static const EventTable kEventTable;
@@ -80,6 +83,8 @@ class CDialog : public CWnd {
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM w, LPARAM l);
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM w, LPARAM l);
 
+  template <class Handle>
+  LRESULT Guarded(Handle handle);
   BOOL HandleInitDialog(HWND hwnd);
   LRESULT HandleMessage(UINT message, WPARAM w, LPARAM l);
   bool Dispatch(UINT message, WPARAM w, LPARAM l, LRESULT& result);

@@ -66,9 +66,7 @@ CMainDlg::CMainDlg(Platform& platform, UiServices& ui, HWND parent)
       status_(Utf8ToWide(kHintText)),
       icon_(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))),
       platform_(platform),
-      ui_(ui) {
-  criteria_.accessMode = kNoLimit;
-}
+      ui_(ui) {}
 
 const EventTable* CMainDlg::GetEventTable() const { return &kEventTable; }
 

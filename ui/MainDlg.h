@@ -27,9 +27,12 @@ class CMainDlg : public CDialog {
  public:
   CMainDlg(Platform& platform, UiServices& ui, HWND parent = nullptr);
 
+  // What 关于 and the system menu's about entry open, over the dialog.
+  void SetAboutBox(std::function<void(HWND owner)> aboutBox) { aboutBox_ = std::move(aboutBox); }
+
   const SearchCriteria& Criteria() const { return criteria_; }
   const ResultTable& Table() const { return table_; }
-  int AccessMode() const { return criteria_.accessMode; }
+  AccessMode Mode() const { return criteria_.accessMode; }
   HICON Icon() const { return icon_; }
   // A search, clean or save runs on the worker.
   bool Working() const { return work_ != Work::kNone; }
@@ -108,6 +111,7 @@ class CMainDlg : public CDialog {
   int selectNone_ = 0;
   std::wstring status_;
   HICON icon_ = nullptr;
+  std::function<void(HWND)> aboutBox_;
 
   Platform& platform_;
   UiServices& ui_;

@@ -19,7 +19,6 @@ constexpr const char* kNothingHighlightedText = "没有选中文件";
 constexpr UINT_PTR kSaveSelectedTimer = 1;
 constexpr UINT kSaveSelectedPeriodMs = 100;
 
-constexpr int kMatchWindow = 0;  // access mode: only the picked window passes
 constexpr int kPickers[] = {IDC_START_DATE, IDC_END_DATE, IDC_START_TIME, IDC_END_TIME};
 
 // The list draws its check boxes from the model: after a tool changed every
@@ -31,7 +30,7 @@ void RedrawAllRows(CListCtrl& list) { ::InvalidateRect(list.GetSafeHwnd(), nullp
 std::optional<std::string> CMainDlg::HighlightedPath() const {
   // The list keeps the model's row in step with its selection: the first
   // selected row from row 0, and selection is single.
-  int row = table_.SelectedRow();
+  int row = table_.HighlightedRow();
   if (row < 0) return std::nullopt;
   return table_.PathOf(row);
 }
@@ -89,7 +88,7 @@ void CMainDlg::OnSelectAll() {
   UpdateData(true);
   // Unticking the box leaves the rows as they are.
   if (selectAll_ == 1) {
-    table_.SetAllChecks(true);
+    table_.SetAllTicks(true);
     RedrawAllRows(list_);
     invert_ = 0;
     selectNone_ = 0;
@@ -101,7 +100,7 @@ void CMainDlg::OnSelectAll() {
 void CMainDlg::OnSelectNone() {
   UpdateData(true);
   if (selectNone_ == 1) {
-    table_.SetAllChecks(false);
+    table_.SetAllTicks(false);
     RedrawAllRows(list_);
     invert_ = 0;
     selectAll_ = 0;
@@ -115,7 +114,7 @@ void CMainDlg::OnInvert() {
   // Every click flips the rows, so the box stays ticked whatever the click
   // did to it.
   invert_ = 1;
-  table_.InvertChecks();
+  table_.InvertTicks();
   RedrawAllRows(list_);
   selectNone_ = 0;
   selectAll_ = 0;
@@ -124,12 +123,12 @@ void CMainDlg::OnInvert() {
 }
 
 void CMainDlg::OnNoLimit() {
-  criteria_.accessMode = kNoLimit;
+  criteria_.accessMode = AccessMode::kNoLimit;
   for (int id : kPickers) EnableItem(id, false);
 }
 
 void CMainDlg::OnMatchWindow() {
-  criteria_.accessMode = kMatchWindow;
+  criteria_.accessMode = AccessMode::kMatchWindow;
   for (int id : kPickers) EnableItem(id, true);
 }
 

@@ -2,7 +2,6 @@
 // the about box, the minimised icon and the link label.
 #include "ui/MainDlg.h"
 
-#include "app/AboutDlg.h"
 #include "res/resource.h"
 
 namespace morlind {
@@ -34,8 +33,7 @@ void CMainDlg::OnSysCommand(UINT id, LPARAM) {
 }
 
 void CMainDlg::OnAbout() {
-  CAboutDlg about(hwnd_);
-  about.DoModal();
+  if (aboutBox_) aboutBox_(hwnd_);
 }
 
 // Minimised, the dialog paints its own icon; a dialog has no class icon

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <iterator>
+#include <stdexcept>
 
 #include "platform/WideText.h"
 #include "res/resource.h"
@@ -50,6 +51,8 @@ void CMainDlg::RunOnWorker(Work work, std::function<void(JobControl&)> job) {
 void CMainDlg::OnWorkDone() {
   if (!Working()) return;  // closed meanwhile
   worker_.Wait();
+  // Ends the dialog with a message, through the window procedure's guard.
+  if (!worker_.Control().Failure().empty()) throw std::runtime_error(worker_.Control().Failure());
   switch (work_) {
     case Work::kClean:
       StartSearch();  // shows what is left, also of a stopped clean

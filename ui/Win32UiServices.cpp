@@ -5,48 +5,23 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
-#include <vector>
-
+#include "platform/ModulePath.h"
 #include "platform/Win32Handles.h"
 #include "platform/WideText.h"
 
 namespace morlind {
 
+// The save-as request carries the dialog's own flag values.
+static_assert(kOfnOverwritePrompt == OFN_OVERWRITEPROMPT && kOfnHideReadOnly == OFN_HIDEREADONLY);
+
 namespace {
 
+// The executable's file name without its extension.
 std::wstring ModuleBaseName() {
-  std::vector<wchar_t> buffer(MAX_PATH);
-  for (;;) {
-    DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length == 0) return {};
-    if (length < buffer.size()) {
-      buffer.resize(length);
-      break;
-    }
-    buffer.resize(buffer.size() * 2);  // truncated: try a larger buffer
-  }
-  std::wstring name(buffer.begin(), buffer.end());
+  std::wstring name = WithoutExtension(ExecutablePath());
   std::size_t slash = name.find_last_of(L"\\/");
-  if (slash != std::wstring::npos) name.erase(0, slash + 1);
-  std::size_t dot = name.rfind(L'.');
-  if (dot != std::wstring::npos) name.erase(dot);
-  return name;
+  return slash == std::wstring::npos ? name : name.substr(slash + 1);
 }
-
-// The folder chooser needs a single-threaded apartment on this thread; join
-// one if the application has not, and leave it again afterwards.
-class ScopedApartment {
- public:
-  ScopedApartment() : joined_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-  ~ScopedApartment() {
-    if (joined_) CoUninitialize();
-  }
-  ScopedApartment(const ScopedApartment&) = delete;
-  ScopedApartment& operator=(const ScopedApartment&) = delete;
-
- private:
-  bool joined_;
-};
 
 }  // namespace
 
@@ -66,7 +41,9 @@ bool Win32UiServices::AskYesNo(const std::string& question) {
 }
 
 std::optional<std::string> Win32UiServices::ChooseFolder(const std::string& title) {
-  ScopedApartment apartment;
+  // The folder chooser needs a single-threaded apartment on this thread:
+  // join one if the application has not, and leave it again afterwards.
+  ApartmentMembership apartment(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
   std::wstring wideTitle = Utf8ToWide(title);
   BROWSEINFOW info{};
   info.hwndOwner = owner_;

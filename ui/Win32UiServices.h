@@ -17,7 +17,6 @@ class Win32UiServices : public UiServices {
 
   // The main dialog sets itself once its window exists.
   void SetOwner(HWND owner) { owner_ = owner; }
-  HWND Owner() const { return owner_; }
   // The executable's file name without its extension.
   const std::wstring& Caption() const { return caption_; }
 

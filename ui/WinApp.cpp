@@ -1,14 +1,8 @@
 #include "ui/WinApp.h"
 
-#include <vector>
-
 #include "ui/Dialog.h"
 
 namespace morlind {
-
-namespace {
-constexpr const char* kHelpFailedText = "启动帮助失败。";
-}  // namespace
 
 CWinApp* CWinApp::current_ = nullptr;
 
@@ -36,35 +30,13 @@ bool CWinApp::OnCmdMsg(UINT id) {
   return false;
 }
 
-void CWinApp::OnHelp() {
-  if (!ui_) return;
+const CDialog* CWinApp::ActiveDialog() const {
   HWND top = mainWnd_ && mainWnd_->GetSafeHwnd() ? mainWnd_->GetSafeHwnd() : ::GetActiveWindow();
-  // The about box, when open, is the main window's last active popup; a
-  // window of no dialog of ours (a message box) defers to its owner.
   for (HWND window = top ? ::GetLastActivePopup(top) : nullptr; window;
        window = ::GetWindow(window, GW_OWNER)) {
-    if (const CDialog* dialog = CDialog::FromHandle(window)) {
-      if (!ui_->ShowHelp(HelpFilePath(), kHelpContextBase + dialog->TemplateId())) {
-        ui_->ShowAppMessage(kHelpFailedText);
-      }
-      return;
-    }
+    if (const CDialog* dialog = CDialog::FromHandle(window)) return dialog;
   }
-}
-
-std::string CWinApp::HelpFilePath() {
-  std::vector<char> buffer(MAX_PATH);
-  DWORD length = 0;
-  for (;;) {
-    length = ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length < buffer.size()) break;
-    buffer.resize(buffer.size() * 2);  // truncated: try a larger buffer
-  }
-  std::string path(buffer.data(), length);
-  std::size_t dot = path.rfind('.');
-  std::size_t slash = path.find_last_of("\\/");
-  if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) path.erase(dot);
-  return path + ".HLP";
+  return nullptr;
 }
 
 int RunApplication() {

@@ -8,10 +8,10 @@
 #include <span>
 #include <string>
 
-#include "actions/UiServices.h"
 
 namespace morlind {
 
+class CDialog;
 class CWnd;
 class CWinApp;
 
@@ -40,28 +40,20 @@ class CWinApp {
   // Runs the command table's handler for id; false when it has none.
   bool OnCmdMsg(UINT id);
 
-  // The help for the active dialog: its topic in the help file named like
-  // the executable, or the application message when the viewer fails.
-  void OnHelp();
-
   // The window whose last active popup counts as the active dialog.
   void SetMainWnd(CWnd* window) { mainWnd_ = window; }
   CWnd* MainWnd() const { return mainWnd_; }
-  // The application message box and the help viewer; none: help is ignored.
-  void SetUiServices(UiServices* ui) { ui_ = ui; }
-
   static CWinApp* Current() { return current_; }
 
  protected:
   virtual std::span<const CommandEntry> GetCommandTable() const { return {}; }
+  // The dialog in front: the main window's last active popup, or the
+  // nearest owner of it that is a dialog of ours (a message box is not).
+  const CDialog* ActiveDialog() const;
 
  private:
-  // The executable's path with the extension ".HLP" (ANSI).
-  static std::string HelpFilePath();
-
   static CWinApp* current_;
   CWnd* mainWnd_ = nullptr;
-  UiServices* ui_ = nullptr;
 };
 
 // The program's start: InitInstance of the one application object, then its

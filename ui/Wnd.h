@@ -24,13 +24,7 @@ class CWnd {
   LRESULT Send(UINT message, WPARAM w = 0, LPARAM l = 0) const;
   HWND GetDlgItem(int id) const { return ::GetDlgItem(hwnd_, id); }
 
-  bool IsEnabled() const { return ::IsWindowEnabled(hwnd_) != FALSE; }
-  void Enable(bool enable) { ::EnableWindow(hwnd_, enable ? TRUE : FALSE); }
-
   std::wstring Text() const { return TextOf(hwnd_); }
-  // Sets the text only when it differs, so an edit keeps its caret and
-  // scroll position under repeated pushes of the same text.
-  void SetText(const std::wstring& text) { SetTextIfChanged(hwnd_, text); }
 
   // The DPI the window is drawn at (the system's, as the program is
   // system-DPI aware).
@@ -44,6 +38,8 @@ class CWnd {
   virtual bool OnReflectedNotify(NMHDR* header, LRESULT* result);
 
   static std::wstring TextOf(HWND hwnd);
+  // Sets the text only when it differs, so an edit keeps its caret and
+  // scroll position under repeated pushes of the same text.
   static void SetTextIfChanged(HWND hwnd, const std::wstring& text);
 
  protected:

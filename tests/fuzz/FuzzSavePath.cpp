@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(ui.messages.size() == (table.TickedCount() == 0 ? 1u : 0u));
 
   ui.messages.clear();
-  table.SetSelected(highlighted);
+  table.SetHighlighted(highlighted);
   ui.savePathAnswers = {typed};
   SaveCurrent(fake, ui, table, extension);
   if (highlighted < 0) {

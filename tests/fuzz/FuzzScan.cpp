@@ -60,7 +60,7 @@ class Model {
   }
 
   static std::int64_t Seconds(const Node& node) {
-    return static_cast<std::int64_t>(node.time / 10'000'000) - 11'644'473'600;
+    return UnixSecondsOfFileTime(node.time);
   }
 
   static bool Passes(const Node& node, const ScanFilter& filter) {
@@ -68,7 +68,7 @@ class Model {
     bool named = filter.extension == "*" ||
                  (node.name.size() >= ending.size() &&
                   Key(node.name).compare(node.name.size() - ending.size(), ending.size(), ending) == 0);
-    if (!named || filter.accessMode == kNoLimit) return named;
+    if (!named || filter.accessMode == AccessMode::kNoLimit) return named;
     std::int64_t seconds = Seconds(node);
     return seconds >= 0 && filter.start < seconds && seconds < filter.end;
   }

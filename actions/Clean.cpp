@@ -10,8 +10,6 @@ constexpr std::string_view kListPattern = "\\*";
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-bool PatternFits(const std::string& dir) { return dir.size() + kListPattern.size() < kMaxPath; }
-
 }  // namespace
 
 bool IsDriveRoot(std::string_view path) {
@@ -44,7 +42,7 @@ int CleanSpecialFolder(Platform& platform, int folderId) {
 }
 
 int DeleteTree(Platform& platform, const std::string& dir, JobControl* job) {
-  if (!PatternFits(dir)) return 1;
+  if (!FitsPath(dir, kListPattern)) return 1;
   std::unique_ptr<DirListing> listing = platform.OpenListing(dir + std::string(kListPattern));
   if (!listing) return 1;
 
@@ -64,7 +62,7 @@ int DeleteTree(Platform& platform, const std::string& dir, JobControl* job) {
 
     if (!entry.IsDirectory()) {
       if (platform.RemoveFile(child)) CountOne(job);
-    } else if (PatternFits(child)) {
+    } else if (FitsPath(child, kListPattern)) {
       int listed = DeleteTree(platform, child, job);
       if (StopRequested(job)) break;
       if (listed == 0) {

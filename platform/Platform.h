@@ -19,6 +19,10 @@ constexpr Moment kBadMoment = -1;
 // The Windows MAX_PATH buffer: a path fits when it and its terminator do.
 constexpr std::size_t kMaxPath = 260;
 inline bool FitsPath(std::string_view path) { return path.size() < kMaxPath; }
+// The same for path followed by suffix, a listing's "\\*.*" say.
+inline bool FitsPath(std::string_view path, std::string_view suffix) {
+  return path.size() + suffix.size() < kMaxPath;
+}
 
 // File times count 100 ns ticks from 1601-01-01 UTC, moments seconds from
 // 1970-01-01 UTC.

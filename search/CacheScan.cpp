@@ -7,8 +7,6 @@ namespace morlind {
 
 namespace {
 constexpr std::string_view kScanPattern = "\\*.*";
-
-bool PatternFits(const std::string& dir) { return dir.size() + kScanPattern.size() < kMaxPath; }
 }  // namespace
 
 int CacheScan::ScanFolder(const std::string& dir) {
@@ -20,7 +18,7 @@ int CacheScan::ScanFolder(const std::string& dir) {
 // One path buffer serves the whole walk: each level appends its entry's
 // name and cuts it off again.
 int CacheScan::ScanInto(std::string& path) {
-  if (!PatternFits(path)) return 1;
+  if (!FitsPath(path, kScanPattern)) return 1;
   std::unique_ptr<DirListing> listing = platform_.OpenListing(path + std::string(kScanPattern));
   if (!listing) return 1;
 
@@ -41,7 +39,7 @@ int CacheScan::ScanInto(std::string& path) {
 
 void CacheScan::VisitEntry(std::string& path, const DirEntry& entry) {
   if (entry.IsDirectory()) {
-    if (!PatternFits(path)) return;  // never cut into a different path
+    if (!FitsPath(path, kScanPattern)) return;  // never cut into a different path
     if (ScanInto(path) == 0) return;
   }
   // A file, or a folder that refuses listing.

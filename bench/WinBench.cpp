@@ -119,18 +119,29 @@ void PressAndWait(HWND dialog, int id) {
   }
 }
 
-void DialogCases(const std::string& root, int files) {
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_DATE_CLASSES};
-  InitCommonControlsEx(&controls);
-  TreePlatform platform(root);
+// The main dialog over the benchmark tree, shown, with the services faked.
+struct ShownDialog {
+  explicit ShownDialog(const std::string& root) : platform(root) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_DATE_CLASSES};
+    InitCommonControlsEx(&controls);
+    dialog.Create();
+    hwnd = dialog.GetSafeHwnd();
+    ShowWindow(hwnd, SW_SHOW);
+    Pump();
+  }
+  ~ShownDialog() { dialog.DestroyWindow(); }
+  int Rows() const { return static_cast<int>(SendMessageW(GetDlgItem(hwnd, IDC_RESULTS), LVM_GETITEMCOUNT, 0, 0)); }
+
+  TreePlatform platform;
   SilentUi ui;
-  CMainDlg dialog(platform, ui);
-  dialog.Create();
-  HWND hwnd = dialog.GetSafeHwnd();
-  ShowWindow(hwnd, SW_SHOW);
-  Pump();
-  HWND list = GetDlgItem(hwnd, IDC_RESULTS);
-  auto rows = [&] { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); };
+  CMainDlg dialog{platform, ui};
+  HWND hwnd = nullptr;
+};
+
+void DialogCases(const std::string& root, int files) {
+  ShownDialog shown(root);
+  HWND hwnd = shown.hwnd;
+  auto rows = [&] { return shown.Rows(); };
 
   double first = MedianMilliseconds([&] { PressAndWait(hwnd, IDC_SEARCH); }, 1);
   Report("dialog search (first)", files, first, rows());
@@ -155,24 +166,15 @@ void DialogCases(const std::string& root, int files) {
       },
       kRepetitions);
   Report("timer tick, nothing ticked", files, timer / ticks, rows());
-  dialog.DestroyWindow();
 }
 
 // 清理IE缓存 through the dialog: the clean and the search after it.
 void DialogClean(const std::string& root, int files) {
-  TreePlatform platform(root);
-  SilentUi ui;
-  CMainDlg dialog(platform, ui);
-  dialog.Create();
-  HWND hwnd = dialog.GetSafeHwnd();
-  ShowWindow(hwnd, SW_SHOW);
-  Pump();
-  StallProbe probe(hwnd);
-  double ms = MedianMilliseconds([&] { PressAndWait(hwnd, IDC_CLEAN); }, 1);
-  int rows = static_cast<int>(SendMessageW(GetDlgItem(hwnd, IDC_RESULTS), LVM_GETITEMCOUNT, 0, 0));
-  Report("dialog clean", files, ms, rows);
-  Report("longest stall, dialog clean", files, probe.Stop(), rows);
-  dialog.DestroyWindow();
+  ShownDialog shown(root);
+  StallProbe probe(shown.hwnd);
+  double ms = MedianMilliseconds([&] { PressAndWait(shown.hwnd, IDC_CLEAN); }, 1);
+  Report("dialog clean", files, ms, shown.Rows());
+  Report("longest stall, dialog clean", files, probe.Stop(), shown.Rows());
 }
 
 }  // namespace
@@ -192,8 +194,6 @@ int main(int argc, char** argv) {
 
   // A deletion runs once: the tree is written again between runs.
   if (mode == "--dialog-clean") {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_DATE_CLASSES};
-    InitCommonControlsEx(&controls);
     DialogClean(root, shape.files);
     return 0;
   }

@@ -260,11 +260,15 @@ bool FakePlatform::CopyFileReplacing(const std::string& from, const std::string&
   return true;
 }
 
+std::pair<Node*, Node*> FakePlatform::Logged(const char* call, const std::string& path, std::string* name) {
+  log_.push_back(call + (" " + path));
+  Node* folder = Parent(path, name);
+  return {folder, folder ? Child(*folder, *name) : nullptr};
+}
+
 bool FakePlatform::RemoveFile(const std::string& path) {
-  log_.push_back("delete " + path);
   std::string name;
-  Node* folder = Parent(path, &name);
-  Node* node = folder ? Child(*folder, name) : nullptr;
+  auto [folder, node] = Logged("delete", path, &name);
   if (!node || node->folder || node->locked) return false;
   EraseChild(*folder, name);
   return true;
@@ -273,10 +277,8 @@ bool FakePlatform::RemoveFile(const std::string& path) {
 // On a link this removes an empty target, as Wine does: the unsafe case
 // that callers must never reach.
 bool FakePlatform::RemoveEmptyFolder(const std::string& path) {
-  log_.push_back("rmdir " + path);
   std::string name;
-  Node* folder = Parent(path, &name);
-  Node* node = folder ? Child(*folder, name) : nullptr;
+  auto [folder, node] = Logged("rmdir", path, &name);
   if (node && !node->linkTarget.empty()) {
     Node* target = Find(node->linkTarget);
     if (!target || !target->children.empty()) return false;

@@ -74,6 +74,8 @@ class FakePlatform : public Platform {
  private:
   Node* Find(const std::string& path, bool followLastLink = true) const;
   Node* Parent(const std::string& path, std::string* name);
+  // Logs the call; the folder holding path and its entry named *name.
+  std::pair<Node*, Node*> Logged(const char* call, const std::string& path, std::string* name);
   Node& Make(const std::string& path, bool folder);
 
   Platform& clock_;

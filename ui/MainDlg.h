@@ -88,6 +88,9 @@ class CMainDlg : public CDialog {
   void RefreshCursor();
 
   void EnableItem(int id, bool enable);
+  // 全选, 全不选 and 反选: the rows change when the tool's box is ticked
+  // (反选's always is), and the other two boxes clear.
+  void RunCheckTool(int& box, const std::function<void()>& changeRows, bool alwaysTicked);
   // "保存选中" on when some row is ticked; pulls and pushes the data.
   void UpdateSaveSelectedButton();
   // The highlighted row's full path, if a row is highlighted.

@@ -85,39 +85,30 @@ void CMainDlg::OnTimer(UINT_PTR id) {
 }
 
 void CMainDlg::OnSelectAll() {
-  UpdateData(true);
-  // Unticking the box leaves the rows as they are.
-  if (selectAll_ == 1) {
-    table_.SetAllTicks(true);
-    RedrawAllRows(list_);
-    invert_ = 0;
-    selectNone_ = 0;
-  }
-  UpdateData(false);
-  UpdateSaveSelectedButton();
+  RunCheckTool(selectAll_, [this] { table_.SetAllTicks(true); }, false);
 }
 
 void CMainDlg::OnSelectNone() {
-  UpdateData(true);
-  if (selectNone_ == 1) {
-    table_.SetAllTicks(false);
-    RedrawAllRows(list_);
-    invert_ = 0;
-    selectAll_ = 0;
-  }
-  UpdateData(false);
-  UpdateSaveSelectedButton();
+  RunCheckTool(selectNone_, [this] { table_.SetAllTicks(false); }, false);
 }
 
+// Every click flips the rows, so the box stays ticked whatever the click
+// did to it.
 void CMainDlg::OnInvert() {
+  RunCheckTool(invert_, [this] { table_.InvertTicks(); }, true);
+}
+
+void CMainDlg::RunCheckTool(int& box, const std::function<void()>& changeRows, bool alwaysTicked) {
   UpdateData(true);
-  // Every click flips the rows, so the box stays ticked whatever the click
-  // did to it.
-  invert_ = 1;
-  table_.InvertTicks();
-  RedrawAllRows(list_);
-  selectNone_ = 0;
-  selectAll_ = 0;
+  if (alwaysTicked) box = 1;
+  // Unticking 全选 or 全不选 leaves the rows as they are.
+  if (box == 1) {
+    changeRows();
+    RedrawAllRows(list_);
+    for (int* other : {&selectAll_, &invert_, &selectNone_}) {
+      if (other != &box) *other = 0;
+    }
+  }
   UpdateData(false);
   UpdateSaveSelectedButton();
 }

@@ -8,7 +8,7 @@ cd "$root"
 cmake --preset linux-fuzz >/dev/null
 cmake --build --preset linux-fuzz -j "$(nproc)" >/dev/null
 
-for target in FuzzExtension FuzzResultRow FuzzScan FuzzSavePath; do
+for target in FuzzExtension FuzzScan; do
   corpus="build/fuzz-corpus/$target"
   mkdir -p "$corpus"
   log="build/fuzz-$target.log"

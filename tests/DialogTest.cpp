@@ -1,6 +1,8 @@
 // The dialog framework on its own: data exchange, the default OK and
-// cancel, centring. Its event table and the pushes of an unchanged text
-// are met through the main dialog in MainDlgTest.cpp and ShellTest.cpp.
+// cancel, an exception in a handler. Its event table and the pushes of an
+// unchanged text are met through the main dialog in MainDlgTest.cpp and
+// ShellTest.cpp, centring by the end-to-end test (the main window) and
+// ShellTest.cpp (the about box over it).
 #include "ui/Dialog.h"
 
 #include <gtest/gtest.h>
@@ -94,40 +96,6 @@ TEST_F(DialogTest, AnExceptionInAHandlerEndsTheDialogWithAMessage) {
   KillTimer(nullptr, timer);
   EXPECT_EQ(boxText, Utf8ToWide("程序内部出错，即将关闭。\nboom"));
   EXPECT_EQ(dialog.Result(), IDABORT);
-}
-
-TEST_F(DialogTest, OpensCentredOnTheScreenOrOverItsOwner) {
-  auto centre = [](const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; };
-
-  ProbeDialog alone;
-  Open(alone);
-  RECT window{};
-  GetWindowRect(alone.GetSafeHwnd(), &window);
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof monitor;
-  GetMonitorInfoW(MonitorFromWindow(alone.GetSafeHwnd(), MONITOR_DEFAULTTONEAREST), &monitor);
-  RECT area = monitor.rcWork;
-  if (window.bottom - window.top <= area.bottom - area.top) {
-    EXPECT_NEAR(centre(window).y, centre(area).y, 1);
-  }
-  EXPECT_NEAR(centre(window).x, centre(area).x, 1);
-
-  HWND owner = CreateWindowExW(0, L"Static", L"owner", WS_POPUP | WS_VISIBLE, 300, 200, 400, 300,
-                               nullptr, nullptr, nullptr, nullptr);
-  ProbeDialog owned(owner);
-  Open(owned);
-  GetWindowRect(owned.GetSafeHwnd(), &window);
-  RECT ownerRect{};
-  GetWindowRect(owner, &ownerRect);
-  // Over the owner, as far as the work area lets it.
-  LONG width = window.right - window.left;
-  LONG height = window.bottom - window.top;
-  LONG left = std::max(area.left, std::min(centre(ownerRect).x - width / 2, area.right - width));
-  LONG top = std::max(area.top, std::min(centre(ownerRect).y - height / 2, area.bottom - height));
-  EXPECT_NEAR(window.left, left, 1);
-  EXPECT_NEAR(window.top, top, 1);
-  owned.DestroyWindow();
-  DestroyWindow(owner);
 }
 
 // Column widths laid out for 96 DPI grow with the window's DPI; a DPI the

@@ -72,24 +72,6 @@ TEST_F(PosixPlatformTest, ListsEntriesWithKindAndAccessTime) {
   EXPECT_FALSE(platform.OpenListing(Path("none\\*")));
 }
 
-TEST_F(PosixPlatformTest, CopiesReplacingAndRemovesOnlyWhatItIsAskedTo) {
-  Write(root / "src", "new");
-  Write(root / "dst", "old content");
-  EXPECT_TRUE(platform.CopyFileReplacing(Path("src"), Path("dst")));
-  std::ifstream in(root / "dst");
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "new");
-  EXPECT_FALSE(platform.CopyFileReplacing(Path("gone"), Path("dst")));
-
-  fs::create_directory(root / "dir");
-  EXPECT_FALSE(platform.RemoveFile(Path("dir")));
-  EXPECT_TRUE(platform.RemoveFile(Path("src")));
-  Write(root / "full" / "f");
-  EXPECT_FALSE(platform.RemoveEmptyFolder(Path("full")));
-  EXPECT_TRUE(platform.RemoveEmptyFolder(Path("dir")));
-  EXPECT_FALSE(fs::exists(root / "dir"));
-  EXPECT_TRUE(fs::exists(root / "full" / "f"));
-}
-
 TEST_F(PosixPlatformTest, ScansAndCleansARealTreeButNothingBehindLinks) {
   const fs::path cache = root / "cache";
   for (const char* file : {"top.jpg", "A/a.jpg", "A/B/locked.jpg", "A/B/b.gif", "C/D/d.jpg"}) Write(cache / file);

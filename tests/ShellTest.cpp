@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <tuple>
 
@@ -22,6 +23,7 @@ struct AboutSeen {
   std::wstring caption;
   std::wstring text;
   bool showsIcon;  // its first control, unnumbered, holds an icon
+  bool centred;    // over the main dialog, which it fits inside
 };
 struct AboutWatch {
   HWND owner = nullptr;
@@ -37,8 +39,13 @@ LRESULT CALLBACK WatchForAbout(int code, WPARAM w, LPARAM l) {
       GetWindow(call->hwnd, GW_OWNER) == watch->owner) {
     HWND box = call->hwnd;
     HWND icon = GetWindow(box, GW_CHILD);
+    RECT inner{}, outer{};
+    GetWindowRect(box, &inner);
+    GetWindowRect(watch->owner, &outer);
     watch->seen.push_back({test::TextOf(box), test::TextOf(GetDlgItem(box, IDC_ABOUT_TEXT)),
-                           static_cast<short>(GetDlgCtrlID(icon)) == -1 && SendMessageW(icon, STM_GETICON, 0, 0)});
+                           static_cast<short>(GetDlgCtrlID(icon)) == -1 && SendMessageW(icon, STM_GETICON, 0, 0),
+                           std::abs(inner.left + inner.right - outer.left - outer.right) <= 2 &&
+                               std::abs(inner.top + inner.bottom - outer.top - outer.bottom) <= 2});
     if (watch->act) watch->act(box);
     PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
   }
@@ -99,6 +106,7 @@ TEST_F(ShellTest, AboutBoxOpensFromTheButtonAndTheAboutSystemCommandsOnly) {
   for (const AboutSeen& seen : about.seen) {
     EXPECT_EQ(seen.caption, Utf8ToWide("关于 Morlind V2.0"));
     EXPECT_TRUE(seen.showsIcon);
+    EXPECT_TRUE(seen.centred);
     // Ten lines about the program and its maker.
     std::vector<std::string> lines;
     const std::string text = WideToUtf8(seen.text);

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
-#include <optional>
 #include <string>
 
 #include "platform/FakePlatform.h"
@@ -114,20 +113,6 @@ class MainDlgFixture : public ::testing::Test {
     RECT label{LVIR_LABEL, 0, 0, 0};
     SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&label));
     return POINT{label.left + 10, (label.top + label.bottom) / 2};
-  }
-  // The point of a row's check box, found by the list's own hit test.
-  std::optional<POINT> CheckBoxOf(int row) const {
-    RECT bounds{LVIR_BOUNDS, 0, 0, 0};
-    SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds));
-    for (LONG x = bounds.left; x < bounds.left + 40; ++x) {
-      LVHITTESTINFO hit{};
-      hit.pt = POINT{x, (bounds.top + bounds.bottom) / 2};
-      if (SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) == row &&
-          (hit.flags & LVHT_ONITEMSTATEICON)) {
-        return hit.pt;
-      }
-    }
-    return std::nullopt;
   }
   // Focus and highlight by keyboard; the space key then ticks the row.
   void KeyTo(int row, bool tick) {

@@ -372,6 +372,18 @@ class MorlindE2e : public ::testing::Test {
   static inline fs::path cache_, out_;
 };
 
+TEST_F(MorlindE2e, OpensCentredAndReadyToSearchEverything) {
+  RECT window{}, area{};
+  GetWindowRect(main_, &window);
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  EXPECT_NEAR(window.left + window.right, area.left + area.right, 2);
+  EXPECT_EQ(TextOf(Item(IDC_FILE_TYPE)), L"*");
+  EXPECT_EQ(Send(Item(IDC_NO_LIMIT), BM_GETCHECK), BST_CHECKED);
+  for (int id : {IDC_START_DATE, IDC_END_TIME, IDC_VIEW_CURRENT, IDC_SAVE_SELECTED, IDC_SAVE_CURRENT}) {
+    EXPECT_FALSE(IsWindowEnabled(Item(id))) << id;
+  }
+}
+
 TEST_F(MorlindE2e, SearchFindsEveryFileThenOnlyTheTypedEnding) {
   Press(IDC_SEARCH);  // the combo box starts on "*"
   EXPECT_EQ(Rows(), (Names{L"index.dat", L"photo[1].jpg", L"风景[1].jpg", L"banner[2].swf", L"held[1].gif",
@@ -380,6 +392,9 @@ TEST_F(MorlindE2e, SearchFindsEveryFileThenOnlyTheTypedEnding) {
   EXPECT_EQ(Cell(photo, 1), L"jpg");
   EXPECT_EQ(Cell(photo, 2), L"2008-9-26 1:6:45");  // 17:06:45 UTC in Shanghai
 
+  TypeFileType(L"景[1].jpg");  // nine bytes in code page 936
+  Press(IDC_SEARCH);
+  EXPECT_EQ(Rows(), Names{L"风景[1].jpg"});
   TypeFileType(L"jpg");
   Press(IDC_SEARCH);
   EXPECT_EQ(Rows(), (Names{L"photo[1].jpg", L"风景[1].jpg"}));
@@ -514,9 +529,10 @@ TEST_F(MorlindE2e, CleanLeavesOnlyAFileInUseAndTheFoldersAboveIt) {
                                                 L"saved", L"saved\\current"}));
 }
 
-TEST_F(MorlindE2e, ExitEndsTheProgram) {
-  PressLater(IDOK);  // 退出
-  ASSERT_EQ(WaitForSingleObject(process_.hProcess, kPatienceMs), WAIT_OBJECT_0) << "still running after 退出";
+// No button is the default, so Enter in the file-type field is 退出.
+TEST_F(MorlindE2e, EnterInTheFileTypeFieldEndsTheProgram) {
+  PostMessageW(FindWindowExW(Item(IDC_FILE_TYPE), nullptr, L"Edit", nullptr), WM_KEYDOWN, VK_RETURN, 1);
+  ASSERT_EQ(WaitForSingleObject(process_.hProcess, kPatienceMs), WAIT_OBJECT_0) << "still running after Enter";
   DWORD code = 1234;
   GetExitCodeProcess(process_.hProcess, &code);
   EXPECT_EQ(code, 0u);  // a normal end, not a crash

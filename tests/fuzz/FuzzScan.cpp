@@ -134,7 +134,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<std::string> links;
   Model model;
 
-  ScanFilter filter{std::string(input.Text(4)), input.Byte() % 2, 0, 0};
+  ScanFilter filter{std::string(input.Text(4)), static_cast<AccessMode>(input.Byte() % 2), 0, 0};
   // Windows that start in 2008 to 2088; most access times lie in 2008 to 2325.
   filter.start = 1'200'000'000 + input.Byte() * Moment{10'000'000};
   filter.end = filter.start + input.Byte() * Moment{20'000'000};

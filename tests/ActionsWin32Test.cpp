@@ -1,14 +1,13 @@
-// The Win32 platform, the actions and the real dialogs under Win32, on real
-// folders of the prefix. What the fake file system stands in for elsewhere
-// is checked here once on the real one; the time conversions are those of
-// core_tests' host platform under Wine.
+// The Win32 platform and the actions on real folders of the prefix. What
+// the fake file system stands in for elsewhere is checked here once on the
+// real one; the time conversions are those of core_tests' host platform
+// under Wine. The real dialogs are driven by the end-to-end test.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdlib>
 #include <fstream>
 #include <map>
-#include <thread>
 
 #include "actions/Clean.h"
 #include "actions/Save.h"
@@ -16,7 +15,6 @@
 #include "search/CacheScan.h"
 #include "tests/FakeUi.h"
 #include "tests/TestClock.h"
-#include "ui/Win32UiServices.h"
 
 namespace morlind {
 namespace {
@@ -140,50 +138,6 @@ TEST(Win32Save, CopiesIntoADriveRootAndOffersACodePage936Ending) {
   table.SetHighlighted(0);
   SaveCurrent(s, ui, table, "\xCD\xBC");  // 图 in code page 936
   EXPECT_EQ(ui.saveRequests.at(0).filter, "保存文件(*.图)|*.图|所有文件(*.*)|*.*||");
-}
-
-// A dialog box of this process; others may show theirs on the same desktop.
-BOOL CALLBACK TakeOwnDialog(HWND window, LPARAM result) {
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  wchar_t kind[16] = {};
-  GetClassNameW(window, kind, 16);
-  if (process != GetCurrentProcessId() || !IsWindowVisible(window) || std::wstring(kind) != L"#32770") {
-    return TRUE;
-  }
-  *reinterpret_cast<HWND*>(result) = window;
-  return FALSE;
-}
-
-TEST(Win32UiServices, SaveAsDialogOffersTheTwoFiltersAndGivesAnAnsiPath) {
-  Scratch s;
-  Win32UiServices ui;
-  EXPECT_EQ(ui.Caption(), L"actions_win32_tests");
-
-  std::vector<std::wstring> filters;
-  const std::string typed = s.root + "\\\xCD\xBC";  // 图, typed without an ending
-  // The user, from another thread: looks at the types, types a name, presses OK.
-  std::thread user([&] {
-    HWND box = nullptr;
-    for (int i = 0; i < 1000 && !box; ++i) {
-      EnumWindows(TakeOwnDialog, reinterpret_cast<LPARAM>(&box));
-      if (!box) Sleep(20);
-    }
-    Sleep(200);  // let the dialog finish setting itself up
-    HWND types = GetDlgItem(box, 0x470);
-    for (LRESULT i = 0; i < SendMessageW(types, CB_GETCOUNT, 0, 0); ++i) {
-      wchar_t text[100] = {};
-      SendMessageW(types, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-      filters.push_back(text);
-    }
-    for (int field : {0x47c, 0x480}) SetDlgItemTextA(box, field, typed.c_str());
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-  });
-  std::optional<std::string> chosen = ui.ChooseSavePath(
-      {SaveFilter("jpg"), "jpg", "photo[1].jpg", kOfnHideReadOnly | kOfnOverwritePrompt});
-  user.join();
-  EXPECT_EQ(filters, (std::vector<std::wstring>{L"保存文件(*.jpg)", L"所有文件(*.*)"}));
-  EXPECT_EQ(chosen, typed + ".jpg");
 }
 
 }  // namespace

@@ -17,8 +17,6 @@ class Win32UiServices : public UiServices {
 
   // The main dialog sets itself once its window exists.
   void SetOwner(HWND owner) { owner_ = owner; }
-  // The executable's file name without its extension.
-  const std::wstring& Caption() const { return caption_; }
 
   void ShowMessage(const std::string& text) override;
   void ShowAppMessage(const std::string& text) override;

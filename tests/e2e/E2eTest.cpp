@@ -479,12 +479,18 @@ TEST_F(MorlindE2e, HighlightedRowIsSavedUnderTheTypedName) {
                                                  : GetDlgItem(dialog, kFileNameEdit);
   ASSERT_TRUE(name) << "the box is no save-as dialog";
   EXPECT_TRUE(WaitFor([&] { return TextOf(name) == L"photo[1].jpg"; })) << "the row's name was not offered";
-  // Typed without an ending: the dialog appends the last search's "*" as
-  // ".*", which must not stay.
-  SetText(name, (out_ / "saved" / "current").wstring());
+  // The last search's ending as the first filter, then all files.
+  for (int i = 0; i < 2; ++i) {
+    wchar_t filter[64] = {};  // the system carries this text across processes
+    Send(GetDlgItem(dialog, 0x470), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(filter));
+    EXPECT_EQ(std::wstring(filter), i ? L"所有文件(*.*)" : L"保存文件(*.*)");
+  }
+  // Typed in Chinese without an ending: the dialog appends the last
+  // search's "*" as ".*", which must not stay.
+  SetText(name, (out_ / "saved" / L"当前").wstring());
   PostMessageW(dialog, WM_COMMAND, IDOK, 0);
   EXPECT_TRUE(BoxGone(dialog));
-  ExpectFiles(out_ / "saved", {{L"current", ContentOf(L"photo[1].jpg")}});
+  ExpectFiles(out_ / "saved", {{L"当前", ContentOf(L"photo[1].jpg")}});
 }
 
 // Opened as a user expects: the associated program's window shows.
@@ -526,7 +532,7 @@ TEST_F(MorlindE2e, CleanLeavesOnlyAFileInUseAndTheFoldersAboveIt) {
   CloseHandle(inUse);
   // Nothing outside the cache was touched.
   EXPECT_EQ(Tree(out_), (std::set<std::wstring>{L"picked", L"picked\\风景[1].jpg", L"picked\\banner[2].swf",
-                                                L"saved", L"saved\\current"}));
+                                                L"saved", L"saved\\当前"}));
 }
 
 // No button is the default, so Enter in the file-type field is 退出.

@@ -7,7 +7,7 @@ JOBS ?= $(shell nproc)
 WINE_ENV := scripts/wine-env.sh
 
 .PHONY: run test deps build linux linux-asan linux-tsan windows windows-x86 \
-        test-linux test-asan test-tsan test-windows wine-prefix bench fuzz fuzz-smoke clean
+        test-linux test-asan test-tsan test-windows wine-prefix bench clean
 
 deps:
 	@scripts/install-deps.sh
@@ -34,20 +34,12 @@ test-tsan: linux-tsan
 bench: deps wine-prefix
 	@scripts/bench.sh
 
-# FUZZ_SECONDS per target; `make test` runs a short smoke of each.
-FUZZ_SECONDS ?= 60
-fuzz: deps
-	@scripts/fuzz.sh $(FUZZ_SECONDS)
-
-fuzz-smoke: deps
-	@scripts/fuzz.sh 5
-
 test-windows: windows wine-prefix
 	@xvfb-run -a scripts/run-tests.sh windows
 
 test: deps
 	@rm -f build/test-counts
-	@$(MAKE) --no-print-directory test-linux test-asan test-tsan test-windows windows-x86 fuzz-smoke
+	@$(MAKE) --no-print-directory test-linux test-asan test-tsan test-windows windows-x86
 	@awk '{ p += $$1; f += $$2 } END { printf "all suites: %d passed, %d failed\n", p, f }' build/test-counts
 
 # On the user's display; without TZ, which the C runtime would misread. An

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  cmake make g++ clang libclang-rt-14-dev
+  cmake make g++
   libgtest-dev googletest libbenchmark-dev
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64
   wine wine64 xvfb xauth imagemagick python3

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
@@ -491,6 +492,33 @@ TEST_F(MorlindE2e, HighlightedRowIsSavedUnderTheTypedName) {
   PostMessageW(dialog, WM_COMMAND, IDOK, 0);
   EXPECT_TRUE(BoxGone(dialog));
   ExpectFiles(out_ / "saved", {{L"当前", ContentOf(L"photo[1].jpg")}});
+}
+
+// From 关于 and from the system menu's entry, whose low four bits are free;
+// centred over the main window.
+TEST_F(MorlindE2e, AboutBoxOpensFromTheButtonAndTheSystemMenu) {
+  for (UINT command : {0u, 0x0010u, 0x001Fu}) {
+    if (command) {
+      PostMessageW(main_, WM_SYSCOMMAND, command, 0);
+    } else {
+      PressLater(IDC_ABOUT);
+    }
+    HWND box = WaitForBox();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(TextOf(box), L"关于 Morlind V2.0");
+    EXPECT_TRUE(Send(GetWindow(box, GW_CHILD), STM_GETICON));
+    std::wstring text = TextOf(GetDlgItem(box, IDC_ABOUT_TEXT));
+    EXPECT_EQ(std::count(text.begin(), text.end(), L'\n'), 9) << "ten lines";
+    EXPECT_EQ(text.find(L"\r\nMorlind V2.0\r\n\r\nIE缓存文件查找、提取与清理工具\r\n\r\n有问题或意见请联系"), 0u);
+    EXPECT_NE(text.find(L"\r\nhttp://www.example.com\r\nQQ:"), std::wstring::npos);
+    EXPECT_EQ(text.substr(text.size() - 7), L" 2008.8");
+    RECT inner{}, outer{};
+    GetWindowRect(box, &inner);
+    GetWindowRect(main_, &outer);
+    EXPECT_NEAR(inner.left + inner.right, outer.left + outer.right, 2);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(BoxGone(box));
+  }
 }
 
 // Opened as a user expects: the associated program's window shows.

@@ -47,7 +47,7 @@ TEST_F(CleanTest, DeletesNothingWithoutAUsableFolder) {
   EXPECT_EQ(CleanSpecialFolder(fake, 0x1c), 1);  // a folder the shell does not have
   EXPECT_EQ(fake.ListingsOpened(), 0);
   EXPECT_TRUE(fake.Log().empty());
-  for (const char* path : {"C:\\cache", "C:cache", "1:\\", "@:", "[:", "`:", "{:"}) {
+  for (const char* path : {"C:\\cache", "C:cache", "C:x", "cache", "", "1:\\", "@:", "[:", "`:", "{:"}) {
     EXPECT_FALSE(IsDriveRoot(path)) << path;
   }
 }

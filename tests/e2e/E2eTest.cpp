@@ -32,12 +32,14 @@ constexpr DWORD kPatienceMs = 20000;  // only so that a fault cannot hang the ru
 // The save-as dialog's file name: a combo box, or an edit in older layouts.
 constexpr int kFileNameCombo = 0x47c, kFileNameEdit = 0x480;
 
+// What ready() gives once that is true, or its false value when patience
+// runs out.
 template <class Ready>
-bool WaitFor(Ready ready) {
-  for (DWORD start = GetTickCount(); !ready(); Sleep(30)) {
-    if (GetTickCount() - start > kPatienceMs) return false;
+auto WaitFor(Ready ready) {
+  for (DWORD start = GetTickCount();; Sleep(30)) {
+    auto result = ready();
+    if (result || GetTickCount() - start > kPatienceMs) return result;
   }
-  return true;
 }
 
 SYSTEMTIME Time(WORD year, WORD month, WORD day, WORD hour = 0, WORD minute = 0, WORD second = 0) {
@@ -117,8 +119,11 @@ class MorlindE2e : public ::testing::Test {
     remote_ =
         VirtualAllocEx(process_.hProcess, nullptr, kRemoteSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     ASSERT_NE(remote_, nullptr);
-    ASSERT_TRUE(WaitFor([] { return (main_ = FindMain()) != nullptr; }))
-        << "no window \"Morlind V2.0\" showed";
+    main_ = WaitForTop([](HWND window) {
+      return ProcessOf(window) == process_.dwProcessId && TextOf(window) == L"Morlind V2.0" &&
+             GetDlgItem(window, IDC_RESULTS);
+    });
+    ASSERT_TRUE(main_) << "no window \"Morlind V2.0\" showed";
   }
 
   static void TearDownTestSuite() {
@@ -132,47 +137,39 @@ class MorlindE2e : public ::testing::Test {
 
   // --- the program's windows ---
 
-  // The program's visible top-level windows; other programs may show theirs
-  // on the same display.
-  static std::vector<HWND> TopWindows() {
-    std::vector<HWND> found;
-    EnumWindows(
-        [](HWND window, LPARAM list) -> BOOL {
-          DWORD pid = 0;
-          GetWindowThreadProcessId(window, &pid);
-          if (pid == process_.dwProcessId && IsWindowVisible(window)) {
-            reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
+  // A visible top-level window that passes the test, once one shows; other
+  // programs may show theirs on the same display.
+  template <class Test>
+  static HWND WaitForTop(Test test) {
+    return WaitFor([&] {
+      HWND window = GetTopWindow(nullptr);
+      while (window && !(IsWindowVisible(window) && test(window))) window = GetWindow(window, GW_HWNDNEXT);
+      return window;
+    });
   }
-  static HWND FindMain() {
-    for (HWND window : TopWindows()) {
-      if (TextOf(window) == L"Morlind V2.0" && GetDlgItem(window, IDC_RESULTS)) return window;
-    }
-    return nullptr;
+  static DWORD ProcessOf(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    return pid;
   }
   // The modal box the main window opened: message box, folder chooser or
   // save-as dialog (tool tips are owned by the main window too).
   static HWND WaitForBox() {
-    HWND box = nullptr;
-    EXPECT_TRUE(WaitFor([&] {
-      for (HWND window : TopWindows()) {
-        wchar_t kind[16] = {};
-        GetClassNameW(window, kind, 16);
-        if (GetWindow(window, GW_OWNER) == main_ && std::wstring(kind) == L"#32770") box = window;
-      }
-      return box != nullptr;
-    })) << "no box showed over the main window";
+    HWND box = WaitForTop([](HWND window) {
+      wchar_t kind[16] = {};
+      GetClassNameW(window, kind, 16);
+      return GetWindow(window, GW_OWNER) == main_ && std::wstring(kind) == L"#32770";
+    });
+    EXPECT_TRUE(box) << "no box showed over the main window";
     return box;
   }
-  static bool BoxGone(HWND box) {
-    return WaitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); });
+  static void PressOk(HWND box) {
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); })) << "the box stayed";
   }
 
   static HWND Item(int id) { return GetDlgItem(main_, id); }
+  static bool TurnsOn(int id) { return WaitFor([id] { return IsWindowEnabled(Item(id)); }); }
 
   // Sent with a time limit: a box the program shows where none is expected
   // fails the step instead of hanging it.
@@ -199,7 +196,7 @@ class MorlindE2e : public ::testing::Test {
   // runs, 搜索 is off.
   static void Press(int id) {
     Send(Item(id), BM_CLICK);
-    EXPECT_TRUE(WaitFor([] { return IsWindowEnabled(Item(IDC_SEARCH)) != FALSE; })) << "work did not end";
+    EXPECT_TRUE(TurnsOn(IDC_SEARCH)) << "work did not end";
   }
   // For a button that opens a modal box: a sent click would wait for it.
   static void PressLater(int id) { PostMessageW(Item(id), BM_CLICK, 0, 0); }
@@ -403,8 +400,7 @@ TEST_F(MorlindE2e, AccessWindowFiltersAndAnInvertedOneIsRefused) {
   ASSERT_TRUE(box);
   EXPECT_EQ(TextOf(box), L"Morlind");  // the program's name as caption
   EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)), L"开始时间必须小于结束时间。");
-  PostMessageW(box, WM_COMMAND, IDOK, 0);
-  EXPECT_TRUE(BoxGone(box));
+  PressOk(box);
   EXPECT_EQ(Rows(), windowed);
 
   SetPicker(IDC_START_DATE, Time(2008, 9, 1));
@@ -426,8 +422,7 @@ TEST_F(MorlindE2e, TickedRowsAreCopiedIntoTheChosenFolder) {
   SetTick(RowOf(L"index.dat"), false);
   const std::set<std::wstring> ticked{L"风景[1].jpg", L"banner[2].swf"};
   EXPECT_EQ(TickedNames(), ticked);
-  EXPECT_TRUE(WaitFor([] { return IsWindowEnabled(Item(IDC_SAVE_SELECTED)); }))
-      << "保存选中 stayed disabled with two rows ticked";
+  EXPECT_TRUE(TurnsOn(IDC_SAVE_SELECTED)) << "保存选中 stayed disabled with two rows ticked";
   Press(IDC_INVERT);
   EXPECT_EQ(TickedNames(), (std::set<std::wstring>{L"index.dat", L"photo[1].jpg", L"held[1].gif", L"notes.txt"}));
   Press(IDC_INVERT);
@@ -449,8 +444,7 @@ TEST_F(MorlindE2e, TickedRowsAreCopiedIntoTheChosenFolder) {
     PostMessageW(chooser, WM_COMMAND, IDCANCEL, 0);
     FAIL() << "the folder chooser did not take the folder " << picked;
   }
-  PostMessageW(chooser, WM_COMMAND, IDOK, 0);
-  EXPECT_TRUE(BoxGone(chooser));
+  PressOk(chooser);
   ExpectFiles(picked,
               {{L"风景[1].jpg", ContentOf(L"风景[1].jpg")}, {L"banner[2].swf", ContentOf(L"banner[2].swf")}});
 }
@@ -459,7 +453,7 @@ TEST_F(MorlindE2e, HighlightedRowIsSavedUnderTheTypedName) {
   Highlight(L"photo[1].jpg");
   EXPECT_EQ(TextOf(Item(IDC_STATUS)),
             L"当前选中 " + (cache_ / L"Content.IE5\\AB12CD34\\photo[1].jpg").wstring());
-  ASSERT_TRUE(WaitFor([] { return IsWindowEnabled(Item(IDC_SAVE_CURRENT)); }));
+  ASSERT_TRUE(TurnsOn(IDC_SAVE_CURRENT));
 
   PressLater(IDC_SAVE_CURRENT);
   HWND dialog = WaitForBox();
@@ -477,8 +471,7 @@ TEST_F(MorlindE2e, HighlightedRowIsSavedUnderTheTypedName) {
   // Typed in Chinese without an ending: the dialog appends the last
   // search's "*" as ".*", which must not stay.
   SetText(name, (out_ / "saved" / L"当前").wstring());
-  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-  EXPECT_TRUE(BoxGone(dialog));
+  PressOk(dialog);
   ExpectFiles(out_ / "saved", {{L"当前", ContentOf(L"photo[1].jpg")}});
 }
 
@@ -504,30 +497,18 @@ TEST_F(MorlindE2e, AboutBoxOpensFromTheButtonAndTheSystemMenu) {
     GetWindowRect(box, &inner);
     GetWindowRect(main_, &outer);
     EXPECT_NEAR(inner.left + inner.right, outer.left + outer.right, 2);
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(BoxGone(box));
+    PressOk(box);
   }
 }
 
 // Opened as a user expects: the associated program's window shows.
 TEST_F(MorlindE2e, ViewOpensATextFileInAVisibleWindow) {
   Highlight(L"notes.txt");
-  ASSERT_TRUE(WaitFor([] { return IsWindowEnabled(Item(IDC_VIEW_CURRENT)); }));
+  ASSERT_TRUE(TurnsOn(IDC_VIEW_CURRENT));
   Press(IDC_VIEW_CURRENT);
-  HWND shown = nullptr;
-  EXPECT_TRUE(WaitFor([&] {
-    EnumWindows(
-        [](HWND window, LPARAM found) -> BOOL {
-          if (!IsWindowVisible(window) || TextOf(window).find(L"notes.txt") == std::wstring::npos) return TRUE;
-          *reinterpret_cast<HWND*>(found) = window;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&shown));
-    return shown != nullptr;
-  })) << "no window showed the opened file";
-  if (!shown) return;
-  DWORD pid = 0;
-  GetWindowThreadProcessId(shown, &pid);
+  HWND shown = WaitForTop([](HWND window) { return TextOf(window).find(L"notes.txt") != std::wstring::npos; });
+  ASSERT_TRUE(shown) << "no window showed the opened file";
+  DWORD pid = ProcessOf(shown);
   EXPECT_NE(pid, process_.dwProcessId);
   if (HANDLE editor = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)) {
     TerminateProcess(editor, 0);

@@ -242,9 +242,13 @@ class MorlindE2e : public ::testing::Test {
     Send(List(), LVM_GETITEMTEXTW, row, Put(item));
     return GetText();
   }
-  static Names Rows() {
-    Names names;  // the file system decides the order
-    for (int row = 0, n = RowCount(); row < n; ++row) names.insert(Cell(row, 0));
+  // The names of all rows, or of those that pass keep; the file system
+  // decides the order.
+  static Names Rows(bool (*keep)(int row) = nullptr) {
+    Names names;
+    for (int row = 0, n = RowCount(); row < n; ++row) {
+      if (!keep || keep(row)) names.insert(Cell(row, 0));
+    }
     return names;
   }
   static int RowOf(const std::wstring& name) {
@@ -254,13 +258,8 @@ class MorlindE2e : public ::testing::Test {
     ADD_FAILURE() << "no row " << fs::path(name).string();
     return -1;
   }
-  static bool Ticked(int row) {
-    return (Send(List(), LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) ==
-           INDEXTOSTATEIMAGEMASK(2);
-  }
-  static bool Highlighted(int row) {
-    return Send(List(), LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED;
-  }
+  static LRESULT State(int row, UINT mask) { return Send(List(), LVM_GETITEMSTATE, row, mask) & mask; }
+  static bool Ticked(int row) { return State(row, LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2); }
   static RECT SubItemRect(int row, int column) {
     Send(List(), LVM_GETSUBITEMRECT, row, Put(RECT{LVIR_BOUNDS, column, 0, 0}));
     return Get<RECT>();
@@ -282,9 +281,15 @@ class MorlindE2e : public ::testing::Test {
     return {cell.left + 8, y};
   }
 
-  // A real click through the system's input queue: the pointer moves to the
-  // point of the list, the left button goes down and up.
-  static void Click(POINT point) {
+  // A real click through the system's input queue, on a row's check box,
+  // which must tick it, or on its type, which must highlight it: the pointer
+  // moves there, the left button goes down and up.
+  enum Spot { kCheckBox, kRow };
+  static void Click(const std::wstring& name, Spot spot) {
+    int row = RowOf(name);
+    RECT cell = SubItemRect(row, 1);
+    POINT point{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
+    if (spot == kCheckBox) point = CheckBoxPoint(row);
     SetForegroundWindow(main_);
     ClientToScreen(List(), &point);
     int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
@@ -297,6 +302,9 @@ class MorlindE2e : public ::testing::Test {
       input[i].mi.dwFlags = flags[i] | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     }
     EXPECT_EQ(SendInput(3, input, sizeof(INPUT)), 3u);
+    EXPECT_TRUE(WaitFor([&] { return spot == kCheckBox ? Ticked(row) : State(row, LVIS_SELECTED) != 0; }))
+        << "a click on " << (spot == kCheckBox ? "the check box of " : "the row of ") << fs::path(name).string()
+        << " changed nothing";
   }
 
   // A tick as accessibility and automation tools set it: the list's own
@@ -306,27 +314,6 @@ class MorlindE2e : public ::testing::Test {
     item.stateMask = LVIS_STATEIMAGEMASK;
     item.state = INDEXTOSTATEIMAGEMASK(ticked ? 2 : 1);
     EXPECT_TRUE(Send(List(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), Put(item)));
-  }
-  static std::set<std::wstring> TickedNames() {
-    std::set<std::wstring> names;
-    for (int row = 0, n = RowCount(); row < n; ++row) {
-      if (Ticked(row)) names.insert(Cell(row, 0));
-    }
-    return names;
-  }
-
-  static void Tick(const std::wstring& name) {
-    int row = RowOf(name);
-    Click(CheckBoxPoint(row));
-    EXPECT_TRUE(WaitFor([&] { return Ticked(row); }))
-        << "a click on the check box of " << fs::path(name).string() << " did not tick it";
-  }
-  static void Highlight(const std::wstring& name) {
-    int row = RowOf(name);
-    RECT cell = SubItemRect(row, 1);
-    Click({(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2});
-    EXPECT_TRUE(WaitFor([&] { return Highlighted(row); }))
-        << "a click on the row of " << fs::path(name).string() << " did not highlight it";
   }
 
   // The folder chooser's highlighted folder.
@@ -414,19 +401,19 @@ TEST_F(MorlindE2e, TickedRowsAreCopiedIntoTheChosenFolder) {
   ASSERT_EQ(RowCount(), 6);
   EXPECT_FALSE(IsWindowEnabled(Item(IDC_SAVE_SELECTED)));
   SetTick(-1, true);
-  EXPECT_EQ(TickedNames().size(), 6u);
+  EXPECT_EQ(Rows(Ticked).size(), 6u);
   SetTick(-1, false);
-  Tick(L"风景[1].jpg");                       // a click: the timer runs from now on
+  Click(L"风景[1].jpg", kCheckBox);        // the timer runs from now on
   SetTick(RowOf(L"banner[2].swf"), true);  // as another program ticks
   SetTick(RowOf(L"index.dat"), true);
   SetTick(RowOf(L"index.dat"), false);
-  const std::set<std::wstring> ticked{L"风景[1].jpg", L"banner[2].swf"};
-  EXPECT_EQ(TickedNames(), ticked);
+  const Names ticked{L"风景[1].jpg", L"banner[2].swf"};
+  EXPECT_EQ(Rows(Ticked), ticked);
   EXPECT_TRUE(TurnsOn(IDC_SAVE_SELECTED)) << "保存选中 stayed disabled with two rows ticked";
   Press(IDC_INVERT);
-  EXPECT_EQ(TickedNames(), (std::set<std::wstring>{L"index.dat", L"photo[1].jpg", L"held[1].gif", L"notes.txt"}));
+  EXPECT_EQ(Rows(Ticked), (Names{L"index.dat", L"photo[1].jpg", L"held[1].gif", L"notes.txt"}));
   Press(IDC_INVERT);
-  EXPECT_EQ(TickedNames(), ticked);
+  EXPECT_EQ(Rows(Ticked), ticked);
 
   PressLater(IDC_SAVE_SELECTED);
   HWND chooser = WaitForBox();
@@ -450,7 +437,7 @@ TEST_F(MorlindE2e, TickedRowsAreCopiedIntoTheChosenFolder) {
 }
 
 TEST_F(MorlindE2e, HighlightedRowIsSavedUnderTheTypedName) {
-  Highlight(L"photo[1].jpg");
+  Click(L"photo[1].jpg", kRow);
   EXPECT_EQ(TextOf(Item(IDC_STATUS)),
             L"当前选中 " + (cache_ / L"Content.IE5\\AB12CD34\\photo[1].jpg").wstring());
   ASSERT_TRUE(TurnsOn(IDC_SAVE_CURRENT));
@@ -503,7 +490,7 @@ TEST_F(MorlindE2e, AboutBoxOpensFromTheButtonAndTheSystemMenu) {
 
 // Opened as a user expects: the associated program's window shows.
 TEST_F(MorlindE2e, ViewOpensATextFileInAVisibleWindow) {
-  Highlight(L"notes.txt");
+  Click(L"notes.txt", kRow);
   ASSERT_TRUE(TurnsOn(IDC_VIEW_CURRENT));
   Press(IDC_VIEW_CURRENT);
   HWND shown = WaitForTop([](HWND window) { return TextOf(window).find(L"notes.txt") != std::wstring::npos; });

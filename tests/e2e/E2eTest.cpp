@@ -29,8 +29,6 @@ namespace fs = std::filesystem;
 using Names = std::multiset<std::wstring>;
 
 constexpr DWORD kPatienceMs = 20000;  // only so that a fault cannot hang the run
-// The save-as dialog's file name: a combo box, or an edit in older layouts.
-constexpr int kFileNameCombo = 0x47c, kFileNameEdit = 0x480;
 
 // What ready() gives once that is true, or its false value when patience
 // runs out.
@@ -201,9 +199,7 @@ class MorlindE2e : public ::testing::Test {
   // For a button that opens a modal box: a sent click would wait for it.
   static void PressLater(int id) { PostMessageW(Item(id), BM_CLICK, 0, 0); }
 
-  static void TypeFileType(const std::wstring& text) {
-    SetText(FindWindowExW(Item(IDC_FILE_TYPE), nullptr, L"Edit", nullptr), text);
-  }
+  static HWND FileTypeField() { return FindWindowExW(Item(IDC_FILE_TYPE), nullptr, L"Edit", nullptr); }
 
   // --- memory in the program, for messages that pass pointers ---
 
@@ -316,27 +312,10 @@ class MorlindE2e : public ::testing::Test {
     EXPECT_TRUE(Send(List(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), Put(item)));
   }
 
-  // The folder chooser's highlighted folder.
-  static std::wstring SelectedTreeItem(HWND tree) {
-    TVITEMW item{};
-    item.mask = TVIF_TEXT;
-    item.hItem = reinterpret_cast<HTREEITEM>(Send(tree, TVM_GETNEXTITEM, TVGN_CARET));
-    item.pszText = TextArea();
-    item.cchTextMax = MAX_PATH;
-    if (!item.hItem || !Send(tree, TVM_GETITEMW, 0, Put(item))) return {};
-    return GetText();
-  }
-
   // --- the pickers ---
 
   static void SetPicker(int id, const SYSTEMTIME& local) {
     EXPECT_TRUE(Send(Item(id), DTM_SETSYSTEMTIME, GDT_VALID, Put(local)));
-  }
-  static void SetWindow(const SYSTEMTIME& start, const SYSTEMTIME& end) {
-    SetPicker(IDC_START_DATE, start);
-    SetPicker(IDC_START_TIME, start);
-    SetPicker(IDC_END_DATE, end);
-    SetPicker(IDC_END_TIME, end);
   }
 
   static inline PROCESS_INFORMATION process_{};
@@ -365,10 +344,10 @@ TEST_F(MorlindE2e, SearchFindsEveryFileThenOnlyTheTypedEnding) {
   EXPECT_EQ(Cell(photo, 1), L"jpg");
   EXPECT_EQ(Cell(photo, 2), L"2008-9-26 1:6:45");  // 17:06:45 UTC in Shanghai
 
-  TypeFileType(L"景[1].jpg");  // nine bytes in code page 936
+  SetText(FileTypeField(), L"景[1].jpg");  // nine bytes in code page 936
   Press(IDC_SEARCH);
   EXPECT_EQ(Rows(), Names{L"风景[1].jpg"});
-  TypeFileType(L"jpg");
+  SetText(FileTypeField(), L"jpg");
   Press(IDC_SEARCH);
   EXPECT_EQ(Rows(), (Names{L"photo[1].jpg", L"风景[1].jpg"}));
 }
@@ -376,7 +355,10 @@ TEST_F(MorlindE2e, SearchFindsEveryFileThenOnlyTheTypedEnding) {
 TEST_F(MorlindE2e, AccessWindowFiltersAndAnInvertedOneIsRefused) {
   Press(IDC_MATCH_WINDOW);
   EXPECT_TRUE(IsWindowEnabled(Item(IDC_START_DATE)));
-  SetWindow(Time(2008, 9, 25), Time(2008, 9, 27));  // local time
+  SetPicker(IDC_START_DATE, Time(2008, 9, 25));  // local time
+  SetPicker(IDC_START_TIME, Time(2008, 9, 25));
+  SetPicker(IDC_END_DATE, Time(2008, 9, 27));
+  SetPicker(IDC_END_TIME, Time(2008, 9, 27));
   Press(IDC_SEARCH);
   const Names windowed{L"photo[1].jpg"};  // 风景 was last read on the 20th
   EXPECT_EQ(Rows(), windowed);
@@ -396,7 +378,7 @@ TEST_F(MorlindE2e, AccessWindowFiltersAndAnInvertedOneIsRefused) {
 }
 
 TEST_F(MorlindE2e, TickedRowsAreCopiedIntoTheChosenFolder) {
-  TypeFileType(L"*");
+  SetText(FileTypeField(), L"*");
   Press(IDC_SEARCH);
   ASSERT_EQ(RowCount(), 6);
   EXPECT_FALSE(IsWindowEnabled(Item(IDC_SAVE_SELECTED)));
@@ -422,11 +404,16 @@ TEST_F(MorlindE2e, TickedRowsAreCopiedIntoTheChosenFolder) {
   ASSERT_TRUE(tree) << "the box is no folder chooser";
   // Just shown, the chooser may ignore a selection (it is still filling its
   // tree); with none, OK would copy to the desktop, out of the test's
-  // folders. So select until it holds.
+  // folders. So select until its tree highlights the folder.
   fs::path picked = out_ / "picked";
   if (!WaitFor([&] {
         Send(chooser, BFFM_SETSELECTIONW, TRUE, PutText(picked.wstring()));
-        return SelectedTreeItem(tree) == L"picked";
+        TVITEMW item{};
+        item.mask = TVIF_TEXT;
+        item.hItem = reinterpret_cast<HTREEITEM>(Send(tree, TVM_GETNEXTITEM, TVGN_CARET));
+        item.pszText = TextArea();
+        item.cchTextMax = MAX_PATH;
+        return item.hItem && Send(tree, TVM_GETITEMW, 0, Put(item)) && GetText() == L"picked";
       })) {
     PostMessageW(chooser, WM_COMMAND, IDCANCEL, 0);
     FAIL() << "the folder chooser did not take the folder " << picked;
@@ -445,8 +432,7 @@ TEST_F(MorlindE2e, HighlightedRowIsSavedUnderTheTypedName) {
   PressLater(IDC_SAVE_CURRENT);
   HWND dialog = WaitForBox();
   ASSERT_TRUE(dialog);
-  HWND name = GetDlgItem(dialog, kFileNameCombo) ? GetDlgItem(dialog, kFileNameCombo)
-                                                 : GetDlgItem(dialog, kFileNameEdit);
+  HWND name = GetDlgItem(dialog, 0x47c);  // the file name's combo box
   ASSERT_TRUE(name) << "the box is no save-as dialog";
   EXPECT_TRUE(WaitFor([&] { return TextOf(name) == L"photo[1].jpg"; })) << "the row's name was not offered";
   // The last search's ending as the first filter, then all files.
@@ -520,7 +506,7 @@ TEST_F(MorlindE2e, CleanLeavesOnlyAFileInUseAndTheFoldersAboveIt) {
 
 // No button is the default, so Enter in the file-type field is 退出.
 TEST_F(MorlindE2e, EnterInTheFileTypeFieldEndsTheProgram) {
-  PostMessageW(FindWindowExW(Item(IDC_FILE_TYPE), nullptr, L"Edit", nullptr), WM_KEYDOWN, VK_RETURN, 1);
+  PostMessageW(FileTypeField(), WM_KEYDOWN, VK_RETURN, 1);
   ASSERT_EQ(WaitForSingleObject(process_.hProcess, kPatienceMs), WAIT_OBJECT_0) << "still running after Enter";
   DWORD code = 1234;
   GetExitCodeProcess(process_.hProcess, &code);

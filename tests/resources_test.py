@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Checks that the checked-in icon and cursor files are what res/art/draw.py
-makes now. What the built exe holds is checked under Wine
-(tests/ExeResourcesTest.cpp)."""
+makes now. That they load from the built resources is checked by the
+dialog tests under Wine."""
 
 import filecmp
 import os

@@ -33,19 +33,9 @@ TEST_F(MainDlgTest, StartsWithTheFileTypeFocusedAndTheAboutEntryInTheSystemMenu)
   int count = GetMenuItemCount(menu);
   EXPECT_EQ(GetMenuItemID(menu, count - 1), static_cast<UINT>(IDM_ABOUTBOX));
   EXPECT_TRUE(GetMenuState(menu, static_cast<UINT>(count - 2), MF_BYPOSITION) & MF_SEPARATOR);
-
-  // The link label shows the site the shell will open, whole, on its one line.
+  // The link label shows the site the shell opens.
   std::wstring label = test::TextOf(Item(IDC_HOMEPAGE)), address = Utf8ToWide(kHomePageAddress);
   EXPECT_EQ(label.substr(label.size() - address.size() - 1), L"』" + address);
-  HDC dc = GetDC(hwnd);
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd, WM_GETFONT, 0, 0)));
-  SIZE extent{};
-  GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &extent);
-  SelectObject(dc, old);
-  ReleaseDC(hwnd, dc);
-  RECT labelRect{};
-  GetClientRect(Item(IDC_HOMEPAGE), &labelRect);
-  EXPECT_LE(extent.cx, labelRect.right);
 }
 
 // An hour before now, also with the clock in 2040.
@@ -284,16 +274,13 @@ TEST_F(SelectionTest, TheModelsHighlightAlwaysIsTheListsSelection) {
 // at the window, until released.
 class WorkTest : public SelectionTest {
  protected:
-  void HoldAtEntry(int at) {
+  // Presses the button and waits until the work is held at entry `at`.
+  void StartHeld(int id, int at) {
     fs.onEntry = [this, at, seen = 0]() mutable {
       if (++seen != at) return;
       held = true;
       while (!released) Sleep(1);
     };
-  }
-  // Presses the button and waits until the work is held.
-  void StartHeld(int id, int at) {
-    HoldAtEntry(at);
     SendMessageW(Item(id), BM_CLICK, 0, 0);
     while (!held) Sleep(1);
     Sleep(150);  // a tick of the progress timer

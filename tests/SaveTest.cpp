@@ -57,15 +57,12 @@ TEST_F(SaveTest, CopiesTickedRowsInOrderUnderTheirNamesUnlessTheChooserIsCancell
   EXPECT_EQ(fake.Log(), (Paths{"copy C:\\cache\\A\\photo[1].jpg -> D:\\out\\photo[1].jpg",
                                "copy C:\\cache\\B\\photo[1].jpg -> D:\\out\\photo[1].jpg",
                                "copy C:\\cache\\A\\clip[1].swf -> D:\\out\\clip[1].swf"}));
-  EXPECT_EQ(fake.ContentOf("D:\\out\\photo[1].jpg"), "two");
-  EXPECT_EQ(fake.ContentOf("D:\\out\\clip[1].swf"), "three");
 
   // A drive root keeps its backslash: the target has a doubled one.
   table.SetCheck(0, false);
   table.SetCheck(1, false);
   SaveSelected(fake, ui, table);
   EXPECT_EQ(fake.Log().back(), "copy C:\\cache\\A\\clip[1].swf -> D:\\\\clip[1].swf");
-  EXPECT_EQ(fake.ContentOf("D:\\clip[1].swf"), "three");
   EXPECT_TRUE(ui.messages.empty());
 }
 
@@ -88,7 +85,6 @@ TEST_F(SaveTest, SavesTheHighlightedRowUnderTheChosenPath) {
 
   EXPECT_EQ(fake.Log(), (Paths{"copy C:\\cache\\B\\photo[1].jpg -> D:\\out\\photo",
                                "copy C:\\cache\\A\\clip[1].swf -> D:\\out\\b.jpg"}));
-  EXPECT_EQ(fake.ContentOf("D:\\out\\photo"), "two");
   EXPECT_EQ(RemoveDotStar("D:\\a.*.b\\c.*"), "D:\\a.b\\c");
   EXPECT_EQ(RemoveDotStar("D:\\x..y*"), "D:\\x..y*");
 

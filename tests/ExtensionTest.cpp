@@ -1,4 +1,4 @@
-// The cut of typed text is tried at every position in ReliabilityTest.cpp.
+// Typed text of any shape against names of every byte class: ReliabilityTest.cpp.
 #include "search/Extension.h"
 
 #include <gtest/gtest.h>
@@ -35,12 +35,13 @@ TEST(SettleExtension, TypedTextWinsOverListThenPreviousIsKept) {
 }
 
 // Nine bytes at most, never half a double-byte character: lead bytes run
-// from 0x81 to 0xFE.
+// from 0x81 to 0xFE, and one that ends the text stands alone.
 TEST(CutExtension, KeepsDoubleByteCharactersWhole) {
   const std::pair<std::string, std::size_t> cases[] = {
       {std::string(5, '\x80') + std::string(5, '\x80'), 9}, {"\x81\x40\x81\x40\x81\x40\x81\x40\x81\x40", 8},
       {"\xFE\x40\xFE\x40\xFE\x40\xFE\x40\xFE\x40", 8}, {std::string(10, '\xFF'), 9},
-      {"\xCD\xBC\xCD\xBC\xCD\xBC\xCD\xBC\xCD\xBC", 8}, {"a\xCD\xBC\xCD\xBC\xCD\xBC\xCD\xBC", 9}};
+      {"\xCD\xBC\xCD\xBC\xCD\xBC\xCD\xBC\xCD\xBC", 8}, {"a\xCD\xBC\xCD\xBC\xCD\xBC\xCD\xBC", 9},
+      {"abcdefgh\xCD", 9}, {"ab\xCD", 3}};
   for (const auto& [text, kept] : cases) EXPECT_EQ(CutExtension(text).size(), kept) << testing::PrintToString(text);
 }
 

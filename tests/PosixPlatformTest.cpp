@@ -27,10 +27,6 @@ class PosixPlatformTest : public ::testing::Test {
   }
   ~PosixPlatformTest() override { fs::remove_all(root); }
 
-  static void Write(const fs::path& path, const std::string& content = "x") {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path) << content;
-  }
   std::string Path(const char* relative) const { return root.string() + "\\" + relative; }
 
   fs::path root;
@@ -38,7 +34,7 @@ class PosixPlatformTest : public ::testing::Test {
 };
 
 TEST_F(PosixPlatformTest, ListsEntriesWithKindAndAccessTime) {
-  Write(root / "a.jpg");
+  std::ofstream(root / "a.jpg") << "x";
   fs::create_directory(root / "sub");
   fs::create_directory_symlink(root / "sub", root / "link");
   timespec times[2] = {{1222362405, 500}, {0, UTIME_OMIT}};

@@ -13,18 +13,6 @@ void Add(ResultTable& table, const std::string& folder, const std::string& name)
   table.AddResultRow(folder + "\\" + name, name.size(), SecondsOfCivil({2008, 9, 26, 1, 6, 45}));
 }
 
-// A second, shorter search overwrites the path store from row 0.
-TEST(ResultTable, AShorterSearchShowsOnlyItsOwnPaths) {
-  ResultTable table;
-  for (int i = 0; i < 101; ++i) Add(table, "C:\\a", "f" + std::to_string(i));
-  table.DeleteAllItems();
-  Add(table, "C:\\b", "new0");
-  Add(table, "C:\\b", "new1");
-  EXPECT_EQ(table.RowCount(), 2);
-  EXPECT_EQ(table.PathOf(1), "C:\\b\\new1");
-  EXPECT_EQ(table.GetItemText(1, Column::kName), "new1");
-}
-
 TEST(ResultTable, KeepsTheCountOfTickedRows) {
   ResultTable table;
   EXPECT_EQ(table.HighlightedRow(), -1);

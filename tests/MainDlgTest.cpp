@@ -187,12 +187,7 @@ TEST_F(SelectionTest, DoubleClickAndViewOpenTheHighlightedFileShownNormally) {
 // Ticks and highlights set with the list's own state message, as
 // accessibility and automation tools do.
 TEST_F(SelectionTest, TheListsStateMessageTicksAndHighlightsInTheModel) {
-  auto setState = [&](int row, UINT state, UINT mask) {
-    LVITEMW item{};
-    item.state = state;
-    item.stateMask = mask;
-    return SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-  };
+  auto setState = [&](int row, UINT state, UINT mask) { ListView_SetItemState(list, row, state, mask); };
   const UINT tick = INDEXTOSTATEIMAGEMASK(2), untick = INDEXTOSTATEIMAGEMASK(1);
   const struct {
     int row;
@@ -210,7 +205,7 @@ TEST_F(SelectionTest, TheListsStateMessageTicksAndHighlightsInTheModel) {
   EXPECT_FALSE(On(IDC_SAVE_SELECTED));
 
   // A highlight is followed as one by keyboard: the row buttons stay.
-  EXPECT_TRUE(setState(2, LVIS_SELECTED | LVIS_FOCUSED | tick, LVIS_SELECTED | LVIS_FOCUSED | LVIS_STATEIMAGEMASK));
+  setState(2, LVIS_SELECTED | LVIS_FOCUSED | tick, LVIS_SELECTED | LVIS_FOCUSED | LVIS_STATEIMAGEMASK);
   EXPECT_EQ(Ticks(), 0b110);
   EXPECT_EQ(ListSelection(), 2);
   EXPECT_EQ(dialog.Table().HighlightedRow(), 2);
@@ -255,13 +250,9 @@ TEST_F(SelectionTest, TheModelsHighlightAlwaysIsTheListsSelection) {
         SetFocus(list);
         SendMessageW(list, WM_KEYDOWN, pick(2) ? VK_DOWN : VK_UP, 1);
         break;
-      case 3: {
-        LVITEMW item{};
-        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-        item.state = pick(2) ? item.stateMask : 0;
-        SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+      case 3:
+        ListView_SetItemState(list, row, pick(2) ? LVIS_SELECTED | LVIS_FOCUSED : 0, LVIS_SELECTED | LVIS_FOCUSED);
         break;
-      }
       default:
         SendMessageW(list, WM_CHAR, L"a图c"[pick(3)], 1);
     }
@@ -324,10 +315,7 @@ TEST_F(WorkTest, EscapeStopsACleanAndTheSearchShowsWhatIsLeft) {
   KeyTo(0, true);
   StartHeld(IDC_CLEAN, 4);  // a.jpg deleted, held at 图片.jpg
   EXPECT_EQ(Status(), Utf8ToWide("正在清理IE缓存… 已删除 1 个文件"));
-  LVITEMW tick{};
-  tick.stateMask = LVIS_STATEIMAGEMASK;
-  tick.state = INDEXTOSTATEIMAGEMASK(2);
-  SendMessageW(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&tick));
+  ListView_SetCheckState(list, 1, TRUE);
   EXPECT_EQ(Ticks(), 0b001);  // rows are not changed while work runs
 
   SendMessageW(hwnd, WM_COMMAND, IDCANCEL, 0);

@@ -86,13 +86,17 @@ TEST_F(SearchTest, WindowModeMatchesOnlyStrictlyInsideTheWindow) {
   input.endDate = input.endTime = 1222362406;
   EXPECT_EQ(Search().size(), 2u);
 
-  // An inverted window is refused before the table or the text change.
+  // An inverted window is refused in either mode, before the table or the
+  // text change.
   std::swap(input.startDate, input.endDate);
   std::swap(input.startTime, input.endTime);
   input.editText = "jpg";
-  EXPECT_EQ(RunSearch(fake, input, criteria, table), SearchOutcome::kWindowInverted);
-  EXPECT_EQ(table.RowCount(), 2);
-  EXPECT_EQ(criteria.extension, "*");
+  for (AccessMode mode : {AccessMode::kNoLimit, AccessMode::kMatchWindow}) {
+    criteria.accessMode = mode;
+    EXPECT_EQ(RunSearch(fake, input, criteria, table), SearchOutcome::kWindowInverted);
+    EXPECT_EQ(table.RowCount(), 2);
+    EXPECT_EQ(criteria.extension, "*");
+  }
 }
 
 TEST_F(SearchTest, WithoutACacheFolderTheTableIsEmptiedAndNothingScanned) {

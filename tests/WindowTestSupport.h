@@ -116,9 +116,7 @@ class MainDlgFixture : public ::testing::Test {
   }
   // Focus and highlight by keyboard; the space key then ticks the row.
   void KeyTo(int row, bool tick) {
-    LVITEMW item{};
-    item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     SetFocus(list);
     if (tick) {
       SendMessageW(list, WM_KEYDOWN, VK_SPACE, 0);

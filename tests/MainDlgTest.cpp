@@ -187,7 +187,12 @@ TEST_F(SelectionTest, DoubleClickAndViewOpenTheHighlightedFileShownNormally) {
 // Ticks and highlights set with the list's own state message, as
 // accessibility and automation tools do.
 TEST_F(SelectionTest, TheListsStateMessageTicksAndHighlightsInTheModel) {
-  auto setState = [&](int row, UINT state, UINT mask) { ListView_SetItemState(list, row, state, mask); };
+  auto setState = [&](int row, UINT state, UINT mask) {
+    LVITEMW item{};
+    item.state = state;
+    item.stateMask = mask;
+    return SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  };
   const UINT tick = INDEXTOSTATEIMAGEMASK(2), untick = INDEXTOSTATEIMAGEMASK(1);
   const struct {
     int row;
@@ -205,7 +210,7 @@ TEST_F(SelectionTest, TheListsStateMessageTicksAndHighlightsInTheModel) {
   EXPECT_FALSE(On(IDC_SAVE_SELECTED));
 
   // A highlight is followed as one by keyboard: the row buttons stay.
-  setState(2, LVIS_SELECTED | LVIS_FOCUSED | tick, LVIS_SELECTED | LVIS_FOCUSED | LVIS_STATEIMAGEMASK);
+  EXPECT_TRUE(setState(2, LVIS_SELECTED | LVIS_FOCUSED | tick, LVIS_SELECTED | LVIS_FOCUSED | LVIS_STATEIMAGEMASK));
   EXPECT_EQ(Ticks(), 0b110);
   EXPECT_EQ(ListSelection(), 2);
   EXPECT_EQ(dialog.Table().HighlightedRow(), 2);

@@ -270,10 +270,7 @@ TEST(Reliability, NamesOfEveryByteClassAndExtensionTextOfAnyShape) {
   EXPECT_TRUE(w.fake.Tree(kCache).empty());
 }
 
-Paths Sorted(Paths paths) {
-  std::sort(paths.begin(), paths.end());
-  return paths;
-}
+Paths Sorted(Paths paths) { std::ranges::sort(paths); return paths; }
 
 // Paths of 255 to 270 bytes, and a chain of 130 folders that runs past the
 // limit: what does not fit is skipped, never cut to another path.

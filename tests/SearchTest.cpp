@@ -86,8 +86,7 @@ TEST_F(SearchTest, WindowModeMatchesOnlyStrictlyInsideTheWindow) {
   input.endDate = input.endTime = 1222362406;
   EXPECT_EQ(Search().size(), 2u);
 
-  // An inverted window is refused in either mode, before the table or the
-  // text change.
+  // Inverted, it is refused in either mode before the table or text change.
   std::swap(input.startDate, input.endDate);
   std::swap(input.startTime, input.endTime);
   input.editText = "jpg";

@@ -1,78 +1,69 @@
 #include "actions/Clean.h"
 
-#include <optional>
+#include "platform/Paths.h"
 
 namespace morlind {
 
 namespace {
 
-constexpr std::string_view kListPattern = "\\*";
+class TreeDeleter {
+ public:
+  TreeDeleter(Platform& platform, const std::string& root, JobControl* job)
+      : platform_(platform), inside_(platform, root), job_(job) {}
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+  // 1 when dir cannot be listed, else 0.
+  int Empty(const std::string& dir) {
+    std::unique_ptr<DirListing> listing = platform_.OpenListing(dir);
+    if (!listing) return 1;
+    do {
+      if (StopRequested(job_)) break;
+      const DirEntry& entry = listing->Current();
+      if (entry.IsDotOrDotDot()) continue;
+      std::string child = JoinPath(dir, entry.name);
+      if (!entry.IsDirectory()) {
+        if (inside_.Delete(child) == 0) CountOne(job_);
+      } else if (inside_.MayEnter(child, entry)) {
+        Empty(child);
+        if (StopRequested(job_)) break;
+        // One that refused listing is tried all the same; it stays.
+        inside_.Delete(child);
+      }
+    } while (listing->Next());
+    return 0;
+  }
+
+ private:
+  Platform& platform_;
+  InsideDeleter inside_;
+  JobControl* job_;
+};
 
 }  // namespace
 
-bool IsDriveRoot(std::string_view path) {
-  std::size_t rest = 0;
-  if (path.size() >= 2 && path[1] == ':') {
-    char letter = path[0];
-    if (!((letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z'))) return false;
-    rest = 2;
-  } else if (path.empty() || !IsSeparator(path[0])) {
-    return false;
-  }
-  for (std::size_t i = rest; i < path.size(); ++i) {
-    if (!IsSeparator(path[i])) return false;
-  }
-  return true;
+InsideDeleter::InsideDeleter(Platform& platform, const std::string& root)
+    : platform_(platform), realRoot_(platform.RealPath(root)) {}
+
+bool InsideDeleter::Inside(const std::string& realPath) const {
+  return realRoot_ && LiesInside(realPath, *realRoot_);
 }
 
-std::optional<std::string> CleanableFolder(Platform& platform, int folderId) {
-  std::optional<std::string> path = platform.SpecialFolderPath(folderId);
-  // A shell folder resolved to a whole drive must not wipe that drive.
-  if (!path || path->empty() || !FitsPath(*path) || IsDriveRoot(*path)) return std::nullopt;
-  return path;
+SystemError InsideDeleter::Delete(const std::string& path) {
+  std::unique_ptr<OpenedEntry> opened = platform_.OpenForDelete(path);
+  if (!opened) return kErrorAccessDenied;
+  // A link, or a Unix link that Wine opens as its target: it stays, and so
+  // does whatever it leads to.
+  if (opened->IsLink() || !Inside(opened->RealPath())) return kErrorAccessDenied;
+  return opened->Delete();
 }
 
-int CleanSpecialFolder(Platform& platform, int folderId) {
-  std::optional<std::string> path = CleanableFolder(platform, folderId);
-  if (!path) return 1;
-  DeleteTree(platform, *path);
-  return 0;
+bool InsideDeleter::MayEnter(const std::string& path, const DirEntry& entry) {
+  if (!entry.IsDirectory() || entry.IsReparsePoint()) return false;
+  std::optional<std::string> real = platform_.RealPath(path);
+  return real && Inside(*real);
 }
 
 int DeleteTree(Platform& platform, const std::string& dir, JobControl* job) {
-  if (!FitsPath(dir, kListPattern)) return 1;
-  std::unique_ptr<DirListing> listing = platform.OpenListing(dir + std::string(kListPattern));
-  if (!listing) return 1;
-
-  do {
-    if (StopRequested(job)) break;
-    const DirEntry& entry = listing->Current();
-    if (entry.IsDotOrDotDot()) continue;
-    // A folder link leads outside the cache; even removing the link itself
-    // is unsafe (Wine's RemoveDirectoryA deletes an empty target instead).
-    if (entry.IsDirectory() && entry.IsReparsePoint()) continue;
-
-    std::string child = dir;
-    child += '\\';
-    child += entry.name;
-    // A shortened path would name some other file.
-    if (!FitsPath(child)) continue;
-
-    if (!entry.IsDirectory()) {
-      if (platform.RemoveFile(child)) CountOne(job);
-    } else if (FitsPath(child, kListPattern)) {
-      int listed = DeleteTree(platform, child, job);
-      if (StopRequested(job)) break;
-      if (listed == 0) {
-        platform.RemoveEmptyFolder(child);
-      } else {
-        platform.RemoveFile(child);  // refused listing: try it as a file, it stays
-      }
-    }
-  } while (listing->Next());
-  return 0;
+  return TreeDeleter(platform, dir, job).Empty(dir);
 }
 
 }  // namespace morlind

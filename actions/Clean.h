@@ -1,30 +1,38 @@
-// Deleting the content of the cache folder, depth-first.
+// Deleting the content of the cache folder, depth-first, and nothing that
+// lies outside it.
 #pragma once
 
 #include <string>
-#include <string_view>
 
 #include "platform/Platform.h"
 #include "search/Job.h"
 
 namespace morlind {
 
-// The path of the shell special folder folderId when it may be emptied:
-// nothing when it has none, an empty one, one too long, or a drive root.
-std::optional<std::string> CleanableFolder(Platform& platform, int folderId);
+// Deletes files and empty folders inside one folder, never through a link:
+// each entry is opened first, and deleted only when it is no link and its
+// real location lies inside the folder's own real location.
+class InsideDeleter {
+ public:
+  // Nothing can be deleted when root's real location cannot be learnt.
+  InsideDeleter(Platform& platform, const std::string& root);
 
-// Empties the shell special folder folderId, keeping the folder itself.
-// 1 when it has no cleanable path, deleting nothing; else 0.
-int CleanSpecialFolder(Platform& platform, int folderId);
+  // 0, or why it was not deleted (kErrorAccessDenied for anything outside).
+  SystemError Delete(const std::string& path);
+  // Whether a folder may be entered: a real folder, no link, inside.
+  bool MayEnter(const std::string& path, const DirEntry& entry);
 
-// 1 when dir cannot be listed as a folder, else 0 after trying to delete
-// everything inside it. Folder links are left alone, neither entered nor
-// removed; paths over the length limit are skipped; results of deletions
-// are not looked at. With a job, the files deleted are counted, and once
-// it is asked to stop nothing more is deleted or removed.
+ private:
+  bool Inside(const std::string& realPath) const;
+
+  Platform& platform_;
+  std::optional<std::string> realRoot_;
+};
+
+// Empties dir, keeping dir itself. 1 when dir cannot be listed as a
+// folder, else 0. Whatever cannot be deleted stays, with the folders above
+// it. With a job, the files deleted are counted, and once it is asked to
+// stop nothing more is deleted.
 int DeleteTree(Platform& platform, const std::string& dir, JobControl* job = nullptr);
-
-// "C:", "C:\\", "\\" and the like: never cleaned.
-bool IsDriveRoot(std::string_view path);
 
 }  // namespace morlind

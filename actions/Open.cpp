@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <iterator>
 
-#include "platform/AnsiText.h"
+#include "platform/Utf8.h"
 
 namespace morlind {
 
 const char* const kRunsCodeQuestion = "此文件可能是程序或脚本，打开它会运行其中的代码。确定要打开吗？";
+const char* const kPathTooLongToOpenText = "此文件的路径太长，系统无法打开它。";
 
 namespace {
 
@@ -26,7 +27,7 @@ std::string TypeOf(std::string_view name) {
   std::size_t separator = name.find_last_of("\\/");
   if (separator != std::string_view::npos) name.remove_prefix(separator + 1);
   std::size_t dot = name.rfind('.');
-  return dot == std::string_view::npos ? std::string() : FoldedAnsi(name.substr(dot + 1));
+  return dot == std::string_view::npos ? std::string() : FoldedAscii(name.substr(dot + 1));
 }
 
 }  // namespace
@@ -39,7 +40,7 @@ bool RunsCodeWhenOpened(std::string_view name) {
 void OpenFile(UiServices& ui, const std::string& path) {
   bool runsCode = RunsCodeWhenOpened(path) || ui.ShellMarksDangerous("." + TypeOf(path));
   if (runsCode && !ui.AskYesNo(kRunsCodeQuestion)) return;
-  ui.ShellOpen("open", path, kShowNormal, /*withOwner=*/false);
+  if (!ui.ShellOpen("open", path, kShowNormal, /*withOwner=*/false)) ui.ShowMessage(kPathTooLongToOpenText);
 }
 
 }  // namespace morlind

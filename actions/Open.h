@@ -9,13 +9,15 @@
 namespace morlind {
 
 extern const char* const kRunsCodeQuestion;
+extern const char* const kPathTooLongToOpenText;
 
 // Whether the shell runs code when it opens a file of this name: programs,
 // scripts, installers, shortcuts, registry files and the like.
 bool RunsCodeWhenOpened(std::string_view name);
 
 // Opens the file shown normally, with verb "open" and no owner; a file that
-// runs code opens only when the user says yes to the question.
+// runs code opens only when the user says yes to the question. A path the
+// shell cannot take is said so.
 void OpenFile(UiServices& ui, const std::string& path);
 
 }  // namespace morlind

@@ -1,5 +1,7 @@
 #include "actions/Save.h"
 
+#include "platform/Paths.h"
+
 namespace morlind {
 
 const char* const kNothingToSaveText = "当前没有选中的文件!";
@@ -23,16 +25,12 @@ std::optional<CopyPlan> PlanSaveSelected(UiServices& ui, const ResultTable& tabl
   CopyPlan plan;
   for (int row = 0; row < table.RowCount(); ++row) {
     if (!table.GetCheck(row)) continue;
-    // A root folder already ends in '\\'; the doubled separator is accepted.
-    std::string target = *folder + "\\" + table.GetItemText(row, Column::kName);
-    if (!FitsPath(target)) continue;  // never copy to a shortened name
-    plan.push_back({table.PathOf(row), std::move(target)});
+    plan.push_back({table.PathOf(row), JoinPath(*folder, table.GetItemText(row, Column::kName))});
   }
   return plan;
 }
 
-std::optional<CopyPlan> PlanSaveCurrent(Platform& platform, UiServices& ui, const ResultTable& table,
-                                        const std::string& extension) {
+std::optional<CopyPlan> PlanSaveCurrent(UiServices& ui, const ResultTable& table, const std::string& extension) {
   int row = table.HighlightedRow();
   if (row < 0 || row >= table.RowCount()) {
     ui.ShowMessage(kNothingToSaveText);
@@ -40,7 +38,7 @@ std::optional<CopyPlan> PlanSaveCurrent(Platform& platform, UiServices& ui, cons
   }
 
   SaveAsRequest request;
-  request.filter = SaveFilter(platform.AnsiToUtf8(extension));
+  request.filter = SaveFilter(extension);
   request.defaultExtension = extension;
   request.initialName = table.GetItemText(row, Column::kName);
   request.flags = kOfnHideReadOnly | kOfnOverwritePrompt;
@@ -51,23 +49,24 @@ std::optional<CopyPlan> PlanSaveCurrent(Platform& platform, UiServices& ui, cons
   return CopyPlan{{table.PathOf(row), RemoveDotStar(*chosen)}};
 }
 
-void CopyFiles(Platform& platform, const CopyPlan& plan, JobControl* job) {
+CopyReport CopyFiles(Platform& platform, const CopyPlan& plan, JobControl* job) {
+  CopyReport report;
   for (const FileCopy& copy : plan) {
-    if (StopRequested(job)) return;
-    platform.CopyFileReplacing(copy.source, copy.target);
+    if (StopRequested(job)) break;
+    SystemError error = platform.CopyFileReplacing(copy.source, copy.target, job ? &job->StopFlag() : nullptr);
+    if (error == 0) {
+      ++report.copied;
+    } else if (error != kErrorCancelled && platform.AttributesOf(copy.source)) {
+      if (report.failed++ == 0) report.firstError = error;
+    }
     CountOne(job);
   }
+  return report;
 }
 
-void SaveSelected(Platform& platform, UiServices& ui, const ResultTable& table) {
-  if (std::optional<CopyPlan> plan = PlanSaveSelected(ui, table)) CopyFiles(platform, *plan);
-}
-
-void SaveCurrent(Platform& platform, UiServices& ui, const ResultTable& table,
-                 const std::string& extension) {
-  if (std::optional<CopyPlan> plan = PlanSaveCurrent(platform, ui, table, extension)) {
-    CopyFiles(platform, *plan);
-  }
+std::optional<std::string> CopyFailureText(Platform& platform, const CopyReport& report) {
+  if (report.failed == 0) return std::nullopt;
+  return "有 " + std::to_string(report.failed) + " 个文件没有保存：" + platform.ErrorText(report.firstError);
 }
 
 std::string SaveFilter(std::string_view extension) {

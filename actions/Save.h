@@ -30,22 +30,27 @@ using CopyPlan = std::vector<FileCopy>;
 std::optional<CopyPlan> PlanSaveSelected(UiServices& ui, const ResultTable& table);
 
 // The highlighted row's file to a path chosen in the save-as dialog;
-// extension is the last search's extension text (ANSI). Nothing when no
-// row is highlighted (the user is told) or the dialog was cancelled.
-std::optional<CopyPlan> PlanSaveCurrent(Platform& platform, UiServices& ui, const ResultTable& table,
-                                        const std::string& extension);
+// extension is the last search's extension text. Nothing when no row is
+// highlighted (the user is told) or the dialog was cancelled.
+std::optional<CopyPlan> PlanSaveCurrent(UiServices& ui, const ResultTable& table, const std::string& extension);
 
-// Makes the copies, replacing existing targets; results are not looked at.
-// With a job, each copy is counted and no copy starts once it is asked to
-// stop.
-void CopyFiles(Platform& platform, const CopyPlan& plan, JobControl* job = nullptr);
+// What the copies came to. A source gone meanwhile is no failure: the row
+// is simply skipped.
+struct CopyReport {
+  int copied = 0;
+  int failed = 0;
+  SystemError firstError = 0;
+};
 
-// A plan and its copies, one after the other.
-void SaveSelected(Platform& platform, UiServices& ui, const ResultTable& table);
-void SaveCurrent(Platform& platform, UiServices& ui, const ResultTable& table,
-                 const std::string& extension);
+// Makes the copies, replacing existing targets. With a job, each copy is
+// counted, and once it is asked to stop no copy starts and the one under
+// way is given up, leaving no partial target.
+CopyReport CopyFiles(Platform& platform, const CopyPlan& plan, JobControl* job = nullptr);
 
-// "保存文件(*.ext)|*.ext|所有文件(*.*)|*.*||" for a UTF-8 extension text.
+// "有 3 个文件没有保存：拒绝访问。", or nothing when every copy was made.
+std::optional<std::string> CopyFailureText(Platform& platform, const CopyReport& report);
+
+// "保存文件(*.ext)|*.ext|所有文件(*.*)|*.*||".
 std::string SaveFilter(std::string_view extension);
 
 // The chosen path with every ".*" taken out.

@@ -1,6 +1,6 @@
 // What the operations ask of the user interface. The Win32 dialog
 // implements it with real dialogs; tests replace it with a scripted fake.
-// Texts meant for the user are UTF-8; paths and file names are ANSI.
+// Every text, path and file name is UTF-8.
 #pragma once
 
 #include <optional>
@@ -14,8 +14,8 @@ constexpr unsigned kOfnHideReadOnly = 0x4;
 
 struct SaveAsRequest {
   std::string filter;            // UTF-8, "label|pattern|...||" as the framework takes it
-  std::string defaultExtension;  // ANSI; appended to a name typed without one
-  std::string initialName;       // ANSI
+  std::string defaultExtension;  // appended to a name typed without one
+  std::string initialName;
   unsigned flags = 0;
 };
 
@@ -37,13 +37,14 @@ class UiServices {
   virtual std::optional<std::string> ChooseFolder(const std::string& title) = 0;
   // The full path the user chose in the save-as dialog, or nothing.
   virtual std::optional<std::string> ChooseSavePath(const SaveAsRequest& request) = 0;
-  // Asks the shell to open target (ANSI) with verb (empty: the default);
-  // withOwner gives the main window as owner. The result is not used.
-  virtual void ShellOpen(const std::string& verb, const std::string& target, int showCommand,
+  // Asks the shell to open target with verb (empty: the default);
+  // withOwner gives the main window as owner. Whether the launch succeeds is
+  // not looked at; false only when the shell cannot take a path that long.
+  virtual bool ShellOpen(const std::string& verb, const std::string& target, int showCommand,
                          bool withOwner) = 0;
   // Whether the system counts files of this type (".exe") as unsafe to open.
   virtual bool ShellMarksDangerous(const std::string& type) = 0;
-  // Asks the help viewer for the topic at context in helpFile (ANSI);
+  // Asks the help viewer for the topic at context in helpFile;
   // false when the viewer cannot start.
   virtual bool ShowHelp(const std::string& helpFile, unsigned context) = 0;
 };

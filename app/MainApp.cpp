@@ -19,7 +19,7 @@ CMainApp theApp;
 constexpr const char* kHelpFailedText = "启动帮助失败。";
 
 // Beside the executable, named like it (ANSI, for the help viewer).
-std::string HelpFilePath() { return WideToAnsi(WithoutExtension(ExecutablePath())) + ".HLP"; }
+std::string HelpFilePath() { return WideToUtf8(WithoutExtension(ExecutablePath())) + ".HLP"; }
 
 }  // namespace
 

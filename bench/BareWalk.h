@@ -10,7 +10,7 @@ namespace morlind::bench {
 
 // Returns the number of entries seen below path ("." and ".." not counted).
 inline std::size_t BareWalk(Platform& platform, std::string& path) {
-  std::unique_ptr<DirListing> listing = platform.OpenListing(path + "\\*.*");
+  std::unique_ptr<DirListing> listing = platform.OpenListing(path);
   if (!listing) return 0;
   const std::size_t length = path.size();
   std::size_t entries = 0;
@@ -29,10 +29,10 @@ inline std::size_t BareWalk(Platform& platform, std::string& path) {
   return entries;
 }
 
-// Deletes everything below path with the same calls a clean makes, and no
-// checks at all.
+// Deletes everything below path with the same calls a clean makes, without
+// looking where anything lies.
 inline void BareDelete(Platform& platform, std::string& path) {
-  std::unique_ptr<DirListing> listing = platform.OpenListing(path + "\\*");
+  std::unique_ptr<DirListing> listing = platform.OpenListing(path);
   if (!listing) return;
   const std::size_t length = path.size();
   do {
@@ -41,12 +41,8 @@ inline void BareDelete(Platform& platform, std::string& path) {
     path.resize(length);
     path += '\\';
     path += entry.name;
-    if (entry.IsDirectory()) {
-      BareDelete(platform, path);
-      platform.RemoveEmptyFolder(path);
-    } else {
-      platform.RemoveFile(path);
-    }
+    if (entry.IsDirectory()) BareDelete(platform, path);
+    if (std::unique_ptr<OpenedEntry> opened = platform.OpenForDelete(path)) opened->Delete();
   } while (listing->Next());
   path.resize(length);
 }

@@ -1,8 +1,10 @@
 // The one interface between the portable logic (search, actions) and the
-// operating system. Paths are 8-bit ANSI text joined with '\\'; an
-// implementation maps them to its own file system.
+// operating system. Paths and names are UTF-8 (see platform/Utf8.h), joined
+// with '\\', of any length; an implementation maps them to its own file
+// system.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -15,14 +17,6 @@ namespace morlind {
 // times; -1 marks a failed conversion, as mktime does.
 using Moment = std::int64_t;
 constexpr Moment kBadMoment = -1;
-
-// The Windows MAX_PATH buffer: a path fits when it and its terminator do.
-constexpr std::size_t kMaxPath = 260;
-inline bool FitsPath(std::string_view path) { return path.size() < kMaxPath; }
-// The same for path followed by suffix, a listing's "\\*.*" say.
-inline bool FitsPath(std::string_view path, std::string_view suffix) {
-  return path.size() + suffix.size() < kMaxPath;
-}
 
 // File times count 100 ns ticks from 1601-01-01 UTC, moments seconds from
 // 1970-01-01 UTC.
@@ -56,6 +50,27 @@ struct DirEntry {
   bool IsDotOrDotDot() const { return name == "." || name == ".."; }
 };
 
+// System error codes, as GetLastError gives them; 0 is success.
+using SystemError = std::uint32_t;
+constexpr SystemError kErrorFileNotFound = 2;
+constexpr SystemError kErrorAccessDenied = 5;
+// A copy given up because its job was asked to stop.
+constexpr SystemError kErrorCancelled = 1223;
+
+// A file or folder held open for deletion: what it really is is learnt from
+// the open handle, and deleting goes through the same handle, so nothing
+// can be swapped in between.
+class OpenedEntry {
+ public:
+  virtual ~OpenedEntry() = default;
+  // Where it really lies, every link resolved.
+  virtual const std::string& RealPath() const = 0;
+  // A link itself (reparse point), not what it points at.
+  virtual bool IsLink() const = 0;
+  // Deletes it (a folder only when empty); 0 or why not.
+  virtual SystemError Delete() = 0;
+};
+
 // An open directory enumeration; closing happens in the destructor.
 class DirListing {
  public:
@@ -69,12 +84,24 @@ class Platform {
  public:
   virtual ~Platform() = default;
 
-  // Opens "dir\\*.*" or "dir\\*" and positions on the first entry ("."
-  // and ".." included); nullptr when dir is not a listable folder.
-  virtual std::unique_ptr<DirListing> OpenListing(const std::string& pattern) = 0;
-  virtual bool CopyFileReplacing(const std::string& from, const std::string& to) = 0;
-  virtual bool RemoveFile(const std::string& path) = 0;
-  virtual bool RemoveEmptyFolder(const std::string& path) = 0;
+  // Lists every entry of folder ("." and ".." included), positioned on the
+  // first; nullptr when folder is not a listable folder.
+  virtual std::unique_ptr<DirListing> OpenListing(const std::string& folder) = 0;
+  // The attributes of path, or nothing when it does not exist.
+  virtual std::optional<std::uint32_t> AttributesOf(const std::string& path) = 0;
+  // Copies a file, replacing the target, and keeps its last-write time. A
+  // copy that fails or is stopped (stop set, from any thread) leaves no
+  // partial target. 0, or why it failed (kErrorCancelled when stopped).
+  virtual SystemError CopyFileReplacing(const std::string& from, const std::string& to,
+                                        const std::atomic<bool>* stop = nullptr) = 0;
+  // Where path really lies, every link resolved; nothing when it cannot be
+  // opened.
+  virtual std::optional<std::string> RealPath(const std::string& path) = 0;
+  // Opens a file or folder for deletion without following a link it is;
+  // nullptr when it cannot be opened (in use, gone, refused).
+  virtual std::unique_ptr<OpenedEntry> OpenForDelete(const std::string& path) = 0;
+  // The system's own words for an error, in the user's language.
+  virtual std::string ErrorText(SystemError error) = 0;
 
   // The file-system path of a shell special folder, or nothing.
   virtual std::optional<std::string> SpecialFolderPath(int csidl) = 0;
@@ -86,9 +113,6 @@ class Platform {
   virtual std::optional<LocalFields> LocalFieldsOf(std::int64_t unixSeconds) = 0;
   virtual Moment Now() = 0;
 
-  // ANSI text (file names, the typed extension) as UTF-8, for texts shown
-  // to the user beside UTF-8 literals.
-  virtual std::string AnsiToUtf8(std::string_view ansi) = 0;
 };
 
 }  // namespace morlind

@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 
@@ -19,12 +21,6 @@ std::uint64_t FileTimeOf(const timespec& t) {
   if (seconds < 0) return 0;
   return static_cast<std::uint64_t>(seconds) * kFileTicksPerSecond +
          static_cast<std::uint64_t>(t.tv_nsec) / 100;
-}
-
-// The folder part of a "dir\\*.*" or "dir\\*" pattern.
-std::string_view FolderOfPattern(std::string_view pattern) {
-  std::size_t slash = pattern.rfind('\\');
-  return slash == std::string_view::npos ? std::string_view(".") : pattern.substr(0, slash);
 }
 
 class PosixListing : public DirListing {
@@ -73,32 +69,71 @@ std::string PosixPlatform::ToNativePath(std::string_view path) {
   return native;
 }
 
-std::unique_ptr<DirListing> PosixPlatform::OpenListing(const std::string& pattern) {
-  std::string folder = ToNativePath(FolderOfPattern(pattern));
-  DIR* dir = opendir(folder.c_str());
+std::unique_ptr<DirListing> PosixPlatform::OpenListing(const std::string& folder) {
+  DIR* dir = opendir(ToNativePath(folder).c_str());
   if (!dir) return nullptr;
   auto listing = std::make_unique<PosixListing>(dir);
   if (!listing->Next()) return nullptr;
   return listing;
 }
 
-bool PosixPlatform::CopyFileReplacing(const std::string& from, const std::string& to) {
-  std::error_code error;
-  return std::filesystem::copy_file(ToNativePath(from), ToNativePath(to),
-                                    std::filesystem::copy_options::overwrite_existing, error);
+std::optional<std::uint32_t> PosixPlatform::AttributesOf(const std::string& path) {
+  struct stat st {};
+  if (lstat(ToNativePath(path).c_str(), &st) != 0) return std::nullopt;
+  std::uint32_t attributes = S_ISDIR(st.st_mode) ? kAttrDirectory : 0;
+  if (S_ISLNK(st.st_mode)) attributes |= kAttrReparsePoint;
+  return attributes;
 }
 
-bool PosixPlatform::RemoveFile(const std::string& path) {
+SystemError PosixPlatform::CopyFileReplacing(const std::string& from, const std::string& to,
+                                             const std::atomic<bool>* stop) {
+  if (stop && *stop) return kErrorCancelled;
+  std::error_code error;
+  std::filesystem::copy_file(ToNativePath(from), ToNativePath(to), std::filesystem::copy_options::overwrite_existing,
+                             error);
+  return static_cast<SystemError>(error.value());
+}
+
+std::optional<std::string> PosixPlatform::RealPath(const std::string& path) {
+  std::error_code error;
+  std::filesystem::path real = std::filesystem::canonical(ToNativePath(path), error);
+  if (error) return std::nullopt;
+  return real.string();
+}
+
+namespace {
+
+class PosixOpenedEntry : public OpenedEntry {
+ public:
+  PosixOpenedEntry(std::string native, std::string realPath, bool isLink, bool isFolder)
+      : native_(std::move(native)), realPath_(std::move(realPath)), isLink_(isLink), isFolder_(isFolder) {}
+  const std::string& RealPath() const override { return realPath_; }
+  bool IsLink() const override { return isLink_; }
+  SystemError Delete() override {
+    int result = isFolder_ ? rmdir(native_.c_str()) : unlink(native_.c_str());
+    return result == 0 ? 0 : static_cast<SystemError>(errno);
+  }
+
+ private:
+  std::string native_;
+  std::string realPath_;
+  bool isLink_;
+  bool isFolder_;
+};
+
+}  // namespace
+
+std::unique_ptr<OpenedEntry> PosixPlatform::OpenForDelete(const std::string& path) {
   std::string native = ToNativePath(path);
   struct stat st {};
-  // Like DeleteFileA: a folder is not a file.
-  if (lstat(native.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
-  return unlink(native.c_str()) == 0;
+  if (lstat(native.c_str(), &st) != 0) return nullptr;
+  bool isLink = S_ISLNK(st.st_mode);
+  std::optional<std::string> real = isLink ? std::optional<std::string>(native) : RealPath(path);
+  if (!real) return nullptr;
+  return std::make_unique<PosixOpenedEntry>(native, *real, isLink, S_ISDIR(st.st_mode));
 }
 
-bool PosixPlatform::RemoveEmptyFolder(const std::string& path) {
-  return rmdir(ToNativePath(path).c_str()) == 0;
-}
+std::string PosixPlatform::ErrorText(SystemError error) { return std::strerror(static_cast<int>(error)); }
 
 std::optional<std::string> PosixPlatform::SpecialFolderPath(int csidl) {
   auto found = specialFolders_.find(csidl);

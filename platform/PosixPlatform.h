@@ -1,5 +1,6 @@
 // The platform over POSIX, for native tests, benchmarks and tools. Paths
-// keep their '\\' separators above this layer and become '/' below it.
+// keep their '\\' separators above this layer and become '/' below it;
+// error codes are errno values.
 #pragma once
 
 #include <map>
@@ -14,16 +15,17 @@ class PosixPlatform : public Platform {
   explicit PosixPlatform(std::map<int, std::string> specialFolders = {})
       : specialFolders_(std::move(specialFolders)) {}
 
-  std::unique_ptr<DirListing> OpenListing(const std::string& pattern) override;
-  bool CopyFileReplacing(const std::string& from, const std::string& to) override;
-  bool RemoveFile(const std::string& path) override;
-  bool RemoveEmptyFolder(const std::string& path) override;
+  std::unique_ptr<DirListing> OpenListing(const std::string& folder) override;
+  std::optional<std::uint32_t> AttributesOf(const std::string& path) override;
+  SystemError CopyFileReplacing(const std::string& from, const std::string& to,
+                                const std::atomic<bool>* stop) override;
+  std::optional<std::string> RealPath(const std::string& path) override;
+  std::unique_ptr<OpenedEntry> OpenForDelete(const std::string& path) override;
+  std::string ErrorText(SystemError error) override;
   std::optional<std::string> SpecialFolderPath(int csidl) override;
   Moment MomentFromLocal(const LocalFields& fields) override;
   std::optional<LocalFields> LocalFieldsOf(std::int64_t unixSeconds) override;
   Moment Now() override;
-  // The POSIX side's file names are UTF-8 already.
-  std::string AnsiToUtf8(std::string_view ansi) override { return std::string(ansi); }
 
   static std::string ToNativePath(std::string_view path);
 

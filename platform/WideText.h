@@ -1,5 +1,6 @@
-// Conversions at the Win32 boundary: user-facing texts live in UTF-8,
-// file names and paths in the ANSI code page, the W functions take UTF-16.
+// Text at the Win32 boundary: UTF-8 inside the program, UTF-16 for the W
+// functions. Paths are never converted to the ANSI code page: its best-fit
+// mapping turns names it cannot write into other, existing names.
 #pragma once
 
 #include <windows.h>
@@ -7,29 +8,28 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Utf8.h"
+
 namespace morlind {
 
-inline std::wstring ToWide(UINT codePage, std::string_view text) {
-  if (text.empty()) return {};
-  int length = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-  return wide;
+static_assert(sizeof(wchar_t) == sizeof(char16_t));
+
+inline std::wstring Utf8ToWide(std::string_view utf8) {
+  std::u16string wide = Utf16OfUtf8(utf8);
+  return std::wstring(wide.begin(), wide.end());
 }
 
-inline std::string FromWide(UINT codePage, std::wstring_view wide) {
-  if (wide.empty()) return {};
-  int length = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
-                                   0, nullptr, nullptr);
-  std::string text(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), text.data(), length,
-                      nullptr, nullptr);
-  return text;
+inline std::string WideToUtf8(std::wstring_view wide) {
+  return Utf8OfUtf16(std::u16string_view(reinterpret_cast<const char16_t*>(wide.data()), wide.size()));
 }
 
-inline std::wstring Utf8ToWide(std::string_view utf8) { return ToWide(CP_UTF8, utf8); }
-inline std::wstring AnsiToWide(std::string_view ansi) { return ToWide(CP_ACP, ansi); }
-inline std::string WideToAnsi(std::wstring_view wide) { return FromWide(CP_ACP, wide); }
-inline std::string WideToUtf8(std::wstring_view wide) { return FromWide(CP_UTF8, wide); }
+// A path as the file functions take it: a full path goes in the \\?\ form,
+// which has no length limit and takes every name literally (trailing dots
+// and spaces included); doubled separators, which that form refuses, become
+// one. Other paths pass as they are.
+std::wstring SystemPath(std::string_view utf8);
+
+// A path from the system back in the ordinary form: without \\?\.
+std::string OrdinaryPath(std::wstring_view path);
 
 }  // namespace morlind

@@ -14,17 +14,31 @@ class UniqueHandle {
 
   UniqueHandle() = default;
   explicit UniqueHandle(Type value) : value_(value) {}
-  ~UniqueHandle() {
-    if (IsValid()) Traits::Close(value_);
-  }
+  ~UniqueHandle() { Reset(); }
   UniqueHandle(const UniqueHandle&) = delete;
   UniqueHandle& operator=(const UniqueHandle&) = delete;
+  UniqueHandle(UniqueHandle&& other) noexcept : value_(other.value_) { other.value_ = Traits::Invalid(); }
+  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      value_ = other.value_;
+      other.value_ = Traits::Invalid();
+    }
+    return *this;
+  }
 
   bool IsValid() const { return value_ != Traits::Invalid(); }
   Type Get() const { return value_; }
-  // For a call that hands back a handle through a pointer; the owner is
-  // empty before it.
-  Type* Receive() { return &value_; }
+  void Reset() {
+    if (IsValid()) Traits::Close(value_);
+    value_ = Traits::Invalid();
+  }
+  // For a call that hands back a handle through a pointer: what was held
+  // is closed first.
+  Type* Receive() {
+    Reset();
+    return &value_;
+  }
 
  private:
   Type value_ = Traits::Invalid();
@@ -35,7 +49,22 @@ struct FindTraits {
   static Type Invalid() { return INVALID_HANDLE_VALUE; }
   static void Close(Type handle) { ::FindClose(handle); }
 };
-using FindHandle = UniqueHandle<FindTraits>;
+using FileFindHandle = UniqueHandle<FindTraits>;
+
+struct FileTraits {
+  using Type = HANDLE;
+  static Type Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Type handle) { ::CloseHandle(handle); }
+};
+using FileHandle = UniqueHandle<FileTraits>;
+
+// Memory the system allocated with LocalAlloc (FormatMessage's text).
+struct LocalTraits {
+  using Type = wchar_t*;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type text) { ::LocalFree(text); }
+};
+using LocalText = UniqueHandle<LocalTraits>;
 
 // An item-ID list the shell allocated.
 struct ItemIdListTraits {

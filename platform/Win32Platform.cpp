@@ -4,8 +4,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <map>
+#include <vector>
 
 #include "platform/CalendarTm.h"
+#include "platform/Paths.h"
 #include "platform/Win32Handles.h"
 #include "platform/WideText.h"
 
@@ -13,51 +16,141 @@ namespace morlind {
 
 namespace {
 
+// The longest path the wide file functions take.
+constexpr std::size_t kLongestPath = 32768;
+
 // The last second _localtime64 accepts: 3000-12-31 23:59:59 UTC.
 constexpr std::int64_t kLastCrtSecond = 32'535'215'999;
 // A FILETIME counts 100 ns in 63 bits; later seconds would overflow it.
 constexpr std::int64_t kLastFileTimeSecond = INT64_MAX / kFileTicksPerSecond - kSecondsFrom1601To1970;
 
-HANDLE FindFirst(const std::string& pattern, WIN32_FIND_DATAA* data) {
+HANDLE FindFirst(const std::wstring& pattern, WIN32_FIND_DATAW* data) {
   // The basic level skips short names and large fetch asks for bigger
   // batches; systems before Windows 7 refuse both, so fall back once.
   // The walk runs on a worker thread, the next one on another.
   static std::atomic<bool> basicRefused{false};
   if (!basicRefused) {
-    HANDLE handle = FindFirstFileExA(pattern.c_str(), FindExInfoBasic, data,
-                                     FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    HANDLE handle = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, data, FindExSearchNameMatch, nullptr,
+                                     FIND_FIRST_EX_LARGE_FETCH);
     if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_INVALID_PARAMETER) return handle;
     basicRefused = true;
   }
-  return FindFirstFileA(pattern.c_str(), data);
+  return FindFirstFileExW(pattern.c_str(), FindExInfoStandard, data, FindExSearchNameMatch, nullptr, 0);
 }
 
 class Win32Listing : public DirListing {
  public:
-  explicit Win32Listing(const std::string& pattern) : handle_(FindFirst(pattern, &data_)) {
+  explicit Win32Listing(const std::string& folder) : handle_(FindFirst(SystemPath(JoinPath(folder, "*")), &data_)) {
     Fill();
   }
   bool IsOpen() const { return handle_.IsValid(); }
   const DirEntry& Current() const override { return entry_; }
   bool Next() override {
-    if (!FindNextFileA(handle_.Get(), &data_)) return false;
+    if (!FindNextFileW(handle_.Get(), &data_)) return false;
     Fill();
     return true;
   }
 
  private:
   void Fill() {
-    data_.cFileName[MAX_PATH - 1] = '\0';
-    entry_.name = data_.cFileName;
+    data_.cFileName[MAX_PATH - 1] = L'\0';
+    name_ = WideToUtf8(data_.cFileName);
+    entry_.name = name_;
     entry_.attributes = data_.dwFileAttributes;
     entry_.lastAccess = (static_cast<std::uint64_t>(data_.ftLastAccessTime.dwHighDateTime) << 32) |
                         data_.ftLastAccessTime.dwLowDateTime;
   }
 
-  WIN32_FIND_DATAA data_{};
-  FindHandle handle_;
+  WIN32_FIND_DATAW data_{};
+  FileFindHandle handle_;
+  std::string name_;
   DirEntry entry_;
 };
+
+// Opens without asking for data: enough to learn where it lies. Folders
+// need the backup-semantics flag.
+FileHandle OpenEntry(const std::string& path, DWORD access, DWORD flags = 0) {
+  return FileHandle(CreateFileW(SystemPath(path).c_str(), access,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr));
+}
+
+// The drive letter of each volume serial number, when one drive alone has
+// it; asked once, as drives rarely come and go while the program runs.
+std::optional<wchar_t> DriveOfVolume(DWORD serial) {
+  static const std::map<DWORD, std::optional<wchar_t>> drives = [] {
+    std::map<DWORD, std::optional<wchar_t>> found;
+    DWORD present = GetLogicalDrives();
+    for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) {
+      const wchar_t root[] = {letter, L':', L'\\', L'\0'};
+      DWORD volumeSerial = 0;
+      if (!(present & (1u << (letter - L'A'))) || GetDriveTypeW(root) != DRIVE_FIXED ||
+          !GetVolumeInformationW(root, nullptr, 0, &volumeSerial, nullptr, nullptr, nullptr, 0)) {
+        continue;
+      }
+      auto [slot, added] = found.try_emplace(volumeSerial, letter);
+      if (!added) slot->second.reset();  // two drives, one serial: no answer
+    }
+    return found;
+  }();
+  auto found = drives.find(serial);
+  return found == drives.end() ? std::nullopt : found->second;
+}
+
+// Wine answers GetFinalPathNameByHandle for paths of at most MAX_PATH;
+// the name within its volume has no such limit.
+std::optional<std::string> VolumePathOf(HANDLE handle) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(handle, &info)) return std::nullopt;
+  std::optional<wchar_t> drive = DriveOfVolume(info.dwVolumeSerialNumber);
+  if (!drive) return std::nullopt;
+  std::vector<char> buffer(sizeof(FILE_NAME_INFO) + kLongestPath * sizeof(wchar_t));
+  auto* name = reinterpret_cast<FILE_NAME_INFO*>(buffer.data());
+  if (!GetFileInformationByHandleEx(handle, FileNameInfo, name, static_cast<DWORD>(buffer.size()))) return std::nullopt;
+  std::wstring path{*drive, L':'};
+  path.append(name->FileName, name->FileNameLength / sizeof(wchar_t));
+  return WideToUtf8(path);
+}
+
+std::optional<std::string> FinalPathOf(HANDLE handle) {
+  std::wstring path(MAX_PATH, L'\0');
+  for (int tries = 0; tries < 2; ++tries) {
+    DWORD length = GetFinalPathNameByHandleW(handle, path.data(), static_cast<DWORD>(path.size()),
+                                             FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0) return VolumePathOf(handle);
+    if (length < path.size()) {
+      path.resize(length);
+      return OrdinaryPath(path);
+    }
+    path.resize(length);  // the size it needs, terminator included
+  }
+  return std::nullopt;
+}
+
+class Win32OpenedEntry : public OpenedEntry {
+ public:
+  Win32OpenedEntry(FileHandle handle, std::string realPath, bool isLink)
+      : handle_(std::move(handle)), realPath_(std::move(realPath)), isLink_(isLink) {}
+  const std::string& RealPath() const override { return realPath_; }
+  bool IsLink() const override { return isLink_; }
+  // The entry goes when the handle closes, which the destructor does.
+  SystemError Delete() override {
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    if (SetFileInformationByHandle(handle_.Get(), FileDispositionInfo, &disposition, sizeof disposition)) return 0;
+    return GetLastError();
+  }
+
+ private:
+  FileHandle handle_;
+  std::string realPath_;
+  bool isLink_;
+};
+
+// Gives up the partial target of a copy that did not finish.
+void DiscardTarget(HANDLE target) {
+  FILE_DISPOSITION_INFO disposition{TRUE};
+  SetFileInformationByHandle(target, FileDispositionInfo, &disposition, sizeof disposition);
+}
 
 LocalFields FieldsOf(const SYSTEMTIME& t) {
   return LocalFields{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
@@ -86,20 +179,86 @@ Win32Platform::Win32Platform() {
   }
 }
 
-std::unique_ptr<DirListing> Win32Platform::OpenListing(const std::string& pattern) {
-  auto listing = std::make_unique<Win32Listing>(pattern);
+std::unique_ptr<DirListing> Win32Platform::OpenListing(const std::string& folder) {
+  auto listing = std::make_unique<Win32Listing>(folder);
   if (!listing->IsOpen()) return nullptr;
   return listing;
 }
 
-bool Win32Platform::CopyFileReplacing(const std::string& from, const std::string& to) {
-  return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+std::optional<std::uint32_t> Win32Platform::AttributesOf(const std::string& path) {
+  DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+  return attributes;
 }
 
-bool Win32Platform::RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+// A copy loop of our own: the system's CopyFileEx cannot be stopped under
+// Wine and leaves a partial target there when it fails.
+SystemError Win32Platform::CopyFileReplacing(const std::string& from, const std::string& to,
+                                             const std::atomic<bool>* stop) {
+  // Others may read the source, not write it: copying a file onto itself
+  // then fails instead of emptying it.
+  FileHandle source(CreateFileW(SystemPath(from).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!source.IsValid()) return GetLastError();
+  FILETIME lastWrite{};
+  GetFileTime(source.Get(), nullptr, nullptr, &lastWrite);
+  FileHandle target(CreateFileW(SystemPath(to).c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!target.IsValid()) return GetLastError();
 
-bool Win32Platform::RemoveEmptyFolder(const std::string& path) {
-  return RemoveDirectoryA(path.c_str()) != 0;
+  constexpr DWORD kChunk = 1 << 20;  // small enough to stop within milliseconds
+  std::vector<char> buffer(kChunk);
+  for (;;) {
+    if (stop && stop->load(std::memory_order_relaxed)) {
+      DiscardTarget(target.Get());
+      return kErrorCancelled;
+    }
+    DWORD read = 0;
+    if (!ReadFile(source.Get(), buffer.data(), kChunk, &read, nullptr)) {
+      SystemError error = GetLastError();
+      DiscardTarget(target.Get());
+      return error;
+    }
+    if (read == 0) break;
+    DWORD written = 0;
+    if (!WriteFile(target.Get(), buffer.data(), read, &written, nullptr) || written != read) {
+      SystemError error = written != read && GetLastError() == 0 ? ERROR_DISK_FULL : GetLastError();
+      DiscardTarget(target.Get());
+      return error;
+    }
+  }
+  SetFileTime(target.Get(), nullptr, nullptr, &lastWrite);
+  return 0;
+}
+
+std::optional<std::string> Win32Platform::RealPath(const std::string& path) {
+  FileHandle handle = OpenEntry(path, FILE_READ_ATTRIBUTES);
+  if (!handle.IsValid()) return std::nullopt;
+  return FinalPathOf(handle.Get());
+}
+
+std::unique_ptr<OpenedEntry> Win32Platform::OpenForDelete(const std::string& path) {
+  // On Windows a link opens as itself; under Wine a Unix link opens as its
+  // target, whose real location then tells where it leads.
+  FileHandle handle = OpenEntry(path, DELETE | FILE_READ_ATTRIBUTES, FILE_FLAG_OPEN_REPARSE_POINT);
+  if (!handle.IsValid()) return nullptr;
+  BY_HANDLE_FILE_INFORMATION info{};
+  std::optional<std::string> realPath = FinalPathOf(handle.Get());
+  if (!realPath || !GetFileInformationByHandle(handle.Get(), &info)) return nullptr;
+  bool isLink = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  return std::make_unique<Win32OpenedEntry>(std::move(handle), std::move(*realPath), isLink);
+}
+
+std::string Win32Platform::ErrorText(SystemError error) {
+  wchar_t* text = nullptr;
+  DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                    FORMAT_MESSAGE_IGNORE_INSERTS,
+                                nullptr, error, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+  LocalText owned(text);
+  std::wstring words(text ? text : L"", length);
+  while (!words.empty() && (words.back() == L'\r' || words.back() == L'\n' || words.back() == L' ')) words.pop_back();
+  if (words.empty()) return "错误 " + std::to_string(error);
+  return WideToUtf8(words);
 }
 
 std::optional<std::string> Win32Platform::SpecialFolderPath(int csidl) {
@@ -107,9 +266,9 @@ std::optional<std::string> Win32Platform::SpecialFolderPath(int csidl) {
   if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, pidl.Receive())) || !pidl.Get()) {
     return std::nullopt;
   }
-  char path[MAX_PATH] = {};
-  if (!SHGetPathFromIDListA(pidl.Get(), path)) return std::nullopt;
-  return std::string(path);
+  wchar_t path[MAX_PATH] = {};
+  if (!SHGetPathFromIDListW(pidl.Get(), path)) return std::nullopt;
+  return WideToUtf8(path);
 }
 
 Moment Win32Platform::MomentFromLocal(const LocalFields& fields) {
@@ -127,6 +286,31 @@ std::optional<LocalFields> Win32Platform::LocalFieldsOf(std::int64_t unixSeconds
 
 Moment Win32Platform::Now() { return _time64(nullptr); }
 
-std::string Win32Platform::AnsiToUtf8(std::string_view ansi) { return WideToUtf8(AnsiToWide(ansi)); }
+std::wstring SystemPath(std::string_view utf8) {
+  std::wstring path = Utf8ToWide(utf8);
+  std::wstring prefix;
+  std::size_t rest = 0;
+  if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') {
+    prefix = L"\\\\?\\";
+  } else if (path.size() >= 3 && path.compare(0, 2, L"\\\\") == 0 && path[2] != L'?' && path[2] != L'.') {
+    prefix = L"\\\\?\\UNC\\";
+    rest = 2;
+  } else {
+    return path;
+  }
+  std::wstring system = prefix;
+  system.reserve(prefix.size() + path.size());
+  for (std::size_t i = rest; i < path.size(); ++i) {
+    if (path[i] == L'\\' && !system.empty() && system.back() == L'\\' && system.size() > prefix.size()) continue;
+    system += path[i];
+  }
+  return system;
+}
+
+std::string OrdinaryPath(std::wstring_view path) {
+  if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0) return "\\\\" + WideToUtf8(path.substr(8));
+  if (path.compare(0, 4, L"\\\\?\\") == 0) return WideToUtf8(path.substr(4));
+  return WideToUtf8(path);
+}
 
 }  // namespace morlind

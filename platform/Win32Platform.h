@@ -1,4 +1,4 @@
-// The platform over the Win32 ANSI file functions, the shell and the C
+// The platform over the Win32 wide file functions, the shell and the C
 // runtime's local-time rules.
 #pragma once
 
@@ -10,15 +10,17 @@ class Win32Platform : public Platform {
  public:
   Win32Platform();
 
-  std::unique_ptr<DirListing> OpenListing(const std::string& pattern) override;
-  bool CopyFileReplacing(const std::string& from, const std::string& to) override;
-  bool RemoveFile(const std::string& path) override;
-  bool RemoveEmptyFolder(const std::string& path) override;
+  std::unique_ptr<DirListing> OpenListing(const std::string& folder) override;
+  std::optional<std::uint32_t> AttributesOf(const std::string& path) override;
+  SystemError CopyFileReplacing(const std::string& from, const std::string& to,
+                                const std::atomic<bool>* stop) override;
+  std::optional<std::string> RealPath(const std::string& path) override;
+  std::unique_ptr<OpenedEntry> OpenForDelete(const std::string& path) override;
+  std::string ErrorText(SystemError error) override;
   std::optional<std::string> SpecialFolderPath(int csidl) override;
   Moment MomentFromLocal(const LocalFields& fields) override;
   std::optional<LocalFields> LocalFieldsOf(std::int64_t unixSeconds) override;
   Moment Now() override;
-  std::string AnsiToUtf8(std::string_view ansi) override;
 };
 
 }  // namespace morlind

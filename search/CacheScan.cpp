@@ -5,21 +5,15 @@
 
 namespace morlind {
 
-namespace {
-constexpr std::string_view kScanPattern = "\\*.*";
-}  // namespace
-
 int CacheScan::ScanFolder(const std::string& dir) {
   std::string path = dir;
-  path.reserve(kMaxPath);
   return ScanInto(path);
 }
 
 // One path buffer serves the whole walk: each level appends its entry's
 // name and cuts it off again.
 int CacheScan::ScanInto(std::string& path) {
-  if (!FitsPath(path, kScanPattern)) return 1;
-  std::unique_ptr<DirListing> listing = platform_.OpenListing(path + std::string(kScanPattern));
+  std::unique_ptr<DirListing> listing = platform_.OpenListing(path);
   if (!listing) return 1;
 
   const std::size_t dirLength = path.size();
@@ -31,17 +25,14 @@ int CacheScan::ScanInto(std::string& path) {
     path.resize(dirLength);
     path += '\\';
     path += entry.name;
-    if (FitsPath(path)) VisitEntry(path, entry);
+    VisitEntry(path, entry);
   } while (listing->Next());
   path.resize(dirLength);
   return 0;
 }
 
 void CacheScan::VisitEntry(std::string& path, const DirEntry& entry) {
-  if (entry.IsDirectory()) {
-    if (!FitsPath(path, kScanPattern)) return;  // never cut into a different path
-    if (ScanInto(path) == 0) return;
-  }
+  if (entry.IsDirectory() && ScanInto(path) == 0) return;
   // A file, or a folder that refuses listing.
   TestFile(path, entry);
 }

@@ -6,15 +6,14 @@
 #include <string>
 #include <string_view>
 
-#include "platform/AnsiText.h"
-
 namespace morlind {
 
-// The extension buffer holds 9 bytes of text and a terminator.
+// The extension buffer of the dialog's first design held 9 bytes of code
+// page 936 text: ASCII took one byte, a Chinese character two.
 constexpr std::size_t kMaxExtensionBytes = 9;
 
-// Cuts text to at most kMaxExtensionBytes without splitting a double-byte
-// character.
+// Cuts UTF-8 text to what those 9 bytes held, never splitting a character.
+// A character code page 936 cannot write counts as two bytes.
 std::string CutExtension(std::string_view text);
 
 // The list selection replaces the previous text, a non-empty edit text

@@ -15,6 +15,8 @@ class JobControl {
  public:
   void RequestStop() { stop_.store(true, std::memory_order_relaxed); }
   bool StopRequested() const { return stop_.load(std::memory_order_relaxed); }
+  // For a call that looks at the flag itself, a long file copy say.
+  const std::atomic<bool>& StopFlag() const { return stop_; }
   void CountOne() { done_.fetch_add(1, std::memory_order_relaxed); }
   int Done() const { return done_.load(std::memory_order_relaxed); }
 

@@ -2,7 +2,7 @@
 
 #include <cassert>
 
-#include "platform/AnsiText.h"
+#include "platform/Utf8.h"
 #include "search/AccessTime.h"
 
 namespace morlind {
@@ -18,15 +18,15 @@ void PathStore::Set(std::size_t row, std::string_view path) {
 
 void ResultTable::AddResultRow(std::string_view fullPath, std::size_t nameLength,
                                std::optional<std::int64_t> localAccess) {
-  assert(nameLength <= fullPath.size() && fullPath.size() <= UINT16_MAX);
+  assert(nameLength <= fullPath.size() && fullPath.size() <= UINT32_MAX);
   std::size_t nameStart = fullPath.size() - nameLength;
   std::size_t dot = fullPath.substr(nameStart).rfind('.');
   std::size_t typeStart = dot == std::string_view::npos ? fullPath.size() : nameStart + dot + 1;
 
   std::size_t row = rows_.size();
   paths_.Set(row, fullPath);
-  rows_.push_back(Row{localAccess.value_or(0), static_cast<std::uint16_t>(nameStart),
-                      static_cast<std::uint16_t>(typeStart), localAccess.has_value(), false});
+  rows_.push_back(Row{localAccess.value_or(0), static_cast<std::uint32_t>(nameStart),
+                      static_cast<std::uint32_t>(typeStart), localAccess.has_value(), false});
 }
 
 void ResultTable::DeleteAllItems() {
@@ -53,14 +53,14 @@ std::string_view ResultTable::NameOf(int row) const {
 }
 
 int ResultTable::FindName(std::string_view text, int from, NameMatch match, bool wrap) const {
-  const std::string wanted = FoldedAnsi(text);
+  const std::string wanted = FoldedAscii(text);
   const int count = RowCount();
   if (count == 0) return -1;
   if (from < 0 || from >= count) from = 0;
   for (int row = from;;) {
     std::string_view name = NameOf(row);
     if (match == NameMatch::kPrefix) name = name.substr(0, wanted.size());
-    if (name.size() == wanted.size() && FoldedAnsi(name) == wanted) return row;
+    if (name.size() == wanted.size() && FoldedAscii(name) == wanted) return row;
     if (++row == count) {
       if (!wrap) return -1;
       row = 0;

@@ -66,8 +66,8 @@ class ResultTable {
 
   struct Row {
     std::int64_t localAccess = 0;
-    std::uint16_t nameStart = 0;  // offsets into the row's path
-    std::uint16_t typeStart = 0;  // == path size when the name has no dot
+    std::uint32_t nameStart = 0;  // offsets into the row's path
+    std::uint32_t typeStart = 0;  // == path size when the name has no dot
     bool hasAccess = false;
     bool ticked = false;
   };

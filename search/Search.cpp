@@ -1,5 +1,6 @@
 #include "search/Search.h"
 
+#include "platform/Paths.h"
 #include "search/AccessTime.h"
 #include "search/Extension.h"
 
@@ -7,7 +8,9 @@ namespace morlind {
 
 std::optional<std::string> GetCacheFolder(Platform& platform) {
   std::optional<std::string> path = platform.SpecialFolderPath(kInternetCacheFolder);
-  if (!path || path->empty() || !FitsPath(*path)) return std::nullopt;
+  if (!path || path->empty() || IsDriveRoot(*path)) return std::nullopt;
+  std::optional<std::uint32_t> attributes = platform.AttributesOf(*path);
+  if (!attributes || !(*attributes & kAttrDirectory)) return std::nullopt;
   return path;
 }
 
@@ -31,14 +34,6 @@ SearchOutcome PrepareSearch(Platform& platform, const SearchInput& input, Search
 void ScanCache(Platform& platform, const SearchCriteria& criteria, ResultTable& table, JobControl* job) {
   ScanFilter filter{criteria.extension, criteria.accessMode, criteria.start, criteria.end};
   CacheScan(platform, filter, table, job).ScanFolder(criteria.cacheFolder);
-}
-
-SearchOutcome RunSearch(Platform& platform, const SearchInput& input, SearchCriteria& criteria,
-                        ResultTable& table) {
-  SearchOutcome outcome = PrepareSearch(platform, input, criteria, table);
-  if (outcome != SearchOutcome::kReady) return outcome;
-  ScanCache(platform, criteria, table);
-  return SearchOutcome::kDone;
 }
 
 }  // namespace morlind

@@ -13,8 +13,8 @@ namespace morlind {
 
 // The criteria members of the main dialog; they outlive each search.
 struct SearchCriteria {
-  std::string extension;    // at most 9 bytes
-  std::string cacheFolder;  // fits kMaxPath
+  std::string extension;    // UTF-8, cut as CutExtension does
+  std::string cacheFolder;
   Moment start = 0;
   Moment end = 0;
   AccessMode accessMode = AccessMode::kNoLimit;
@@ -37,7 +37,9 @@ enum class SearchOutcome {
   kDone,
 };
 
-// The internet-cache folder's path, when the shell has one that fits.
+// The internet-cache folder, the one rule for searching and cleaning: the
+// shell's path when it names an existing folder that is not a drive root
+// (which a clean must never empty).
 std::optional<std::string> GetCacheFolder(Platform& platform);
 
 // Everything before the walk: the window composed and checked, the table
@@ -47,8 +49,5 @@ SearchOutcome PrepareSearch(Platform& platform, const SearchInput& input, Search
 // The walk of a prepared search; with a job it may end early.
 void ScanCache(Platform& platform, const SearchCriteria& criteria, ResultTable& table,
                JobControl* job = nullptr);
-
-SearchOutcome RunSearch(Platform& platform, const SearchInput& input,
-                        SearchCriteria& criteria, ResultTable& table);
 
 }  // namespace morlind

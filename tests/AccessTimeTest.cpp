@@ -4,7 +4,7 @@
 
 #include <ctime>
 
-#include "platform/FakePlatform.h"
+#include "tests/FakePlatform.h"
 #include "tests/TestClock.h"
 
 namespace morlind {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/FakePlatform.h"
+#include "tests/FakePlatform.h"
 #include "tests/TestClock.h"
 
 namespace morlind {
@@ -32,9 +32,7 @@ class CacheScanTest : public ::testing::Test {
 TEST_F(CacheScanTest, ReportsAPathThatCannotBeListedAsAFolder) {
   fake.AddFile("C:\\c\\a.jpg");
   fake.AddFolder("C:\\empty");
-  const std::string tooLong = "C:\\c\\" + std::string(251, 'x');  // its "\\*.*" makes 260
-  fake.AddFolder(tooLong);
-  for (const std::string& dir : {std::string("C:\\c\\a.jpg"), std::string("C:\\missing"), tooLong}) {
+  for (const std::string& dir : {std::string("C:\\c\\a.jpg"), std::string("C:\\missing")}) {
     EXPECT_EQ(CacheScan(fake, filter, table).ScanFolder(dir), 1) << dir;
   }
   EXPECT_EQ(CacheScan(fake, filter, table).ScanFolder("C:\\empty"), 0);

@@ -1,10 +1,11 @@
-// Links, long paths and failing deletes in the clean are among the faults of
-// ReliabilityTest.cpp; here the order of the deletes and the guards.
+// Long paths, vanishing entries and failing deletes in the clean are among
+// the faults of ReliabilityTest.cpp; here the order of the deletes and what
+// must never be deleted.
 #include "actions/Clean.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/FakePlatform.h"
+#include "tests/FakePlatform.h"
 #include "tests/TestClock.h"
 
 namespace morlind {
@@ -14,8 +15,7 @@ using Paths = std::vector<std::string>;
 
 class CleanTest : public ::testing::Test {
  protected:
-  CleanTest() { fake.SetSpecialFolder(kInternetCacheFolder, "C:\\cache"); }
-  int Clean() { return CleanSpecialFolder(fake, kInternetCacheFolder); }
+  int Clean() { return DeleteTree(fake, "C:\\cache"); }
   FakePlatform fake{test::HostPlatform()};
 };
 
@@ -28,38 +28,47 @@ TEST_F(CleanTest, DeletesDepthFirstInDeliveryOrderPastALockedFile) {
   EXPECT_EQ(Clean(), 0);
   // Delivery order, each folder emptied before its removal is tried.
   EXPECT_EQ(fake.Log(), (Paths{"delete C:\\cache\\top.jpg", "delete C:\\cache\\A\\a.jpg",
-                               "delete C:\\cache\\A\\B\\locked.jpg",
-                               "delete C:\\cache\\A\\B\\b.gif", "rmdir C:\\cache\\A\\B",
-                               "rmdir C:\\cache\\A", "delete C:\\cache\\C\\D\\d.jpg",
-                               "rmdir C:\\cache\\C\\D", "rmdir C:\\cache\\C"}));
+                               "delete C:\\cache\\A\\B\\b.gif", "delete C:\\cache\\C\\D\\d.jpg",
+                               "delete C:\\cache\\C\\D", "delete C:\\cache\\C"}));
+  EXPECT_EQ(fake.Tree("C:\\cache"), (Paths{"C:\\cache\\A\\", "C:\\cache\\A\\B\\", "C:\\cache\\A\\B\\locked.jpg"}));
 }
 
-TEST_F(CleanTest, DeletesNothingWithoutAUsableFolder) {
-  fake.AddFile("C:\\cache\\f.jpg");
-  fake.AddFile("C:\\f.jpg");
-  for (const char* path : {"", "C:", "C:\\", "c:/", "D:\\\\", "\\", "\\\\", "A:", "Z:\\", "a:\\", "z:"}) {
-    fake.SetSpecialFolder(kInternetCacheFolder, path);
-    EXPECT_EQ(Clean(), 1) << path;
-  }
-  EXPECT_EQ(CleanSpecialFolder(fake, 0x1c), 1);  // a folder the shell does not have
-  EXPECT_EQ(fake.ListingsOpened(), 0);
-  EXPECT_TRUE(fake.Log().empty());
-  for (const char* path : {"C:\\cache", "C:cache", "C:x", "cache", "", "1:\\", "@:", "[:", "`:", "{:"}) {
-    EXPECT_FALSE(IsDriveRoot(path)) << path;
-  }
+// A real folder Ðata beside a link Data, which a best-fit mapping would
+// confuse; a file link as Wine shows it (a plain file); links to inside
+// and outside; a cache reached through a link itself.
+TEST_F(CleanTest, DeletesOnlyWhatReallyLiesInsideTheCache) {
+  const Paths outside{"C:\\MyDocs\\", "C:\\MyDocs\\letter.doc", "C:\\MyDocs\\empty\\", "C:\\precious.doc"};
+  fake.AddFile("C:\\MyDocs\\letter.doc", 0, "letter");
+  fake.AddFolder("C:\\MyDocs\\empty");
+  fake.AddFile("C:\\precious.doc", 0, "precious");
+  fake.AddFile("C:\\real\\Ðata\\a.jpg");
+  fake.AddLink("C:\\real\\Data", "C:\\MyDocs");
+  fake.AddLink("C:\\real\\Empty", "C:\\MyDocs\\empty");
+  fake.AddFileLink("C:\\real\\innocent.jpg", "C:\\precious.doc");
+  fake.AddFile("C:\\real\\한국\\😀.jpg");
+  fake.AddFileLink("C:\\real\\한국\\alias.jpg", "C:\\real\\한국\\😀.jpg");
+  fake.AddLink("C:\\cache", "C:\\real");
+
+  EXPECT_EQ(Clean(), 0);
+  // A link to a file inside goes with its target, as under Wine; the
+  // dangling link is left.
+  EXPECT_EQ(fake.Tree("C:\\real"), (Paths{"C:\\real\\Data\\", "C:\\real\\Empty\\", "C:\\real\\innocent.jpg",
+                                      "C:\\real\\한국\\", "C:\\real\\한국\\alias.jpg"}));
+  EXPECT_EQ(fake.ContentOf("C:\\precious.doc"), "precious");
+  Paths left = fake.Tree("C:");
+  for (const std::string& path : outside) EXPECT_NE(std::find(left.begin(), left.end(), path), left.end()) << path;
 }
 
 TEST_F(CleanTest, TreatsWhatCannotBeListedAsAFile) {
   fake.AddFile("C:\\cache\\f.jpg");
   fake.AddFile("C:\\cache\\refused\\inside.jpg");
   fake.RefuseListing("C:\\cache\\refused");
-  const std::string tooLong = "C:\\" + std::string(255, 'x');  // its "\\*" makes 260
-  fake.AddFolder(tooLong);
-  for (const std::string& dir : {std::string("C:\\cache\\f.jpg"), std::string("C:\\missing"), tooLong}) {
+  for (const std::string& dir : {std::string("C:\\cache\\f.jpg"), std::string("C:\\missing")}) {
     EXPECT_EQ(DeleteTree(fake, dir), 1) << dir;
   }
-  EXPECT_EQ(DeleteTree(fake, "C:\\cache"), 0);
-  EXPECT_EQ(fake.Log(), (Paths{"delete C:\\cache\\f.jpg", "delete C:\\cache\\refused"}));
+  EXPECT_EQ(Clean(), 0);
+  EXPECT_EQ(fake.Log(), (Paths{"delete C:\\cache\\f.jpg"}));
+  EXPECT_TRUE(fake.Exists("C:\\cache\\refused\\inside.jpg"));
 }
 
 }  // namespace

@@ -36,6 +36,7 @@ class FakeUi : public UiServices {
   std::vector<ShellCall> shellCalls;
   std::vector<HelpCall> helpCalls;
   bool helpStarts = false;  // whether the help viewer comes up
+  std::size_t shellTakes = 260;  // paths the shell can open are shorter
   std::deque<bool> yesNoAnswers;        // empty: No
   std::vector<std::string> questions;  // Yes/No boxes asked
   std::vector<std::string> dangerousTypes;  // what the system counts as unsafe
@@ -60,8 +61,9 @@ class FakeUi : public UiServices {
     saveRequests.push_back(request);
     return Next(savePathAnswers);
   }
-  void ShellOpen(const std::string& verb, const std::string& target, int showCommand, bool withOwner) override {
+  bool ShellOpen(const std::string& verb, const std::string& target, int showCommand, bool withOwner) override {
     shellCalls.push_back({verb, target, showCommand, withOwner});
+    return target.size() < shellTakes;
   }
   bool ShowHelp(const std::string& helpFile, unsigned context) override {
     helpCalls.push_back({helpFile, context});

@@ -67,7 +67,7 @@ TEST_F(MainDlgTest, TheTimersPushOfTheSameStatusKeepsItScrolled) {
   SendMessageW(status, EM_LINESCROLL, 0, 1);
   ASSERT_EQ(SendMessageW(status, EM_GETFIRSTVISIBLELINE, 0, 0), 1);
   EXPECT_TRUE(TimerRanAndTicks());
-  EXPECT_EQ(Status(), L"当前选中 " + AnsiToWide(Path(name)));
+  EXPECT_EQ(Status(), L"当前选中 " + Utf8ToWide(Path(name)));
   EXPECT_EQ(SendMessageW(status, EM_GETFIRSTVISIBLELINE, 0, 0), 1);
 }
 

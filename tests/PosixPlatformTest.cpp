@@ -40,7 +40,7 @@ TEST_F(PosixPlatformTest, ListsEntriesWithKindAndAccessTime) {
   timespec times[2] = {{1222362405, 500}, {0, UTIME_OMIT}};
   ASSERT_EQ(utimensat(AT_FDCWD, (root / "a.jpg").c_str(), times, 0), 0);
 
-  auto listing = platform.OpenListing(Path("*.*"));
+  auto listing = platform.OpenListing(root.string());
   ASSERT_TRUE(listing);
   std::map<std::string, DirEntry> seen;
   do seen[std::string(listing->Current().name)] = listing->Current();
@@ -54,8 +54,8 @@ TEST_F(PosixPlatformTest, ListsEntriesWithKindAndAccessTime) {
   EXPECT_TRUE(seen["link"].IsDirectory());
   EXPECT_TRUE(seen["link"].IsReparsePoint());
 
-  EXPECT_FALSE(platform.OpenListing(Path("a.jpg\\*.*")));
-  EXPECT_FALSE(platform.OpenListing(Path("none\\*")));
+  EXPECT_FALSE(platform.OpenListing(Path("a.jpg")));
+  EXPECT_FALSE(platform.OpenListing(Path("none")));
 }
 
 TEST(PosixTime, ConvertsBothWaysAndFailsBefore1970) {

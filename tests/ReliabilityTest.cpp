@@ -8,7 +8,8 @@
 
 #include "actions/Clean.h"
 #include "actions/Save.h"
-#include "platform/FakePlatform.h"
+#include "platform/Utf8.h"
+#include "tests/FakePlatform.h"
 #include "search/Search.h"
 #include "tests/FakeUi.h"
 #include "tests/TestClock.h"
@@ -24,8 +25,9 @@ const std::string kSentinel = "C:\\keep";
 const std::uint64_t kAccess = test::FileTimeOfUtc(2008, 9, 25, 17, 6, 45);
 
 // The program around one cache: a folder to copy into, and a sentinel tree
-// beside both that no operation may touch. When it goes out of scope it
-// checks that no message was shown, every deletion stayed in the cache,
+// beside both that no operation may touch. It runs the operations as the
+// dialog does. When it goes out of scope it checks that no message was
+// shown, every deletion stayed in the cache,
 // every copy went from the cache into the target, and the sentinel is the
 // same byte for byte.
 struct World {
@@ -65,7 +67,8 @@ struct World {
   Paths Search(const std::string& typed) {
     Moment now = fake.Now();
     SearchInput input{now - 3600, now - 3600, now, now, std::nullopt, typed};
-    EXPECT_EQ(RunSearch(fake, input, criteria, table), SearchOutcome::kDone);
+    EXPECT_EQ(PrepareSearch(fake, input, criteria, table), SearchOutcome::kReady);
+    ScanCache(fake, criteria, table);
     Paths names;
     for (int row = 0; row < table.RowCount(); ++row) {
       names.push_back(table.GetItemText(row, Column::kName));
@@ -76,15 +79,15 @@ struct World {
 
   // 清理IE缓存: the clean and the search after it.
   Paths Clean() {
-    EXPECT_EQ(CleanSpecialFolder(fake, kInternetCacheFolder), 0);
+    EXPECT_EQ(DeleteTree(fake, *GetCacheFolder(fake)), 0);
     return Search(criteria.extension);
   }
 
   // Ticks every row and presses 保存选中, picking folder.
-  void SaveAll(const std::string& folder = kTarget) {
+  CopyReport SaveAll(const std::string& folder = kTarget) {
     table.SetAllTicks(true);
     ui.folderAnswers = {folder};
-    SaveSelected(fake, ui, table);
+    return CopyFiles(fake, *PlanSaveSelected(ui, table));
   }
 
   FakePlatform fake{test::HostPlatform()};
@@ -147,16 +150,20 @@ TEST(Reliability, VanishedRefusedAndLockedEntriesAreSkippedQuietly) {
                    kCache + "\\A\\", kCache + "\\A\\B\\", kCache + "\\A\\B\\locked.jpg"}));
 }
 
-TEST(Reliability, FailedCopiesAreSilentAndChangeNothingElse) {
+// A source gone is skipped quietly; other failures are counted for the
+// message after the save.
+TEST(Reliability, FailedCopiesAreCountedAndChangeNothingElse) {
   // a.jpg holds 4 bytes, b.jpg 8, c.jpg 2.
   const struct {
     const char* fault;
     std::function<void(FakePlatform&)> inject;
     Paths target;
+    int failed;
   } cases[] = {
-      {"source gone", [](FakePlatform& f) { f.RemoveFile(kCache + "\\b.jpg"); }, {"old.jpg", "a.jpg", "c.jpg"}},
-      {"target not writable", [](FakePlatform& f) { f.RefuseWrites(kTarget); }, {"old.jpg"}},
-      {"disk full after 7 bytes", [](FakePlatform& f) { f.SetCopyQuota(7); }, {"old.jpg", "a.jpg", "c.jpg"}}};
+      {"source gone", [](FakePlatform& f) { f.OpenForDelete(kCache + "\\b.jpg")->Delete(); },
+       {"old.jpg", "a.jpg", "c.jpg"}, 0},
+      {"target not writable", [](FakePlatform& f) { f.RefuseWrites(kTarget); }, {"old.jpg"}, 3},
+      {"disk full after 7 bytes", [](FakePlatform& f) { f.SetCopyQuota(7); }, {"old.jpg", "a.jpg", "c.jpg"}, 1}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.fault);
     World w;
@@ -165,7 +172,7 @@ TEST(Reliability, FailedCopiesAreSilentAndChangeNothingElse) {
     w.fake.AddFile(kCache + "\\c.jpg", kAccess, "cc");
     w.Search("*");
     c.inject(w.fake);
-    w.SaveAll();
+    EXPECT_EQ(w.SaveAll().failed, c.failed);
     Paths target;
     for (const std::string& path : w.fake.Tree(kTarget)) target.push_back(path.substr(kTarget.size() + 1));
     EXPECT_EQ(target, c.target);
@@ -199,24 +206,23 @@ TEST(Reliability, FolderLinksAtEveryDepthAreNeitherFollowedNorRemoved) {
   }
 }
 
-// Names a Windows file system can hold, as code page 936 text: every byte
-// 0x20-0xFF but \ / : * ? " < > |, single bytes at the start and the end,
-// lead bytes with a trail byte (0x5C among them), names ending in dots
+// Names a Windows file system can hold, as UTF-8: every character
+// U+0020-U+00FF but \\ / : * ? " < > |, at the start and the end (the ones
+// a best-fit mapping turns into letters among them, beside those letters),
+// names in other scripts, emoji and a lone surrogate, names ending in dots
 // and spaces.
 Paths OddNames() {
   Paths names;
   const std::string forbidden = "\\/:*?\"<>|";
-  for (int b = 0x20; b <= 0xFF; ++b) {
-    char c = static_cast<char>(b);
-    if (forbidden.find(c) != std::string::npos) continue;
+  for (char32_t c = 0x20; c <= 0xFF; ++c) {
+    if (c < 0x80 && forbidden.find(static_cast<char>(c)) != std::string::npos) continue;
+    std::string character = Utf8OfUtf16(std::u16string(1, static_cast<char16_t>(c)));
     char hex[3];
-    std::snprintf(hex, sizeof hex, "%02X", b);
-    bool lead = b >= 0x81 && b <= 0xFE;
-    names.push_back(lead ? std::string{c, '\\'} + hex + std::string{c, c}
-                         : std::string{c} + hex + std::string{c});
+    std::snprintf(hex, sizeof hex, "%02X", static_cast<unsigned>(c));
+    names.push_back(character + hex + character);
   }
-  for (const char* name : {"a.", "a..", "a ", "a. ", "a .", "...", " ", "\xCD\xBC\xC6\xAC.jpg",
-                           "\xCD\xBC.\xC6\xAC", "\xB1\xED\xB8\xF1.JPG"}) {
+  for (const char* name : {"a.", "a..", "a ", "a. ", "a .", "...", " ", "图片.jpg", "图.片", "표.JPG", "Ðata", "Data",
+                           "Yes.jpg", "Ýes.jpg", "ñandú.jpg", "한국.jpg", "😀.jpg", "\xED\xA0\x80.jpg"}) {
     names.emplace_back(name);
   }
   return names;
@@ -237,14 +243,16 @@ TEST(Reliability, NamesOfEveryByteClassAndExtensionTextOfAnyShape) {
   w.SaveAll();
   for (const std::string& name : names) EXPECT_EQ(w.fake.ContentOf(kTarget + "\\" + name), name);
 
-  // Text with double-byte characters at even and at odd offsets, typed up
-  // to every byte: the rows are the names ending in what is kept of it.
-  const std::string mixed = "\xCD\xBCj\xC6\xACpG.\xB1\xED" "a\xB8\xF1\xCD\xBC" "b c";
+  // Text of Chinese and other characters at even and at odd offsets, typed
+  // up to every character: the rows are the names ending in what is kept.
+  const std::string mixed = "图jÐpG.표a😀片b c";
   Paths typed;
-  for (const std::string& text : {mixed + mixed + mixed.substr(0, 10), "x" + mixed + mixed + mixed}) {
-    for (std::size_t length = 0; length <= 12; ++length) typed.push_back(text.substr(0, length));
+  for (const std::string& text : {mixed + mixed, "x" + mixed + mixed}) {
+    for (std::size_t end = 0; end <= 24 && end <= text.size(); end += Utf8SequenceLength(static_cast<unsigned char>(text[end]))) {
+      typed.push_back(text.substr(0, end));
+    }
   }
-  for (const char* odd : {"*", "..", "\xCD"}) typed.emplace_back(odd);
+  for (const char* odd : {"*", "..", "jpg", "JPG", "ES.JPG", "ata"}) typed.emplace_back(odd);
 
   auto fold = [](std::string text) {
     for (char& c : text) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -265,6 +273,7 @@ TEST(Reliability, NamesOfEveryByteClassAndExtensionTextOfAnyShape) {
     EXPECT_EQ(rows, expected);
   }
   EXPECT_EQ(w.Search("."), (Paths{".2E.", "a.", "a..", "a .", "..."}));
+  EXPECT_EQ(w.Search("ES.JPG"), (Paths{"Yes.jpg", "Ýes.jpg"}));
   EXPECT_TRUE(w.Search("*.*").empty() && w.Search("\\").empty());
   EXPECT_TRUE(w.Clean().empty());
   EXPECT_TRUE(w.fake.Tree(kCache).empty());
@@ -272,51 +281,40 @@ TEST(Reliability, NamesOfEveryByteClassAndExtensionTextOfAnyShape) {
 
 Paths Sorted(Paths paths) { std::ranges::sort(paths); return paths; }
 
-// Paths of 255 to 270 bytes, and a chain of 130 folders that runs past the
-// limit: what does not fit is skipped, never cut to another path.
-TEST(Reliability, PathsAroundTheLimitAreSkippedNeverCut) {
+// Paths of 255 to 270 characters and far longer, and a chain of 130
+// folders: listed, copied and cleaned like any other.
+TEST(Reliability, PathsOfAnyLengthAreListedSavedAndCleaned) {
   World w;
-  Paths listed, calls;
-  // A file in folder: listed when folder's "\\*.*" fits, deleted and the
-  // folder removed when its "\\*" does.
-  auto addIn = [&](const std::string& folder, const std::string& name) {
-    w.fake.AddFile(folder + "\\" + name, kAccess, name);
-    if (folder.size() + 4 < kMaxPath) listed.push_back(folder + "\\" + name);
-    if (folder.size() + 2 < kMaxPath) {
-      calls.push_back("delete " + folder + "\\" + name);
-      calls.push_back("rmdir " + folder);
-    }
+  Paths listed;
+  auto add = [&](const std::string& path) {
+    w.fake.AddFile(path, kAccess, path.substr(path.rfind('\\') + 1));
+    listed.push_back(path);
   };
   const std::string dir = kCache + "\\" + std::string(200, 'd');  // 209 bytes
   for (std::size_t length = 255; length <= 270; ++length) {
-    // A file whose path has this length, and a folder.
-    std::string file = dir + "\\" + std::string(length - dir.size() - 1, 'f');
-    w.fake.AddFile(file, kAccess, "f");
-    if (length < kMaxPath) listed.push_back(file);
-    if (length < kMaxPath) calls.push_back("delete " + file);
-    addIn(kCache + "\\" + std::string(length - kCache.size() - 1, 'g'), "x");
+    add(dir + "\\" + std::string(length - dir.size() - 1, 'f'));
+    add(kCache + "\\" + std::string(length - kCache.size() - 1, 'g') + "\\x" + std::to_string(length));
   }
-  calls.push_back("rmdir " + dir);  // fails: the long names are still in it
+  add(dir + "\\" + std::string(240, 'e') + "\\" + std::string(240, 'e') + "\\长.jpg");
   std::string chain = kCache;
   for (int depth = 1; depth <= 130; ++depth) {
     chain += "\\c";
-    addIn(chain, "f");
+    add(chain + "\\f" + std::to_string(depth));
   }
   w.Search("*");
   Paths paths;
   for (int row = 0; row < w.table.RowCount(); ++row) paths.push_back(w.table.PathOf(row));
   EXPECT_EQ(Sorted(paths), Sorted(listed));
 
-  // Saved into a folder of 212 bytes, where the longest names no longer fit.
-  const std::string into = kTarget + "\\" + std::string(205, 't');
+  const std::string into = kTarget + "\\" + std::string(240, 't');
   w.fake.AddFolder(into);
+  EXPECT_EQ(w.SaveAll(into).copied, static_cast<int>(listed.size()));
   for (const std::string& path : listed) {
-    std::string target = into + path.substr(path.rfind('\\'));
-    if (target.size() < kMaxPath) calls.push_back("copy " + path + " -> " + target);
+    std::string name = path.substr(path.rfind('\\') + 1);
+    EXPECT_EQ(w.fake.ContentOf(into + "\\" + name), name);
   }
-  w.SaveAll(into);
-  w.Clean();
-  EXPECT_EQ(Sorted(w.fake.Log()), Sorted(calls));
+  EXPECT_TRUE(w.Clean().empty());
+  EXPECT_TRUE(w.fake.Tree(kCache).empty());
 }
 
 TEST(Reliability, AFolderOf100000FilesIsListedAndEmptied) {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/FakePlatform.h"
+#include "tests/FakePlatform.h"
 #include "tests/FakeUi.h"
 #include "tests/TestClock.h"
 
@@ -12,6 +12,16 @@ namespace morlind {
 namespace {
 
 using Paths = std::vector<std::string>;
+
+// As the dialog saves: the plan, then its copies.
+CopyReport SaveSelected(Platform& platform, UiServices& ui, const ResultTable& table) {
+  std::optional<CopyPlan> plan = PlanSaveSelected(ui, table);
+  return plan ? CopyFiles(platform, *plan) : CopyReport{};
+}
+CopyReport SaveCurrent(Platform& platform, UiServices& ui, const ResultTable& table, const std::string& extension) {
+  std::optional<CopyPlan> plan = PlanSaveCurrent(ui, table, extension);
+  return plan ? CopyFiles(platform, *plan) : CopyReport{};
+}
 
 class SaveTest : public ::testing::Test {
  protected:
@@ -55,11 +65,11 @@ TEST_F(SaveTest, CopiesTickedRowsInOrderUnderTheirNamesUnlessTheChooserIsCancell
                                "copy C:\\cache\\B\\photo[1].jpg -> D:\\out\\photo[1].jpg",
                                "copy C:\\cache\\A\\clip[1].swf -> D:\\out\\clip[1].swf"}));
 
-  // A drive root keeps its backslash: the target has a doubled one.
+  // A drive root ends in a backslash already.
   table.SetCheck(0, false);
   table.SetCheck(1, false);
   SaveSelected(fake, ui, table);
-  EXPECT_EQ(fake.Log().back(), "copy C:\\cache\\A\\clip[1].swf -> D:\\\\clip[1].swf");
+  EXPECT_EQ(fake.Log().back(), "copy C:\\cache\\A\\clip[1].swf -> D:\\clip[1].swf");
   EXPECT_TRUE(ui.messages.empty());
 }
 
@@ -89,6 +99,28 @@ TEST_F(SaveTest, SavesTheHighlightedRowUnderTheChosenPath) {
   ui.savePathAnswers = {"D:\\out\\first.jpg"};
   SaveCurrent(fake, ui, table, "jpg");
   EXPECT_EQ(fake.Log().back(), "copy C:\\cache\\A\\photo[1].jpg -> D:\\out\\first.jpg");
+}
+
+// A source gone meanwhile is skipped without a word; every other failure
+// is counted and the first one said in the system's words.
+TEST_F(SaveTest, FailedCopiesAreCountedWithTheFirstReason) {
+  fake.AddFile("C:\\cache\\gone.jpg");
+  table.AddResultRow("C:\\cache\\gone.jpg", 8, {});
+  fake.VanishWhenListed("C:\\cache\\gone.jpg");
+  fake.OpenListing("C:\\cache");
+  table.SetAllTicks(true);
+  fake.RefuseWrites("D:\\out");
+  ui.folderAnswers = {"D:\\out", "D:\\missing", "C:\\cache\\A\\clip[1].swf"};
+  const std::string reasons[] = {"拒绝访问。", "系统找不到指定的路径。", "拒绝访问。"};
+  for (const std::string& reason : reasons) {
+    CopyReport report = SaveSelected(fake, ui, table);
+    EXPECT_EQ(report.copied, 0);
+    EXPECT_EQ(CopyFailureText(fake, report), "有 3 个文件没有保存：" + reason);
+  }
+  ui.folderAnswers = {"D:\\"};
+  CopyReport report = SaveSelected(fake, ui, table);
+  EXPECT_EQ(report.copied, 3);  // the two of one name, then the third
+  EXPECT_EQ(CopyFailureText(fake, report), std::nullopt);
 }
 
 }  // namespace

@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/FakePlatform.h"
+#include "tests/FakePlatform.h"
+#include "platform/Paths.h"
 #include "search/AccessTime.h"
 #include "tests/TestClock.h"
 
@@ -47,6 +48,14 @@ TEST(ComposeMoment, IsExactOnTheDaysDaylightSavingChanges) {
     EXPECT_EQ(LocalOf(ComposeMoment(host, lateOnDay, night)),
               (LocalFields{2008, month, day, 0, 30, 0}));
   }
+}
+
+// As the dialog runs it: the window part, then the walk.
+SearchOutcome RunSearch(Platform& platform, const SearchInput& input, SearchCriteria& criteria, ResultTable& table) {
+  SearchOutcome outcome = PrepareSearch(platform, input, criteria, table);
+  if (outcome != SearchOutcome::kReady) return outcome;
+  ScanCache(platform, criteria, table);
+  return SearchOutcome::kDone;
 }
 
 class SearchTest : public ::testing::Test {
@@ -98,16 +107,24 @@ TEST_F(SearchTest, WindowModeMatchesOnlyStrictlyInsideTheWindow) {
   }
 }
 
+// One rule for the search and the clean: an existing folder, no drive root.
 TEST_F(SearchTest, WithoutACacheFolderTheTableIsEmptiedAndNothingScanned) {
   Search();
   FakePlatform noCache{test::HostPlatform()};
   EXPECT_EQ(RunSearch(noCache, input, criteria, table), SearchOutcome::kNoCacheFolder);
   EXPECT_EQ(table.RowCount(), 0);
-  EXPECT_EQ(noCache.ListingsOpened(), 0);
 
-  for (const std::string& folder : {std::string(), "C:\\" + std::string(260, 'x')}) {
+  noCache.AddFile("C:\\cache.jpg");
+  noCache.AddFile("C:\\f.jpg");
+  for (const char* folder : {"", "C:\\missing", "C:\\cache.jpg", "C:", "C:\\", "c:/", "D:\\\\", "\\", "\\\\",
+                             "A:", "Z:\\", "a:\\", "z:"}) {
     noCache.SetSpecialFolder(kInternetCacheFolder, folder);
-    EXPECT_EQ(RunSearch(noCache, input, criteria, table), SearchOutcome::kNoCacheFolder);
+    EXPECT_EQ(RunSearch(noCache, input, criteria, table), SearchOutcome::kNoCacheFolder) << folder;
+    EXPECT_FALSE(GetCacheFolder(noCache)) << folder;
+  }
+  EXPECT_EQ(noCache.ListingsOpened(), 0);
+  for (const char* path : {"C:\\cache", "C:cache", "C:x", "cache", "1:\\", "@:", "[:", "`:", "{:"}) {
+    EXPECT_FALSE(IsDriveRoot(path)) << path;
   }
 }
 

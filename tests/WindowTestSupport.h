@@ -9,7 +9,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "platform/FakePlatform.h"
+#include "tests/FakePlatform.h"
 #include "res/resource.h"
 #include "tests/FakeUi.h"
 #include "tests/TestClock.h"
@@ -53,8 +53,8 @@ class MainDlgFixture : public ::testing::Test {
   }
   void TearDown() override { dialog.DestroyWindow(); }
 
-  // A cache file's path as a search stores it: ANSI, from a UTF-8 name.
-  static std::string Path(const std::string& nameUtf8) { return WideToAnsi(Utf8ToWide("C:\\cache\\" + nameUtf8)); }
+  // A cache file's path as a search stores it.
+  static std::string Path(const std::string& name) { return "C:\\cache\\" + name; }
   // Puts the files into the cache and presses 搜索.
   void SearchOver(std::initializer_list<const char*> names) {
     for (const char* name : names) fs.AddFile(Path(name), 0, name);

@@ -16,10 +16,10 @@ std::string CComboBox::GetLBText(int index) const {
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
   LRESULT copied = Send(CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
   text.resize(copied == CB_ERR ? 0 : static_cast<std::size_t>(copied));
-  return WideToAnsi(text);
+  return WideToUtf8(text);
 }
 
-std::string CComboBox::GetWindowTextAnsi() const { return WideToAnsi(Text()); }
+std::string CComboBox::GetWindowTextUtf8() const { return WideToUtf8(Text()); }
 
 int CComboBox::InsertString(int index, const std::wstring& text) {
   return static_cast<int>(Send(CB_INSERTSTRING, static_cast<WPARAM>(index),
@@ -175,7 +175,7 @@ void CListCtrl::ServeDisplayInfo(LVITEMW& item) const {
   if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
     std::wstring text;
     if (inModel && item.iSubItem >= 0 && item.iSubItem <= 2) {
-      text = AnsiToWide(model_->GetItemText(item.iItem, static_cast<Column>(item.iSubItem)));
+      text = Utf8ToWide(model_->GetItemText(item.iItem, static_cast<Column>(item.iSubItem)));
     }
     std::size_t length = std::min(text.size(), static_cast<std::size_t>(item.cchTextMax - 1));
     std::copy_n(text.data(), length, item.pszText);
@@ -194,7 +194,7 @@ LRESULT CListCtrl::FindItem(const NMLVFINDITEMW& find) const {
   const UINT byText = LVFI_STRING | LVFI_PARTIAL | kFindSubstring;
   if (!(info.flags & byText) || !info.psz) return -1;
   NameMatch match = (info.flags & (LVFI_PARTIAL | kFindSubstring)) ? NameMatch::kPrefix : NameMatch::kWhole;
-  return model_->FindName(WideToAnsi(info.psz), find.iStart, match, (info.flags & LVFI_WRAP) != 0);
+  return model_->FindName(WideToUtf8(info.psz), find.iStart, match, (info.flags & LVFI_WRAP) != 0);
 }
 
 void CListCtrl::Toggle(int row) {

@@ -1,6 +1,6 @@
 // Thin wrappers of the common controls the main dialog uses, with only the
-// operations it calls. Texts read for the search (file type, paths) are
-// ANSI; texts set for the user are wide.
+// operations it calls. Texts are UTF-8 on this side, wide on the
+// controls'.
 #pragma once
 
 #include <string>
@@ -17,7 +17,7 @@ class CComboBox : public CWnd {
   int GetCurSel() const;
   std::string GetLBText(int index) const;
   // The text of the edit field.
-  std::string GetWindowTextAnsi() const;
+  std::string GetWindowTextUtf8() const;
   // At a fixed index: the list is not sorted by this, whatever the style.
   int InsertString(int index, const std::wstring& text);
   // Selects the first item after startAfter (-1: from the top) that begins

@@ -128,7 +128,7 @@ LRESULT CDialog::Guarded(Handle handle) {
 // What the exception interrupted may be half done: say so and end rather
 // than go on.
 void CDialog::OnFatalError(const std::string& what) {
-  std::wstring text = Utf8ToWide("程序内部出错，即将关闭。\n") + AnsiToWide(what);
+  std::wstring text = Utf8ToWide("程序内部出错，即将关闭。\n") + Utf8ToWide(what);
   ::MessageBoxW(hwnd_, text.c_str(), Text().c_str(), MB_OK | MB_ICONERROR);
   EndDialog(IDABORT);
 }

@@ -142,7 +142,7 @@ void CMainDlg::StartSearch() {
   input.endTime = endTime_.GetTime(platform_);
   int selection = fileType_.GetCurSel();
   if (selection != CB_ERR) input.listSelection = fileType_.GetLBText(selection);
-  input.editText = fileType_.GetWindowTextAnsi();
+  input.editText = fileType_.GetWindowTextUtf8();
 
   SearchOutcome outcome = PrepareSearch(platform_, input, criteria_, table_);
   if (outcome != SearchOutcome::kWindowInverted) list_.Refresh();
@@ -162,7 +162,7 @@ void CMainDlg::StartSearch() {
 void CMainDlg::OnClean() {
   if (Working()) return;
   BeginWork();
-  std::optional<std::string> folder = CleanableFolder(platform_, kInternetCacheFolder);
+  std::optional<std::string> folder = GetCacheFolder(platform_);
   if (!folder) {
     StartSearch();  // nothing to delete; the search follows as after any clean
     return;
@@ -179,7 +179,7 @@ void CMainDlg::OnSaveSelected() {
 
 void CMainDlg::OnSaveCurrent() {
   if (Working()) return;
-  if (std::optional<CopyPlan> plan = PlanSaveCurrent(platform_, ui_, table_, criteria_.extension)) {
+  if (std::optional<CopyPlan> plan = PlanSaveCurrent(ui_, table_, criteria_.extension)) {
     SaveOnWorker(std::move(*plan));
   }
 }
@@ -187,8 +187,9 @@ void CMainDlg::OnSaveCurrent() {
 void CMainDlg::SaveOnWorker(CopyPlan plan) {
   BeginWork();
   saveTotal_ = static_cast<int>(plan.size());
-  RunOnWorker(Work::kSave, [&platform = platform_, plan = std::move(plan)](JobControl& job) {
-    CopyFiles(platform, plan, &job);
+  saveReport_ = {};
+  RunOnWorker(Work::kSave, [&platform = platform_, plan = std::move(plan), &report = saveReport_](JobControl& job) {
+    report = CopyFiles(platform, plan, &job);
   });
 }
 

@@ -122,6 +122,7 @@ class CMainDlg : public CDialog {
   Work work_ = Work::kNone;
   ResultTable pending_;  // the walk's rows, handed to the list when it ends
   int saveTotal_ = 0;
+  CopyReport saveReport_;  // written by the save's job, read once it has been waited for
   std::wstring statusBefore_;
   std::vector<bool> enabledBefore_;
   HWND focusBefore_ = nullptr;

@@ -36,7 +36,7 @@ std::optional<std::string> CMainDlg::HighlightedPath() const {
 }
 
 void CMainDlg::ShowHighlight(const std::optional<std::string>& path) {
-  status_ = path ? Utf8ToWide(kHighlightedPrefix) + AnsiToWide(*path) : Utf8ToWide(kNothingHighlightedText);
+  status_ = path ? Utf8ToWide(kHighlightedPrefix + *path) : Utf8ToWide(kNothingHighlightedText);
   EnableItem(IDC_VIEW_CURRENT, path.has_value());
   EnableItem(IDC_SAVE_CURRENT, path.has_value());
 }

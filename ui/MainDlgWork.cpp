@@ -53,7 +53,8 @@ void CMainDlg::OnWorkDone() {
   worker_.Wait();
   // Ends the dialog with a message, through the window procedure's guard.
   if (!worker_.Control().Failure().empty()) throw std::runtime_error(worker_.Control().Failure());
-  switch (work_) {
+  const Work work = work_;
+  switch (work) {
     case Work::kClean:
       StartSearch();  // shows what is left, also of a stopped clean
       return;
@@ -65,6 +66,9 @@ void CMainDlg::OnWorkDone() {
       break;
   }
   EndWork();
+  if (work == Work::kSave) {
+    if (std::optional<std::string> failure = CopyFailureText(platform_, saveReport_)) ui_.ShowMessage(*failure);
+  }
 }
 
 void CMainDlg::EndWork() {

@@ -5,6 +5,8 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <vector>
+
 #include "platform/ModulePath.h"
 #include "platform/Win32Handles.h"
 #include "platform/WideText.h"
@@ -15,6 +17,9 @@ namespace morlind {
 static_assert(kOfnOverwritePrompt == OFN_OVERWRITEPROMPT && kOfnHideReadOnly == OFN_HIDEREADONLY);
 
 namespace {
+
+// The longest path the wide file functions take.
+constexpr std::size_t kLongestPath = 32768;
 
 // The executable's file name without its extension.
 std::wstring ModuleBaseName() {
@@ -53,9 +58,9 @@ std::optional<std::string> Win32UiServices::ChooseFolder(const std::string& titl
   ItemIdList folder;
   *folder.Receive() = SHBrowseForFolderW(&info);
   if (!folder.Get()) return std::nullopt;
-  char path[MAX_PATH] = {};
-  if (!SHGetPathFromIDListA(folder.Get(), path)) return std::nullopt;
-  return std::string(path);
+  wchar_t path[MAX_PATH] = {};
+  if (!SHGetPathFromIDListW(folder.Get(), path)) return std::nullopt;
+  return WideToUtf8(path);
 }
 
 std::optional<std::string> Win32UiServices::ChooseSavePath(const SaveAsRequest& request) {
@@ -64,37 +69,43 @@ std::optional<std::string> Win32UiServices::ChooseSavePath(const SaveAsRequest& 
   for (wchar_t& c : filter) {
     if (c == L'|') c = L'\0';
   }
-  std::wstring defaultExtension = AnsiToWide(request.defaultExtension);
-  std::wstring initialName = AnsiToWide(request.initialName);
+  std::wstring defaultExtension = Utf8ToWide(request.defaultExtension);
+  std::wstring initialName = Utf8ToWide(request.initialName);
 
-  wchar_t file[MAX_PATH] = {};
-  initialName.copy(file, MAX_PATH - 1);
+  // Room for a path of any length the dialog may give.
+  std::vector<wchar_t> file(kLongestPath, L'\0');
+  initialName.copy(file.data(), file.size() - 1);
 
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof(dialog);
   dialog.hwndOwner = owner_;
   dialog.lpstrFilter = filter.empty() ? nullptr : filter.c_str();
   dialog.nFilterIndex = 1;
-  dialog.lpstrFile = file;
-  dialog.nMaxFile = MAX_PATH;
+  dialog.lpstrFile = file.data();
+  dialog.nMaxFile = static_cast<DWORD>(file.size());
   dialog.lpstrDefExt = defaultExtension.empty() ? nullptr : defaultExtension.c_str();
   dialog.Flags = request.flags;
   if (!GetSaveFileNameW(&dialog)) return std::nullopt;
-  return WideToAnsi(file);
+  return WideToUtf8(file.data());
 }
 
-void Win32UiServices::ShellOpen(const std::string& verb, const std::string& target,
+bool Win32UiServices::ShellOpen(const std::string& verb, const std::string& target,
                                 int showCommand, bool withOwner) {
-  ShellExecuteA(withOwner ? owner_ : nullptr, verb.empty() ? nullptr : verb.c_str(),
-                target.c_str(), nullptr, nullptr, showCommand);
+  // The shell takes no \\?\ path: a longer one cannot be opened at all.
+  std::wstring wideTarget = Utf8ToWide(target);
+  if (wideTarget.size() >= MAX_PATH) return false;
+  std::wstring wideVerb = Utf8ToWide(verb);
+  ShellExecuteW(withOwner ? owner_ : nullptr, verb.empty() ? nullptr : wideVerb.c_str(), wideTarget.c_str(),
+                nullptr, nullptr, showCommand);
+  return true;
 }
 
 bool Win32UiServices::ShellMarksDangerous(const std::string& type) {
-  return AssocIsDangerous(AnsiToWide(type).c_str()) != FALSE;
+  return AssocIsDangerous(Utf8ToWide(type).c_str()) != FALSE;
 }
 
 bool Win32UiServices::ShowHelp(const std::string& helpFile, unsigned context) {
-  return WinHelpA(owner_, helpFile.c_str(), HELP_CONTEXT, context) != FALSE;
+  return WinHelpW(owner_, Utf8ToWide(helpFile).c_str(), HELP_CONTEXT, context) != FALSE;
 }
 
 }  // namespace morlind

@@ -23,7 +23,7 @@ class Win32UiServices : public UiServices {
   bool AskYesNo(const std::string& question) override;
   std::optional<std::string> ChooseFolder(const std::string& title) override;
   std::optional<std::string> ChooseSavePath(const SaveAsRequest& request) override;
-  void ShellOpen(const std::string& verb, const std::string& target, int showCommand,
+  bool ShellOpen(const std::string& verb, const std::string& target, int showCommand,
                  bool withOwner) override;
   bool ShellMarksDangerous(const std::string& type) override;
   bool ShowHelp(const std::string& helpFile, unsigned context) override;

@@ -1,10 +1,11 @@
-#include "platform/FakePlatform.h"
+#include "tests/FakePlatform.h"
 
 #include <iterator>
 #include <list>
 #include <unordered_map>
 
-#include "platform/AnsiText.h"
+#include "platform/Paths.h"
+#include "platform/Utf8.h"
 
 namespace morlind {
 
@@ -18,7 +19,7 @@ struct FakePlatform::Node {
   bool refusesWrites = false;
   bool vanishesWhenListed = false;
   std::optional<std::size_t> listingBreaksAfter;
-  std::string linkTarget;  // non-empty: a folder link
+  std::string linkTarget;  // non-empty: a link
   std::uint64_t lastAccess = 0;
   std::string content;
   // Listing order, and an index by folded name: a folder of 100,000 files
@@ -27,34 +28,30 @@ struct FakePlatform::Node {
   std::unordered_map<std::string, Children::iterator> index;
 };
 
+// Where a path leads: the node, the folder holding it, and its real path.
+struct FakePlatform::Resolved {
+  Node* node;
+  Node* parent;
+  std::string realPath;
+};
+
 namespace {
 
 using Node = FakePlatform::Node;
 
 // Windows links may chain; it gives up after a few dozen hops, as here.
 constexpr int kMaxLinkHops = 32;
-
-// Where the real separators are: the second byte of a double-byte character
-// may be 0x5C and is part of the name.
-std::vector<std::size_t> Separators(std::string_view path) {
-  std::vector<std::size_t> at;
-  for (std::size_t i = 0; i < path.size(); ++i) {
-    if (IsLeadByte936(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) {
-      ++i;
-    } else if (path[i] == '\\') {
-      at.push_back(i);
-    }
-  }
-  return at;
-}
+constexpr SystemError kErrorPathNotFound = 3;
+constexpr SystemError kErrorDiskFull = 112;
+constexpr SystemError kErrorDirNotEmpty = 145;
 
 // Empty components (doubled backslashes) are ignored, as Windows does.
 std::vector<std::string> Components(std::string_view path) {
   std::vector<std::string> parts;
   std::size_t start = 0;
-  std::vector<std::size_t> separators = Separators(path);
-  separators.push_back(path.size());
-  for (std::size_t end : separators) {
+  while (start <= path.size()) {
+    std::size_t end = path.find('\\', start);
+    if (end == std::string_view::npos) end = path.size();
     if (end > start) parts.emplace_back(path.substr(start, end - start));
     start = end + 1;
   }
@@ -62,20 +59,20 @@ std::vector<std::string> Components(std::string_view path) {
 }
 
 Node* Child(const Node& folder, std::string_view name) {
-  auto found = folder.index.find(FoldedAnsi(name));
+  auto found = folder.index.find(FoldedAscii(name));
   return found == folder.index.end() ? nullptr : found->second->get();
 }
 
 Node& AddChild(Node& folder, const std::string& name) {
   folder.children.push_back(std::make_unique<Node>());
-  folder.index[FoldedAnsi(name)] = std::prev(folder.children.end());
+  folder.index[FoldedAscii(name)] = std::prev(folder.children.end());
   Node& child = *folder.children.back();
   child.name = name;
   return child;
 }
 
 void EraseChild(Node& folder, const std::string& name) {
-  auto found = folder.index.find(FoldedAnsi(name));
+  auto found = folder.index.find(FoldedAscii(name));
   if (found == folder.index.end()) return;
   folder.children.erase(found->second);
   folder.index.erase(found);
@@ -106,35 +103,62 @@ class FakeListing : public DirListing {
   std::size_t index_ = 0;
 };
 
-std::string_view FolderOfPattern(std::string_view pattern) {
-  std::vector<std::size_t> separators = Separators(pattern);
-  return separators.empty() ? std::string_view() : pattern.substr(0, separators.back());
-}
-
-// A link to itself or in a ring resolves to nothing, as on Windows.
-Node* Walk(Node* root, const std::string& path, bool followLastLink, int& hops) {
-  std::vector<std::string> parts = Components(path);
-  Node* node = root;
-  for (std::size_t i = 0; i < parts.size() && node; ++i) {
-    node = Child(*node, parts[i]);
-    bool last = i + 1 == parts.size();
-    if (node && !node->linkTarget.empty() && (!last || followLastLink)) {
-      if (++hops > kMaxLinkHops) return nullptr;
-      node = Walk(root, node->linkTarget, true, hops);
-    }
-  }
-  return node;
-}
-
 }  // namespace
+
+// Deleting goes to whatever the path led to: through a file link that is
+// the target, as under Wine, so only a caller's check keeps it safe.
+class FakeOpenedEntry : public OpenedEntry {
+ public:
+  FakeOpenedEntry(FakePlatform& fs, FakePlatform::Resolved where, bool isLink)
+      : fs_(fs), where_(std::move(where)), isLink_(isLink) {}
+  const std::string& RealPath() const override { return where_.realPath; }
+  bool IsLink() const override { return isLink_; }
+  SystemError Delete() override {
+    Node& node = *where_.node;
+    if (node.folder && node.locked) return kErrorAccessDenied;
+    if (node.folder && !node.children.empty()) return kErrorDirNotEmpty;
+    fs_.log_.push_back("delete " + where_.realPath);
+    EraseChild(*where_.parent, node.name);
+    return 0;
+  }
+
+ private:
+  FakePlatform& fs_;
+  FakePlatform::Resolved where_;
+  bool isLink_;
+};
 
 FakePlatform::FakePlatform(Platform& clock) : clock_(clock) {}
 FakePlatform::~FakePlatform() = default;
 
-Node* FakePlatform::Find(const std::string& path, bool followLastLink) const {
-  if (!root_) return nullptr;
+// A link to itself or in a ring resolves to nothing, as on Windows.
+std::optional<FakePlatform::Resolved> FakePlatform::Resolve(const std::string& path, bool followLast) const {
   int hops = 0;
-  return Walk(root_.get(), path, followLastLink, hops);
+  std::function<std::optional<Resolved>(const std::string&, bool)> walk = [&](const std::string& p, bool follow)
+      -> std::optional<Resolved> {
+    std::vector<std::string> parts = Components(p);
+    if (!root_ || parts.empty()) return std::nullopt;
+    Resolved at{root_.get(), nullptr, ""};
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+      Node* child = Child(*at.node, parts[i]);
+      if (!child) return std::nullopt;
+      at = Resolved{child, at.node, at.realPath.empty() ? child->name : at.realPath + "\\" + child->name};
+      bool last = i + 1 == parts.size();
+      if (!child->linkTarget.empty() && (!last || follow)) {
+        if (++hops > kMaxLinkHops) return std::nullopt;
+        std::optional<Resolved> target = walk(child->linkTarget, true);
+        if (!target) return std::nullopt;
+        at = *target;
+      }
+    }
+    return at;
+  };
+  return walk(path, followLast);
+}
+
+Node* FakePlatform::Find(const std::string& path, bool followLast) const {
+  std::optional<Resolved> found = Resolve(path, followLast);
+  return found ? found->node : nullptr;
 }
 
 Node& FakePlatform::Make(const std::string& path, bool folder) {
@@ -165,6 +189,10 @@ void FakePlatform::AddFile(const std::string& path, std::uint64_t lastAccess, st
 
 void FakePlatform::AddLink(const std::string& path, const std::string& target) {
   Make(path, true).linkTarget = target;
+}
+
+void FakePlatform::AddFileLink(const std::string& path, const std::string& target) {
+  Make(path, false).linkTarget = target;
 }
 
 void FakePlatform::RefuseListing(const std::string& path) { Make(path, true).refusesListing = true; }
@@ -205,9 +233,8 @@ std::vector<std::string> FakePlatform::Tree(const std::string& root) const {
   return paths;
 }
 
-std::unique_ptr<DirListing> FakePlatform::OpenListing(const std::string& pattern) {
+std::unique_ptr<DirListing> FakePlatform::OpenListing(const std::string& folderPath) {
   ++listingsOpened_;
-  std::string folderPath(FolderOfPattern(pattern));
   Node* folder = Find(folderPath);
   if (!folder || !folder->folder || folder->refusesListing) return nullptr;
   if (beforeListing && !beforeListing(folderPath)) return nullptr;
@@ -220,7 +247,7 @@ std::unique_ptr<DirListing> FakePlatform::OpenListing(const std::string& pattern
   for (const auto& child : folder->children) {
     if (folder->listingBreaksAfter && names.size() - 2 == *folder->listingBreaksAfter) break;
     std::uint32_t attributes = child->folder ? kAttrDirectory : 0;
-    if (!child->linkTarget.empty()) attributes |= kAttrReparsePoint;
+    if (child->folder && !child->linkTarget.empty()) attributes |= kAttrReparsePoint;
     entries.push_back(DirEntry{{}, attributes, child->lastAccess});
     names.push_back(child->name);
     if (child->vanishesWhenListed) vanishing.push_back(child->name);
@@ -229,64 +256,60 @@ std::unique_ptr<DirListing> FakePlatform::OpenListing(const std::string& pattern
   return std::make_unique<FakeListing>(std::move(entries), std::move(names), onEntry);
 }
 
-Node* FakePlatform::Parent(const std::string& path, std::string* name) {
-  std::vector<std::size_t> separators = Separators(path);
-  std::size_t end = path.size();
-  while (!separators.empty() && separators.back() + 1 == end) {
-    end = separators.back();
-    separators.pop_back();
-  }
-  if (separators.empty()) return nullptr;
-  *name = path.substr(separators.back() + 1, end - separators.back() - 1);
-  return Find(path.substr(0, separators.back()));
+std::optional<std::uint32_t> FakePlatform::AttributesOf(const std::string& path) {
+  Node* node = Find(path, false);
+  if (!node) return std::nullopt;
+  if (!node->folder) return 0x20;  // archive, as new files have
+  return node->linkTarget.empty() ? kAttrDirectory : kAttrDirectory | kAttrReparsePoint;
 }
 
-bool FakePlatform::CopyFileReplacing(const std::string& from, const std::string& to) {
+SystemError FakePlatform::CopyFileReplacing(const std::string& from, const std::string& to,
+                                            const std::atomic<bool>* stop) {
   log_.push_back("copy " + from + " -> " + to);
+  if (stop && *stop) return kErrorCancelled;
   Node* source = Find(from);
-  std::string name;
-  Node* targetFolder = Parent(to, &name);
-  if (!source || source->folder || !targetFolder || !targetFolder->folder) return false;
-  if (targetFolder->refusesWrites) return false;
+  if (!source || source->folder) return kErrorFileNotFound;
+  std::vector<std::string> parts = Components(to);
+  if (parts.empty()) return kErrorPathNotFound;
+  const std::string name = parts.back();
+  Node* targetFolder = Find(to.substr(0, to.rfind('\\')));
+  if (!targetFolder) return kErrorPathNotFound;
+  if (!targetFolder->folder || targetFolder->refusesWrites) return kErrorAccessDenied;
   Node* target = Child(*targetFolder, name);
-  if (target && (target->folder || target->locked)) return false;
+  if (target && (target->folder || target->locked)) return kErrorAccessDenied;
   if (copyQuota_) {
-    if (source->content.size() > *copyQuota_) return false;
+    if (source->content.size() > *copyQuota_) return kErrorDiskFull;
     *copyQuota_ -= source->content.size();
   }
   if (!target) target = &AddChild(*targetFolder, name);
   target->content = source->content;
   target->lastAccess = source->lastAccess;
-  return true;
+  return 0;
 }
 
-std::pair<Node*, Node*> FakePlatform::Logged(const char* call, const std::string& path, std::string* name) {
-  log_.push_back(call + (" " + path));
-  Node* folder = Parent(path, name);
-  return {folder, folder ? Child(*folder, *name) : nullptr};
+std::optional<std::string> FakePlatform::RealPath(const std::string& path) {
+  std::optional<Resolved> found = Resolve(path, true);
+  if (!found) return std::nullopt;
+  return found->realPath;
 }
 
-bool FakePlatform::RemoveFile(const std::string& path) {
-  std::string name;
-  auto [folder, node] = Logged("delete", path, &name);
-  if (!node || node->folder || node->locked) return false;
-  EraseChild(*folder, name);
-  return true;
+// A folder link opens as the link, a file link (Wine shows no reparse
+// flag) as its target.
+std::unique_ptr<OpenedEntry> FakePlatform::OpenForDelete(const std::string& path) {
+  Node* entry = Find(path, false);
+  if (!entry || (!entry->folder && entry->locked)) return nullptr;
+  bool folderLink = entry->folder && !entry->linkTarget.empty();
+  std::optional<Resolved> found = Resolve(path, true);
+  if (!found || (!found->node->folder && found->node->locked)) return nullptr;
+  return std::make_unique<FakeOpenedEntry>(*this, std::move(*found), folderLink);
 }
 
-// On a link this removes an empty target, as Wine does: the unsafe case
-// that callers must never reach.
-bool FakePlatform::RemoveEmptyFolder(const std::string& path) {
-  std::string name;
-  auto [folder, node] = Logged("rmdir", path, &name);
-  if (node && !node->linkTarget.empty()) {
-    Node* target = Find(node->linkTarget);
-    if (!target || !target->children.empty()) return false;
-    return Parent(node->linkTarget, &name) && RemoveEmptyFolder(node->linkTarget);
-  }
-  if (!node || !node->folder || node->locked || !node->children.empty()) return false;
-  EraseChild(*folder, name);
-  return true;
+std::string FakePlatform::ErrorText(SystemError error) {
+  static const std::map<SystemError, std::string> kTexts = {
+      {kErrorFileNotFound, "系统找不到指定的文件。"}, {kErrorPathNotFound, "系统找不到指定的路径。"},
+      {kErrorAccessDenied, "拒绝访问。"}, {kErrorDiskFull, "磁盘空间不足。"}};
+  auto found = kTexts.find(error);
+  return found == kTexts.end() ? "错误 " + std::to_string(error) : found->second;
 }
 
 std::optional<std::string> FakePlatform::SpecialFolderPath(int csidl) {

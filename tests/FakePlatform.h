@@ -1,7 +1,7 @@
 // An in-memory file system for tests that need what a real one cannot give
 // here: a folder that refuses listing, a file that cannot be deleted, a
 // chosen delivery order, links, listings that break off, entries that go
-// away while being walked, copies that fail. Time conversions go to another
+// away while being walked, copies that fail, links of both kinds. Time conversions go to another
 // platform; the clock may be stopped at any moment.
 #pragma once
 
@@ -21,15 +21,18 @@ class FakePlatform : public Platform {
   ~FakePlatform() override;
 
   // Entries are listed in the order they were added. Parent folders are
-  // created as needed. Paths are '\\'-separated, read as code page 936 (a
-  // trail byte 0x5C is no separator) and compared without ASCII case.
+  // created as needed. Paths are UTF-8, '\\'-separated and compared without
+  // ASCII case.
   void AddFolder(const std::string& path);
   void AddFile(const std::string& path, std::uint64_t lastAccess = 0, std::string content = {});
   // A folder link (directory + reparse point) whose listing is target's.
   void AddLink(const std::string& path, const std::string& target);
+  // A file link as Wine shows a Unix one: a plain file, no reparse flag,
+  // whose content is target's. Deleting through it deletes the target.
+  void AddFileLink(const std::string& path, const std::string& target);
   void RefuseListing(const std::string& path);
-  void LockFile(const std::string& path);    // deletion fails
-  void LockFolder(const std::string& path);  // removal fails, even when empty
+  void LockFile(const std::string& path);    // held open by another program: cannot be opened
+  void LockFolder(const std::string& path);  // removal refused, even when empty
   void SetSpecialFolder(int csidl, std::string path) { specialFolder_[csidl] = std::move(path); }
   // Called before every listing is opened; return false to fail it.
   std::function<bool(const std::string& folder)> beforeListing;
@@ -43,7 +46,7 @@ class FakePlatform : public Platform {
   // The entry shows in its folder's listing but is gone right after the
   // listing was taken, as if another program deleted it meanwhile.
   void VanishWhenListed(const std::string& path);
-  // Copies into this folder fail: the target is not writable.
+  // Copies into this folder fail: access is denied.
   void RefuseWrites(const std::string& folder);
   // Copies may write this many bytes in all; one that does not fit fails
   // and leaves its target as it was (disk full).
@@ -56,32 +59,36 @@ class FakePlatform : public Platform {
   // Every path below root, in listing order, folders with a trailing '\\'.
   std::vector<std::string> Tree(const std::string& root) const;
   int ListingsOpened() const { return listingsOpened_; }
-  // Mutating calls in order, as "copy a -> b", "delete p", "rmdir p".
+  // Mutating calls in order, as "copy a -> b", "delete p" (p the real path
+  // of what went).
   const std::vector<std::string>& Log() const { return log_; }
 
-  std::unique_ptr<DirListing> OpenListing(const std::string& pattern) override;
-  bool CopyFileReplacing(const std::string& from, const std::string& to) override;
-  bool RemoveFile(const std::string& path) override;
-  bool RemoveEmptyFolder(const std::string& path) override;
+  std::unique_ptr<DirListing> OpenListing(const std::string& folder) override;
+  std::optional<std::uint32_t> AttributesOf(const std::string& path) override;
+  SystemError CopyFileReplacing(const std::string& from, const std::string& to,
+                                const std::atomic<bool>* stop = nullptr) override;
+  std::optional<std::string> RealPath(const std::string& path) override;
+  std::unique_ptr<OpenedEntry> OpenForDelete(const std::string& path) override;
+  std::string ErrorText(SystemError error) override;
   std::optional<std::string> SpecialFolderPath(int csidl) override;
   Moment MomentFromLocal(const LocalFields& fields) override { return clock_.MomentFromLocal(fields); }
   std::optional<LocalFields> LocalFieldsOf(std::int64_t s) override { return clock_.LocalFieldsOf(s); }
   Moment Now() override { return now_ ? *now_ : clock_.Now(); }
-  std::string AnsiToUtf8(std::string_view ansi) override { return clock_.AnsiToUtf8(ansi); }
 
   struct Node;
 
  private:
-  Node* Find(const std::string& path, bool followLastLink = true) const;
-  Node* Parent(const std::string& path, std::string* name);
-  // Logs the call; the folder holding path and its entry named *name.
-  std::pair<Node*, Node*> Logged(const char* call, const std::string& path, std::string* name);
+  friend class FakeOpenedEntry;
+  struct Resolved;
+  // Follows links on the way; the last component's too when followLast.
+  std::optional<Resolved> Resolve(const std::string& path, bool followLast) const;
+  Node* Find(const std::string& path, bool followLast = true) const;
   Node& Make(const std::string& path, bool folder);
 
   Platform& clock_;
   std::unique_ptr<Node> root_;
   std::map<int, std::string> specialFolder_;
-  std::vector<std::string> log_;
+  std::vector<std::string> log_;  // written by FakeOpenedEntry too
   std::optional<std::uint64_t> copyQuota_;
   std::optional<Moment> now_;
   int listingsOpened_ = 0;

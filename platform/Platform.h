@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace morlind {
 
@@ -44,6 +45,7 @@ struct DirEntry {
   std::string_view name;        // valid until the listing moves on
   std::uint32_t attributes = 0;
   std::uint64_t lastAccess = 0;  // 100 ns intervals since 1601-01-01 UTC
+  std::uint64_t size = 0;        // bytes
 
   bool IsDirectory() const { return (attributes & kAttrDirectory) != 0; }
   bool IsReparsePoint() const { return (attributes & kAttrReparsePoint) != 0; }
@@ -80,6 +82,17 @@ class DirListing {
   virtual bool Next() = 0;
 };
 
+// One entry of the browser's URL cache index: a downloaded file and the
+// address it came from.
+struct UrlIndexEntry {
+  std::string localFile;
+  std::string address;
+};
+
+// How texts are put in order: as Explorer orders file names (digits by
+// their number, the user's language's rules), or as plain text.
+enum class TextOrder { kNames, kText };
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -102,6 +115,13 @@ class Platform {
   virtual std::unique_ptr<OpenedEntry> OpenForDelete(const std::string& path) = 0;
   // The system's own words for an error, in the user's language.
   virtual std::string ErrorText(SystemError error) = 0;
+
+  // The content entries of the current user's URL cache index that have a
+  // local file (no cookies, no history); empty when the index cannot be
+  // read. Reading ends early once stop is set.
+  virtual std::vector<UrlIndexEntry> ReadUrlIndex(const std::atomic<bool>* stop) = 0;
+  // Each text's rank in order: equal texts share one, case is ignored.
+  virtual std::vector<std::uint32_t> TextRanks(const std::vector<std::string>& texts, TextOrder order) = 0;
 
   // The file-system path of a shell special folder, or nothing.
   virtual std::optional<std::string> SpecialFolderPath(int csidl) = 0;

@@ -1,12 +1,15 @@
 #include "platform/PosixPlatform.h"
 
 #include "platform/CalendarTm.h"
+#include "platform/Ranks.h"
+#include "platform/Utf8.h"
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -49,6 +52,7 @@ class PosixListing : public DirListing {
         }
       }
       entry_.lastAccess = FileTimeOf(st.st_atim);
+      if (S_ISREG(st.st_mode)) entry_.size = static_cast<std::uint64_t>(st.st_size);
     }
     return true;
   }
@@ -134,6 +138,37 @@ std::unique_ptr<OpenedEntry> PosixPlatform::OpenForDelete(const std::string& pat
 }
 
 std::string PosixPlatform::ErrorText(SystemError error) { return std::strerror(static_cast<int>(error)); }
+
+namespace {
+
+int CompareFolded(std::string_view a, std::string_view b, bool digitsAsNumbers) {
+  std::size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    if (digitsAsNumbers && std::isdigit(static_cast<unsigned char>(a[i])) &&
+        std::isdigit(static_cast<unsigned char>(b[j]))) {
+      std::size_t endA = a.find_first_not_of("0123456789", i), endB = b.find_first_not_of("0123456789", j);
+      std::string_view numberA = a.substr(i, endA - i), numberB = b.substr(j, endB - j);
+      numberA.remove_prefix(std::min(numberA.find_first_not_of('0'), numberA.size()));
+      numberB.remove_prefix(std::min(numberB.find_first_not_of('0'), numberB.size()));
+      if (numberA.size() != numberB.size()) return numberA.size() < numberB.size() ? -1 : 1;
+      if (int c = numberA.compare(numberB)) return c;
+      i = std::min(endA, a.size());
+      j = std::min(endB, b.size());
+      continue;
+    }
+    char x = FoldAscii(a[i++]), y = FoldAscii(b[j++]);
+    if (x != y) return static_cast<unsigned char>(x) < static_cast<unsigned char>(y) ? -1 : 1;
+  }
+  return (i < a.size()) - (j < b.size());
+}
+
+}  // namespace
+
+std::vector<std::uint32_t> PosixPlatform::TextRanks(const std::vector<std::string>& texts, TextOrder order) {
+  return RanksBy(texts.size(), [&](std::uint32_t a, std::uint32_t b) {
+    return CompareFolded(texts[a], texts[b], order == TextOrder::kNames);
+  });
+}
 
 std::optional<std::string> PosixPlatform::SpecialFolderPath(int csidl) {
   auto found = specialFolders_.find(csidl);

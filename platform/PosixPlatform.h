@@ -22,6 +22,10 @@ class PosixPlatform : public Platform {
   std::optional<std::string> RealPath(const std::string& path) override;
   std::unique_ptr<OpenedEntry> OpenForDelete(const std::string& path) override;
   std::string ErrorText(SystemError error) override;
+  // No browser index here.
+  std::vector<UrlIndexEntry> ReadUrlIndex(const std::atomic<bool>*) override { return {}; }
+  // Digit runs by their number, ASCII letters folded, other bytes as they are.
+  std::vector<std::uint32_t> TextRanks(const std::vector<std::string>& texts, TextOrder order) override;
   std::optional<std::string> SpecialFolderPath(int csidl) override;
   Moment MomentFromLocal(const LocalFields& fields) override;
   std::optional<LocalFields> LocalFieldsOf(std::int64_t unixSeconds) override;

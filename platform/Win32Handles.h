@@ -58,6 +58,13 @@ struct FileTraits {
 };
 using FileHandle = UniqueHandle<FileTraits>;
 
+struct UrlCacheFindTraits {
+  using Type = HANDLE;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type handle);  // FindCloseUrlCache, in the platform that links WinINet
+};
+using UrlCacheFindHandle = UniqueHandle<UrlCacheFindTraits>;
+
 // Memory the system allocated with LocalAlloc (FormatMessage's text).
 struct LocalTraits {
   using Type = wchar_t*;

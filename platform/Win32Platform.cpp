@@ -9,7 +9,11 @@
 
 #include "platform/CalendarTm.h"
 #include "platform/Paths.h"
+#include "platform/Ranks.h"
 #include "platform/Win32Handles.h"
+
+#include <shlwapi.h>
+#include <wininet.h>
 #include "platform/WideText.h"
 
 namespace morlind {
@@ -59,6 +63,7 @@ class Win32Listing : public DirListing {
     entry_.attributes = data_.dwFileAttributes;
     entry_.lastAccess = (static_cast<std::uint64_t>(data_.ftLastAccessTime.dwHighDateTime) << 32) |
                         data_.ftLastAccessTime.dwLowDateTime;
+    entry_.size = (static_cast<std::uint64_t>(data_.nFileSizeHigh) << 32) | data_.nFileSizeLow;
   }
 
   WIN32_FIND_DATAW data_{};
@@ -261,6 +266,63 @@ std::string Win32Platform::ErrorText(SystemError error) {
   return WideToUtf8(words);
 }
 
+namespace {
+
+bool StartsWithFolded(std::wstring_view text, std::wstring_view prefix) {
+  return text.size() >= prefix.size() &&
+         CompareStringOrdinal(text.data(), static_cast<int>(prefix.size()), prefix.data(),
+                              static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
+}
+
+// Asks again with the size the call says it needs.
+template <class Call>
+bool WithEntryBuffer(std::vector<char>& buffer, Call call) {
+  for (int tries = 0; tries < 3; ++tries) {
+    DWORD size = static_cast<DWORD>(buffer.size());
+    if (call(reinterpret_cast<INTERNET_CACHE_ENTRY_INFOW*>(buffer.data()), &size)) return true;
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return false;
+    buffer.resize(std::max<std::size_t>(size, buffer.size() * 2));
+  }
+  return false;
+}
+
+}  // namespace
+
+// The plain FindFirstUrlCacheEntryW: Wine leaves the Ex forms unimplemented.
+std::vector<UrlIndexEntry> Win32Platform::ReadUrlIndex(const std::atomic<bool>* stop) {
+  std::vector<UrlIndexEntry> entries;
+  std::vector<char> buffer(4096);
+  HANDLE find = nullptr;
+  if (!WithEntryBuffer(buffer, [&](INTERNET_CACHE_ENTRY_INFOW* info, DWORD* size) {
+        find = FindFirstUrlCacheEntryW(nullptr, info, size);
+        return find != nullptr;
+      })) {
+    return entries;
+  }
+  UrlCacheFindHandle owner(find);
+  do {
+    if (stop && stop->load(std::memory_order_relaxed)) break;
+    const auto* info = reinterpret_cast<const INTERNET_CACHE_ENTRY_INFOW*>(buffer.data());
+    if (!info->lpszSourceUrlName || !info->lpszLocalFileName || !*info->lpszLocalFileName) continue;
+    std::wstring_view address = info->lpszSourceUrlName;
+    if (StartsWithFolded(address, L"Cookie:") || StartsWithFolded(address, L"Visited:")) continue;
+    entries.push_back({WideToUtf8(info->lpszLocalFileName), WideToUtf8(address)});
+  } while (WithEntryBuffer(buffer, [&](INTERNET_CACHE_ENTRY_INFOW* info, DWORD* size) {
+    return FindNextUrlCacheEntryW(owner.Get(), info, size) != FALSE;
+  }));
+  return entries;
+}
+
+std::vector<std::uint32_t> Win32Platform::TextRanks(const std::vector<std::string>& texts, TextOrder order) {
+  std::vector<std::wstring> wide;
+  wide.reserve(texts.size());
+  for (const std::string& text : texts) wide.push_back(Utf8ToWide(text));
+  return RanksBy(wide.size(), [&](std::uint32_t a, std::uint32_t b) {
+    if (order == TextOrder::kNames) return StrCmpLogicalW(wide[a].c_str(), wide[b].c_str());
+    return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, wide[a].c_str(), -1, wide[b].c_str(), -1) - CSTR_EQUAL;
+  });
+}
+
 std::optional<std::string> Win32Platform::SpecialFolderPath(int csidl) {
   ItemIdList pidl;
   if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, pidl.Receive())) || !pidl.Get()) {
@@ -285,6 +347,8 @@ std::optional<LocalFields> Win32Platform::LocalFieldsOf(std::int64_t unixSeconds
 }
 
 Moment Win32Platform::Now() { return _time64(nullptr); }
+
+void UrlCacheFindTraits::Close(HANDLE handle) { FindCloseUrlCache(handle); }
 
 std::wstring SystemPath(std::string_view utf8) {
   std::wstring path = Utf8ToWide(utf8);

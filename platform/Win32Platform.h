@@ -17,6 +17,8 @@ class Win32Platform : public Platform {
   std::optional<std::string> RealPath(const std::string& path) override;
   std::unique_ptr<OpenedEntry> OpenForDelete(const std::string& path) override;
   std::string ErrorText(SystemError error) override;
+  std::vector<UrlIndexEntry> ReadUrlIndex(const std::atomic<bool>* stop) override;
+  std::vector<std::uint32_t> TextRanks(const std::vector<std::string>& texts, TextOrder order) override;
   std::optional<std::string> SpecialFolderPath(int csidl) override;
   Moment MomentFromLocal(const LocalFields& fields) override;
   std::optional<LocalFields> LocalFieldsOf(std::int64_t unixSeconds) override;

@@ -42,7 +42,7 @@ void CacheScan::TestFile(const std::string& path, const DirEntry& entry) {
   std::int64_t accessSeconds = UnixSecondsOfFileTime(entry.lastAccess);
   if (filter_.accessMode == AccessMode::kMatchWindow && !InWindow(accessSeconds)) return;
 
-  table_.AddResultRow(path, entry.name.size(), localTime_.LocalSecondsOf(accessSeconds));
+  table_.AddResultRow(path, entry.name.size(), localTime_.LocalSecondsOf(accessSeconds), entry.size);
   CountOne(job_);
 }
 

@@ -16,8 +16,18 @@ void PathStore::Set(std::size_t row, std::string_view path) {
   paths_[row].assign(path);
 }
 
+std::string FormatKBSize(std::uint64_t bytes) {
+  std::string digits = std::to_string(bytes / 1024 + (bytes % 1024 != 0));
+  std::string grouped;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+    grouped += digits[i];
+  }
+  return grouped + " KB";
+}
+
 void ResultTable::AddResultRow(std::string_view fullPath, std::size_t nameLength,
-                               std::optional<std::int64_t> localAccess) {
+                               std::optional<std::int64_t> localAccess, std::uint64_t size) {
   assert(nameLength <= fullPath.size() && fullPath.size() <= UINT32_MAX);
   std::size_t nameStart = fullPath.size() - nameLength;
   std::size_t dot = fullPath.substr(nameStart).rfind('.');
@@ -25,12 +35,14 @@ void ResultTable::AddResultRow(std::string_view fullPath, std::size_t nameLength
 
   std::size_t row = rows_.size();
   paths_.Set(row, fullPath);
-  rows_.push_back(Row{localAccess.value_or(0), static_cast<std::uint32_t>(nameStart),
-                      static_cast<std::uint32_t>(typeStart), localAccess.has_value(), false});
+  rows_.push_back(Row{localAccess.value_or(0), size, static_cast<std::uint32_t>(nameStart),
+                      static_cast<std::uint32_t>(typeStart), static_cast<std::uint32_t>(row), localAccess.has_value(),
+                      false});
 }
 
 void ResultTable::DeleteAllItems() {
   rows_.clear();
+  addresses_.clear();
   ticked_ = 0;
   highlighted_ = -1;
 }
@@ -43,6 +55,8 @@ std::string ResultTable::GetItemText(int row, Column column) const {
     case Column::kType: return path.substr(r.typeStart);
     case Column::kAccessTime:
       return r.hasAccess ? FormatAccessText(CivilOfSeconds(r.localAccess)) : std::string();
+    case Column::kSize: return FormatKBSize(r.size);
+    case Column::kAddress: return AddressOf(row);
   }
   return {};
 }
@@ -67,6 +81,54 @@ int ResultTable::FindName(std::string_view text, int from, NameMatch match, bool
     }
     if (row == from) return -1;
   }
+}
+
+const std::string& ResultTable::AddressOf(int row) const {
+  static const std::string kNone;
+  std::size_t walkIndex = rows_[static_cast<std::size_t>(row)].walkIndex;
+  return walkIndex < addresses_.size() ? addresses_[walkIndex] : kNone;
+}
+
+std::vector<std::string> ResultTable::PathsInWalkOrder() const {
+  std::vector<std::string> paths(rows_.size());
+  for (std::size_t row = 0; row < rows_.size(); ++row) paths[rows_[row].walkIndex] = paths_.At(row);
+  return paths;
+}
+
+ResultTable::SortKeys ResultTable::KeysOf(Column column) const {
+  SortKeys keys;
+  const bool numeric = column == Column::kSize || column == Column::kAccessTime;
+  (numeric ? keys.numbers.resize(rows_.size()) : keys.texts.resize(rows_.size()));
+  for (int row = 0; row < RowCount(); ++row) {
+    const Row& r = rows_[static_cast<std::size_t>(row)];
+    if (column == Column::kSize) {
+      keys.numbers[r.walkIndex] = static_cast<std::int64_t>(r.size);
+    } else if (column == Column::kAccessTime) {
+      // No time sorts first.
+      keys.numbers[r.walkIndex] = r.hasAccess ? r.localAccess : INT64_MIN;
+    } else {
+      keys.texts[r.walkIndex] = GetItemText(row, column);
+    }
+  }
+  return keys;
+}
+
+void ResultTable::ApplyOrder(const std::vector<std::uint32_t>& walkOrder) {
+  assert(walkOrder.size() == rows_.size());
+  std::vector<std::size_t> rowOfWalk(rows_.size());
+  for (std::size_t row = 0; row < rows_.size(); ++row) rowOfWalk[rows_[row].walkIndex] = row;
+  const int highlightedWalk = highlighted_ >= 0 ? static_cast<int>(rows_[static_cast<std::size_t>(highlighted_)].walkIndex) : -1;
+  std::vector<Row> rows;
+  std::vector<std::string> paths;
+  rows.reserve(rows_.size());
+  paths.reserve(rows_.size());
+  for (std::uint32_t walkIndex : walkOrder) {
+    rows.push_back(rows_[rowOfWalk[walkIndex]]);
+    paths.push_back(paths_.At(rowOfWalk[walkIndex]));
+    if (static_cast<int>(walkIndex) == highlightedWalk) highlighted_ = static_cast<int>(rows.size()) - 1;
+  }
+  rows_ = std::move(rows);
+  for (std::size_t row = 0; row < paths.size(); ++row) paths_.Set(row, paths[row]);
 }
 
 void ResultTable::SetCheck(int row, bool ticked) {

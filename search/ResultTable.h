@@ -24,7 +24,12 @@ class PathStore {
   std::vector<std::string> paths_;
 };
 
-enum class Column { kName = 0, kType = 1, kAccessTime = 2 };
+enum class Column { kName = 0, kType = 1, kAccessTime = 2, kSize = 3, kAddress = 4 };
+constexpr int kColumnCount = 5;
+
+// "1,234 KB": whole kilobytes rounded up, as Explorer's size column shows
+// a file's size ("0 KB" for an empty file).
+std::string FormatKBSize(std::uint64_t bytes);
 
 // How a searched text meets a row's name.
 enum class NameMatch { kPrefix, kWhole };
@@ -36,7 +41,7 @@ class ResultTable {
   // the access-time column shows localAccess (local wall-clock seconds,
   // see LocalTimeCache), empty when there is none.
   void AddResultRow(std::string_view fullPath, std::size_t nameLength,
-                    std::optional<std::int64_t> localAccess);
+                    std::optional<std::int64_t> localAccess, std::uint64_t size = 0);
   void DeleteAllItems();
 
   int RowCount() const { return static_cast<int>(rows_.size()); }
@@ -48,6 +53,25 @@ class ResultTable {
   // starts with text (or is text), ASCII letters folded; -1 for none. A
   // `from` outside the table starts at row 0.
   int FindName(std::string_view text, int from, NameMatch match, bool wrap) const;
+
+  std::uint64_t SizeOf(int row) const { return rows_[static_cast<std::size_t>(row)].size; }
+  // The address the file was downloaded from; empty when unknown.
+  const std::string& AddressOf(int row) const;
+  // Addresses by walk index: the place each row had when the walk added it.
+  void SetAddresses(std::vector<std::string> byWalkIndex) { addresses_ = std::move(byWalkIndex); }
+  // The rows' paths in the order the walk added them.
+  std::vector<std::string> PathsInWalkOrder() const;
+
+  // One column's values by walk index, for a sort made elsewhere: texts for
+  // names, types and addresses, numbers for sizes and access times.
+  struct SortKeys {
+    std::vector<std::string> texts;
+    std::vector<std::int64_t> numbers;
+  };
+  SortKeys KeysOf(Column column) const;
+  // Shows the rows in this order of walk indices; ticks and the highlighted
+  // row stay with their files.
+  void ApplyOrder(const std::vector<std::uint32_t>& walkOrder);
 
   bool GetCheck(int row) const { return rows_[static_cast<std::size_t>(row)].ticked; }
   void SetCheck(int row, bool ticked);
@@ -66,14 +90,17 @@ class ResultTable {
 
   struct Row {
     std::int64_t localAccess = 0;
+    std::uint64_t size = 0;
     std::uint32_t nameStart = 0;  // offsets into the row's path
     std::uint32_t typeStart = 0;  // == path size when the name has no dot
+    std::uint32_t walkIndex = 0;
     bool hasAccess = false;
     bool ticked = false;
   };
 
   std::vector<Row> rows_;
   PathStore paths_;
+  std::vector<std::string> addresses_;  // by walk index; may be shorter
   int ticked_ = 0;
   int highlighted_ = -1;
 };

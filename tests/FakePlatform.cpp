@@ -248,7 +248,7 @@ std::unique_ptr<DirListing> FakePlatform::OpenListing(const std::string& folderP
     if (folder->listingBreaksAfter && names.size() - 2 == *folder->listingBreaksAfter) break;
     std::uint32_t attributes = child->folder ? kAttrDirectory : 0;
     if (child->folder && !child->linkTarget.empty()) attributes |= kAttrReparsePoint;
-    entries.push_back(DirEntry{{}, attributes, child->lastAccess});
+    entries.push_back(DirEntry{{}, attributes, child->lastAccess, child->folder ? 0 : child->content.size()});
     names.push_back(child->name);
     if (child->vanishesWhenListed) vanishing.push_back(child->name);
   }

@@ -51,6 +51,8 @@ class FakePlatform : public Platform {
   // Copies may write this many bytes in all; one that does not fit fails
   // and leaves its target as it was (disk full).
   void SetCopyQuota(std::uint64_t bytes) { copyQuota_ = bytes; }
+  // What ReadUrlIndex gives.
+  std::vector<UrlIndexEntry> urlIndex;
   // Now() answers this from here on.
   void SetNow(Moment now) { now_ = now; }
 
@@ -70,6 +72,12 @@ class FakePlatform : public Platform {
   std::optional<std::string> RealPath(const std::string& path) override;
   std::unique_ptr<OpenedEntry> OpenForDelete(const std::string& path) override;
   std::string ErrorText(SystemError error) override;
+  std::vector<UrlIndexEntry> ReadUrlIndex(const std::atomic<bool>* stop) override {
+    return stop && *stop ? std::vector<UrlIndexEntry>() : urlIndex;
+  }
+  std::vector<std::uint32_t> TextRanks(const std::vector<std::string>& texts, TextOrder order) override {
+    return clock_.TextRanks(texts, order);
+  }
   std::optional<std::string> SpecialFolderPath(int csidl) override;
   Moment MomentFromLocal(const LocalFields& fields) override { return clock_.MomentFromLocal(fields); }
   std::optional<LocalFields> LocalFieldsOf(std::int64_t s) override { return clock_.LocalFieldsOf(s); }

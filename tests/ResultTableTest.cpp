@@ -3,6 +3,10 @@
 #include "search/ResultTable.h"
 
 #include "search/AccessTime.h"
+#include "search/Sort.h"
+#include "tests/TestClock.h"
+
+#include <cstring>
 
 #include <gtest/gtest.h>
 
@@ -58,6 +62,64 @@ TEST(ResultTable, FindsANameFromARowOnFoldingAsciiCase) {
   for (const auto& c : cases) {
     EXPECT_EQ(table.FindName(c.text, c.from, c.match, c.wrap), c.row) << c.text << " from " << c.from;
   }
+}
+
+TEST(ResultTable, SizesShowAsExplorerShowsThem) {
+  const std::pair<std::uint64_t, const char*> cases[] = {{0, "0 KB"},          {1, "1 KB"},
+                                                         {1024, "1 KB"},       {1025, "2 KB"},
+                                                         {1023 * 1024, "1,023 KB"}, {1234567890, "1,205,633 KB"}};
+  for (auto [bytes, text] : cases) EXPECT_EQ(FormatKBSize(bytes), text) << bytes;
+}
+
+// Four files as the walk added them; each column both ways, ties in walk
+// order; the ticked and highlighted files go with their rows.
+TEST(ResultTable, SortsByEveryColumnKeepingTicksAndTheHighlightWithTheirFiles) {
+  ResultTable table;
+  const struct {
+    const char* name;
+    std::int64_t access;
+    std::uint64_t size;
+  } files[] = {{"f10.jpg", 300, 5000}, {"F2.swf", 100, 0}, {"a.JPG", 200, 5000}, {"f2.gif", 100, 9}};
+  for (const auto& f : files) table.AddResultRow(std::string("C:\\c\\") + f.name, std::strlen(f.name), f.access, f.size);
+  table.SetAddresses({"http://b/10", "", "http://a/x"});  // the last row has none
+  table.SetCheck(2, true);
+  table.SetHighlighted(1);
+  const struct {
+    Column column;
+    bool descending;
+    std::vector<std::string> names;
+  } cases[] = {
+      {Column::kName, false, {"a.JPG", "f2.gif", "F2.swf", "f10.jpg"}},
+      {Column::kName, true, {"f10.jpg", "F2.swf", "f2.gif", "a.JPG"}},
+      {Column::kType, false, {"f2.gif", "f10.jpg", "a.JPG", "F2.swf"}},
+      {Column::kAccessTime, true, {"f10.jpg", "a.JPG", "F2.swf", "f2.gif"}},
+      {Column::kSize, false, {"F2.swf", "f2.gif", "f10.jpg", "a.JPG"}},
+      {Column::kSize, true, {"f10.jpg", "a.JPG", "f2.gif", "F2.swf"}},
+      {Column::kAddress, false, {"F2.swf", "f2.gif", "a.JPG", "f10.jpg"}},
+  };
+  for (const auto& c : cases) {
+    table.ApplyOrder(SortOrder(test::HostPlatform(), table.KeysOf(c.column), c.column, c.descending));
+    std::vector<std::string> names;
+    for (int row = 0; row < table.RowCount(); ++row) {
+      names.push_back(table.GetItemText(row, Column::kName));
+      EXPECT_EQ(table.GetCheck(row), names.back() == "a.JPG");
+      EXPECT_EQ(table.PathOf(row), "C:\\c\\" + names.back());
+      EXPECT_EQ(table.AddressOf(row), names.back() == "f10.jpg" ? "http://b/10" : names.back() == "a.JPG" ? "http://a/x" : "");
+    }
+    EXPECT_EQ(names, c.names) << static_cast<int>(c.column) << c.descending;
+    EXPECT_EQ(table.GetItemText(table.HighlightedRow(), Column::kName), "F2.swf");
+  }
+  EXPECT_EQ(table.PathsInWalkOrder(), (std::vector<std::string>{"C:\\c\\f10.jpg", "C:\\c\\F2.swf", "C:\\c\\a.JPG",
+                                                                "C:\\c\\f2.gif"}));
+}
+
+TEST(ResultTable, AddressesMatchTheIndexByPathIgnoringAsciiCase) {
+  const std::vector<UrlIndexEntry> index = {{"C:\\Cache\\IE\\X\\a[1].JPG", "http://h/a.jpg"},
+                                            {"C:\\cache\\IE\\X\\Ñ[1].jpg", "http://h/n.jpg"}};
+  const std::vector<std::string> paths = {"c:\\cache\\ie\\x\\A[1].jpg", "C:\\cache\\IE\\X\\ñ[1].jpg",
+                                          "C:\\cache\\IE\\X\\Ñ[1].jpg", "C:\\cache\\IE\\X\\b.jpg"};
+  EXPECT_EQ(MatchAddresses(paths, index), (std::vector<std::string>{"http://h/a.jpg", "", "http://h/n.jpg", ""}));
+  EXPECT_EQ(MatchAddresses(paths, {}), std::vector<std::string>(4));
 }
 
 }  // namespace

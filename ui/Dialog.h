@@ -67,6 +67,9 @@ class CDialog : public CWnd {
   void OnHelpInfo();
   virtual void DoDataExchange(CDataExchange& dx);
   virtual const EventTable* GetEventTable() const;
+  // While true, rows marked events::IdleOnly are refused, however their
+  // command arrives (a click, a posted BM_CLICK or WM_COMMAND).
+  virtual bool Busy() const { return false; }
 
   // The default dialog handling of the message being dispatched.
   LRESULT Default();

@@ -210,7 +210,12 @@ bool CDialog::Dispatch(UINT message, WPARAM w, LPARAM l, LRESULT& result) {
       if ((message == WM_COMMAND || message == WM_NOTIFY) && (entry.code != code || entry.id != id)) {
         continue;
       }
-      result = entry.idleOnly && Busy() ? 0 : Invoke(entry, message, w, l);
+      if (entry.idleOnly && Busy()) {
+        OnRefused();
+        result = 0;
+      } else {
+        result = Invoke(entry, message, w, l);
+      }
       return true;
     }
   }

@@ -70,6 +70,9 @@ class CDialog : public CWnd {
   // While true, rows marked events::IdleOnly are refused, however their
   // command arrives (a click, a posted BM_CLICK or WM_COMMAND).
   virtual bool Busy() const { return false; }
+  // After such a refusal: an automatic check box or radio button has
+  // already changed its own state, which the dialog may put back.
+  virtual void OnRefused() {}
 
   // The default dialog handling of the message being dispatched.
   LRESULT Default();

@@ -53,6 +53,8 @@ class CMainDlg : public CDialog {
   const EventTable* GetEventTable() const override;
   // Work runs, or a box of ours is open over the window.
   bool Busy() const override;
+  // The check tools' boxes and the radios show the members again.
+  void OnRefused() override;
 
  private:
   void OnSysCommand(UINT id, LPARAM lParam);

@@ -4,6 +4,8 @@
 // ended is what it showed when the same work ran on its own thread.
 #include "ui/MainDlg.h"
 
+#include <utility>
+
 #include "res/resource.h"
 
 namespace morlind {
@@ -13,6 +15,14 @@ namespace morlind {
 // command that opened the box. A disabled window has a box over it that
 // another part of the program opened (the help's message).
 bool CMainDlg::Busy() const { return Working() || modals_.Any() || !::IsWindowEnabled(hwnd_); }
+
+void CMainDlg::OnRefused() {
+  ::CheckRadioButton(hwnd_, IDC_NO_LIMIT, IDC_MATCH_WINDOW,
+                     Mode() == AccessMode::kNoLimit ? IDC_NO_LIMIT : IDC_MATCH_WINDOW);
+  for (auto [id, box] : {std::pair{IDC_SELECT_ALL, selectAll_}, {IDC_INVERT, invert_}, {IDC_SELECT_NONE, selectNone_}}) {
+    ::CheckDlgButton(hwnd_, id, box ? BST_CHECKED : BST_UNCHECKED);
+  }
+}
 
 void CMainDlg::BeginWork() {
   work_.Begin();

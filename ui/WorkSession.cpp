@@ -79,7 +79,7 @@ void WorkSession::Begin() {
     if (control == focus) focusMovedFrom_ = control;
     enabledBefore_.push_back(::IsWindowEnabled(control) != FALSE);
   }
-  if (focusMovedFrom_) MoveFocus(Item(layout_.focusKeeper));
+  if (focusMovedFrom_) ::SetFocus(Item(layout_.focusKeeper));
   for (int id : layout_.workControls) ::EnableWindow(Item(id), FALSE);
   ::SetTimer(dialog_, kProgressTimer, kProgressPeriodMs, nullptr);
 }
@@ -118,7 +118,7 @@ std::wstring WorkSession::End() {
   // Back where the user left it, unless the user has moved it meanwhile.
   const HWND focus = ::GetFocus();
   if (focusMovedFrom_ && ::IsWindowEnabled(focusMovedFrom_) && (!focus || focus == Item(layout_.focusKeeper))) {
-    MoveFocus(focusMovedFrom_);
+    ::SetFocus(focusMovedFrom_);
   }
   focusMovedFrom_ = nullptr;
   RefreshCursor();
@@ -142,11 +142,6 @@ void WorkSession::ShowProgress() {
   if (running_ && progress_) {
     CWnd::SetTextIfChanged(Item(layout_.status), Utf8ToWide(progress_(worker_.Control().Done())));
   }
-}
-
-// The dialog manager's way: the default button's look follows the focus.
-void WorkSession::MoveFocus(HWND to) {
-  ::SendMessageW(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(to), TRUE);
 }
 
 // The cursor changes at once, not at the next move of the mouse.

@@ -105,7 +105,6 @@ class WorkSession {
 
  private:
   HWND Item(int id) const { return ::GetDlgItem(dialog_, id); }
-  void MoveFocus(HWND to);
   void RefreshCursor();
 
   Layout layout_;

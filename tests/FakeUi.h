@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,11 +41,19 @@ class FakeUi : public UiServices {
   std::deque<bool> yesNoAnswers;        // empty: No
   std::vector<std::string> questions;  // Yes/No boxes asked
   std::vector<std::string> dangerousTypes;  // what the system counts as unsafe
+  std::function<void()> whileOpen;          // runs while a box or chooser is "open"
 
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  void ShowAppMessage(const std::string& text) override { appMessages.push_back(text); }
+  void ShowMessage(const std::string& text) override {
+    Open();
+    messages.push_back(text);
+  }
+  void ShowAppMessage(const std::string& text) override {
+    Open();
+    appMessages.push_back(text);
+  }
 
   bool AskYesNo(const std::string& question) override {
+    Open();
     questions.push_back(question);
     bool yes = !yesNoAnswers.empty() && yesNoAnswers.front();
     if (!yesNoAnswers.empty()) yesNoAnswers.pop_front();
@@ -54,10 +63,12 @@ class FakeUi : public UiServices {
     return std::find(dangerousTypes.begin(), dangerousTypes.end(), type) != dangerousTypes.end();
   }
   std::optional<std::string> ChooseFolder(const std::string& title) override {
+    Open();
     folderTitles.push_back(title);
     return Next(folderAnswers);
   }
   std::optional<std::string> ChooseSavePath(const SaveAsRequest& request) override {
+    Open();
     saveRequests.push_back(request);
     return Next(savePathAnswers);
   }
@@ -71,6 +82,9 @@ class FakeUi : public UiServices {
   }
 
  private:
+  void Open() {
+    if (whileOpen) whileOpen();
+  }
   static std::optional<std::string> Next(std::deque<std::optional<std::string>>& answers) {
     if (answers.empty()) return std::nullopt;
     std::optional<std::string> answer = std::move(answers.front());

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
+#include <optional>
 #include <random>
 #include <tuple>
 #include <vector>
@@ -69,6 +71,25 @@ TEST_F(MainDlgTest, TheTimersPushOfTheSameStatusKeepsItScrolled) {
   EXPECT_TRUE(TimerRanAndTicks());
   EXPECT_EQ(Status(), L"当前选中 " + Utf8ToWide(Path(name)));
   EXPECT_EQ(SendMessageW(status, EM_GETFIRSTVISIBLELINE, 0, 0), 1);
+}
+
+// The list's handler goes with its control object: the list's messages
+// then reach no object that has gone.
+TEST_F(MainDlgTest, TheListsSubclassGoesWithItsObject) {
+  HWND window = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | LVS_REPORT | LVS_OWNERDATA, 0, 0, 99, 99, hwnd,
+                                nullptr, nullptr, nullptr);
+  ResultTable rows;
+  rows.AddResultRow("C:\\a.jpg", 5, std::nullopt);
+  std::optional<CListCtrl> control(std::in_place);
+  control->Attach(window);
+  control->SetModel(&rows);
+  ListView_SetCheckState(window, 0, TRUE);
+  EXPECT_TRUE(rows.GetCheck(0));
+  rows.SetCheck(0, false);
+  control.reset();
+  ListView_SetCheckState(window, 0, TRUE);
+  EXPECT_FALSE(rows.GetCheck(0));
+  DestroyWindow(window);
 }
 
 // After a search over three files: row 1 is 图片.jpg.
@@ -275,7 +296,8 @@ class WorkTest : public SelectionTest {
     fs.onEntry = [this, at, seen = 0]() mutable {
       if (++seen != at) return;
       held = true;
-      while (!released) Sleep(1);
+      // Let go in the end: a fault then fails the test instead of hanging it.
+      for (int ms = 0; !released && ms < 5000; ++ms) Sleep(1);
     };
     SendMessageW(Item(id), BM_CLICK, 0, 0);
     while (!held) Sleep(1);
@@ -287,6 +309,34 @@ class WorkTest : public SelectionTest {
     for (int id : kWorkButtons) enabled.push_back(On(id));
     return enabled;
   }
+  // What commands that start work or change rows change: rows, ticks, the
+  // boxes and radios, the mode, the status line, the cache and the boxes
+  // and launches asked for.
+  auto Effects() const {
+    int boxes = 0;
+    for (int id : {IDC_SELECT_ALL, IDC_SELECT_NONE, IDC_INVERT, IDC_NO_LIMIT, IDC_MATCH_WINDOW}) {
+      boxes = boxes << 1 | static_cast<int>(IsDlgButtonChecked(hwnd, id));
+    }
+    return std::make_tuple(Rows(), Ticks(), boxes, static_cast<int>(dialog.Mode()), Status(), fs.Tree("C:\\cache"),
+                           ui.folderTitles.size() + ui.saveRequests.size() + ui.questions.size() +
+                               ui.messages.size() + ui.appMessages.size() + ui.shellCalls.size());
+  }
+  // Every such command as another program sends it: clicks posted to the
+  // buttons and the list, commands posted to the dialog. None may run.
+  void ExpectEveryWorkCommandRefused() {
+    const auto before = Effects();
+    for (int id : {IDC_SEARCH, IDC_SELECT_ALL, IDC_INVERT, IDC_SELECT_NONE, IDC_MATCH_WINDOW}) {
+      PostMessageW(Item(id), BM_CLICK, 0, 0);
+    }
+    for (int id : {IDC_CLEAN, IDC_SAVE_SELECTED, IDC_SAVE_CURRENT, IDC_VIEW_CURRENT}) {
+      PostMessageW(hwnd, WM_COMMAND, static_cast<WPARAM>(id), 0);
+    }
+    POINT row = TextOfRow(2);
+    PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(row.x, row.y));
+    PostMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(row.x, row.y));
+    test::PumpMessages(hwnd);
+    EXPECT_EQ(Effects(), before);
+  }
 
   static constexpr int kWorkButtons[] = {IDC_SEARCH,     IDC_CLEAN,      IDC_SAVE_SELECTED, IDC_SAVE_CURRENT,
                                          IDC_VIEW_CURRENT, IDC_SELECT_ALL, IDC_SELECT_NONE, IDC_INVERT,
@@ -294,19 +344,30 @@ class WorkTest : public SelectionTest {
   std::atomic<bool> held{false}, released{false};
 };
 
+// A search started by a click on 搜索: the button goes off, the focus goes
+// to the list, whence the Esc key reaches the dialog.
 TEST_F(WorkTest, EscapeStopsASearchWhichKeepsTheRowsFoundSoFar) {
   Mouse(WM_LBUTTONDOWN, TextOfRow(1));  // 查看当前 and 保存当前 on, the timer runs
+  const std::wstring highlight = Status();
   const std::vector<bool> before = Enabled();
   StartHeld(IDC_SEARCH, 4);  // ".", "..", a.jpg, then held at 图片.jpg
   EXPECT_TRUE(dialog.Working());
   EXPECT_EQ(Enabled(), std::vector<bool>(std::size(kWorkButtons), false));
+  EXPECT_EQ(GetFocus(), list);
   EXPECT_EQ(Status(), Utf8ToWide("正在搜索… 已找到 1 个文件"));
   EXPECT_TRUE(SendMessageW(hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
   EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, MAKEINTRESOURCEW(32650)));  // IDC_APPSTARTING
   SendMessageW(hwnd, WM_TIMER, 1, 0);
   EXPECT_FALSE(On(IDC_SAVE_SELECTED));
+  ExpectEveryWorkCommandRefused();
+  // Done messages that name no running job: another program's, the first
+  // search's, one not started.
+  for (WPARAM job : {0, 1, 3}) PostMessageW(hwnd, WM_APP + 1, job, 0);
+  test::PumpMessages(hwnd);
+  EXPECT_TRUE(dialog.Working());
 
-  SendMessageW(hwnd, WM_COMMAND, IDCANCEL, 0);  // Escape
+  PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0);
+  test::PumpMessages(hwnd);
   released = true;
   WaitIdle();
   EXPECT_EQ(dialog.Result(), std::nullopt);  // the window stays
@@ -314,6 +375,12 @@ TEST_F(WorkTest, EscapeStopsASearchWhichKeepsTheRowsFoundSoFar) {
   EXPECT_EQ(Cell(0, 0), L"a.jpg");
   EXPECT_EQ(Status(), Utf8ToWide("已停止。"));
   EXPECT_EQ(Enabled(), before);
+  EXPECT_EQ(GetFocus(), Item(IDC_SEARCH));
+
+  // A search that ends by itself shows the status from before, not the stop.
+  Click(IDC_SEARCH);
+  EXPECT_EQ(Rows(), 3);
+  EXPECT_EQ(Status(), highlight);
 }
 
 TEST_F(WorkTest, EscapeStopsACleanAndTheSearchShowsWhatIsLeft) {
@@ -329,6 +396,58 @@ TEST_F(WorkTest, EscapeStopsACleanAndTheSearchShowsWhatIsLeft) {
   EXPECT_EQ(fs.Tree("C:\\cache"), (std::vector<std::string>{Path("图片.jpg"), Path("c.swf")}));
   EXPECT_EQ(Rows(), 2);
   EXPECT_EQ(Status(), Utf8ToWide("已停止。"));
+}
+
+// A box of ours runs a message loop of its own, in which other programs'
+// commands arrive: none may start work or change rows. A start refused
+// with a message leaves nothing busy.
+TEST_F(WorkTest, NoCommandRunsWhileABoxOfOursIsOpen) {
+  Mouse(WM_LBUTTONDOWN, TextOfRow(2));  // c.swf, which asks before it opens
+  ASSERT_TRUE(TimerRanAndTicks());      // and no more ticks: 保存选中 stays as it is
+  ui.dangerousTypes = {".swf"};
+  int opened = 0;
+  auto inside = [&] {
+    ++opened;
+    ui.whileOpen = nullptr;  // a box a fault opens again must not recurse
+    EXPECT_FALSE(dialog.Working());
+    ExpectEveryWorkCommandRefused();
+  };
+  dialog.SetAboutBox([&](HWND) { inside(); });
+  auto command = [&](int id) {
+    return [&, id] {
+      ui.whileOpen = inside;
+      SendMessageW(hwnd, WM_COMMAND, static_cast<WPARAM>(id), 0);
+    };
+  };
+  const std::pair<const char*, std::function<void()>> boxes[] = {
+      {"save-as dialog", command(IDC_SAVE_CURRENT)},
+      {"Yes/No question", command(IDC_VIEW_CURRENT)},
+      {"about box", command(IDC_ABOUT)},
+      {"message, nothing ticked", command(IDC_SAVE_SELECTED)},
+      {"folder chooser", [&] {
+         ListView_SetCheckState(list, 0, TRUE);
+         command(IDC_SAVE_SELECTED)();
+       }},
+      {"the help's message, which disables the window", [&] {
+         EnableWindow(hwnd, FALSE);
+         inside();
+         EnableWindow(hwnd, TRUE);
+       }},
+      {"message of a refused search", [&] {
+         fs.SetSpecialFolder(kInternetCacheFolder, "");
+         command(IDC_SEARCH)();
+       }},
+  };
+  const std::vector<bool> enabled = Enabled();
+  for (const auto& [box, open] : boxes) {
+    SCOPED_TRACE(box);
+    const int before = opened;
+    open();
+    EXPECT_EQ(opened, before + 1);
+    WaitIdle();
+    EXPECT_EQ(Enabled(), enabled);
+  }
+  EXPECT_FALSE(KillTimer(hwnd, 2));  // no progress timer left
 }
 
 }  // namespace

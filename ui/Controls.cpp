@@ -6,6 +6,34 @@
 
 namespace morlind {
 
+// --- subclass ---
+
+// The object's address tells its subclass from others on the same window.
+bool CSubclass::Install(HWND hwnd, Handler handler) {
+  Remove();
+  handler_ = std::move(handler);
+  if (!::SetWindowSubclass(hwnd, Proc, reinterpret_cast<UINT_PTR>(this), reinterpret_cast<DWORD_PTR>(this))) {
+    return false;
+  }
+  hwnd_ = hwnd;
+  return true;
+}
+
+void CSubclass::Remove() {
+  if (!hwnd_) return;
+  ::RemoveWindowSubclass(hwnd_, Proc, reinterpret_cast<UINT_PTR>(this));
+  hwnd_ = nullptr;
+}
+
+LRESULT CALLBACK CSubclass::Proc(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR self) {
+  auto* subclass = reinterpret_cast<CSubclass*>(self);
+  if (message == WM_NCDESTROY) {
+    subclass->Remove();
+    return ::DefSubclassProc(hwnd, message, w, l);
+  }
+  return subclass->handler_(hwnd, message, w, l);
+}
+
 // --- combo box ---
 
 int CComboBox::GetCurSel() const { return static_cast<int>(Send(CB_GETCURSEL)); }
@@ -69,16 +97,11 @@ void CListCtrl::SetModel(ResultTable* model) {
   model_ = model;
   // Owner-data rows keep no state image: ask the model for the check box.
   Send(LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK);
-  ::SetWindowSubclass(hwnd_, ListProc, 0, reinterpret_cast<DWORD_PTR>(this));
+  subclass_.Install(hwnd_, [this](HWND hwnd, UINT message, WPARAM w, LPARAM l) {
+    if (message == LVM_SETITEMSTATE && model_) return OnSetItemState(w, l);
+    return ::DefSubclassProc(hwnd, message, w, l);
+  });
   Refresh();
-}
-
-LRESULT CALLBACK CListCtrl::ListProc(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR,
-                                     DWORD_PTR self) {
-  auto* list = reinterpret_cast<CListCtrl*>(self);
-  if (message == LVM_SETITEMSTATE && list->model_) return list->OnSetItemState(w, l);
-  if (message == WM_NCDESTROY) ::RemoveWindowSubclass(hwnd, ListProc, 0);
-  return ::DefSubclassProc(hwnd, message, w, l);
 }
 
 // The list would drop a state image it does not keep: the tick goes to the

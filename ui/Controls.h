@@ -3,6 +3,7 @@
 // controls'.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "platform/Platform.h"
@@ -10,6 +11,32 @@
 #include "ui/Wnd.h"
 
 namespace morlind {
+
+// A subclass procedure on a window for as long as this object lives: the
+// window's messages reach the handler first until the object goes or the
+// window is destroyed, whichever comes first. The handler passes what it
+// does not take on with DefSubclassProc.
+class CSubclass {
+ public:
+  using Handler = std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)>;
+
+  CSubclass() = default;
+  ~CSubclass() { Remove(); }
+  CSubclass(const CSubclass&) = delete;
+  CSubclass& operator=(const CSubclass&) = delete;
+
+  // Replaces any window and handler this object had; false when the
+  // system refuses.
+  bool Install(HWND hwnd, Handler handler);
+  void Remove();
+  bool Installed() const { return hwnd_ != nullptr; }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR id, DWORD_PTR self);
+
+  HWND hwnd_ = nullptr;
+  Handler handler_;
+};
 
 class CComboBox : public CWnd {
  public:
@@ -61,8 +88,6 @@ class CListCtrl : public CWnd {
   bool OnReflectedNotify(NMHDR* header, LRESULT* result) override;
 
  private:
-  static LRESULT CALLBACK ListProc(HWND hwnd, UINT message, WPARAM w, LPARAM l, UINT_PTR id,
-                                   DWORD_PTR self);
   LRESULT OnSetItemState(WPARAM w, LPARAM l);
   void ServeDisplayInfo(LVITEMW& item) const;
   LRESULT FindItem(const NMLVFINDITEMW& find) const;
@@ -71,6 +96,7 @@ class CListCtrl : public CWnd {
 
   ResultTable* model_ = nullptr;
   bool ticksLocked_ = false;
+  CSubclass subclass_;  // takes the list's state messages
 };
 
 }  // namespace morlind

@@ -210,7 +210,12 @@ bool CDialog::Dispatch(UINT message, WPARAM w, LPARAM l, LRESULT& result) {
       if ((message == WM_COMMAND || message == WM_NOTIFY) && (entry.code != code || entry.id != id)) {
         continue;
       }
-      result = Invoke(entry, message, w, l);
+      if (entry.idleOnly && Busy()) {
+        OnRefused();
+        result = 0;
+      } else {
+        result = Invoke(entry, message, w, l);
+      }
       return true;
     }
   }
@@ -255,6 +260,10 @@ LRESULT CDialog::Invoke(const EventEntry& entry, UINT message, WPARAM w, LPARAM 
   }
   if (auto* f = std::get_if<handler::Mouse>(&h)) {
     (this->**f)(static_cast<UINT>(w), POINT{GET_X_LPARAM(l), GET_Y_LPARAM(l)});
+    return 0;
+  }
+  if (auto* f = std::get_if<handler::Params>(&h)) {
+    (this->**f)(w, l);
     return 0;
   }
   return 0;

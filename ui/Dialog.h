@@ -67,6 +67,12 @@ class CDialog : public CWnd {
   void OnHelpInfo();
   virtual void DoDataExchange(CDataExchange& dx);
   virtual const EventTable* GetEventTable() const;
+  // While true, rows marked events::IdleOnly are refused, however their
+  // command arrives (a click, a posted BM_CLICK or WM_COMMAND).
+  virtual bool Busy() const { return false; }
+  // After such a refusal: an automatic check box or radio button has
+  // already changed its own state, which the dialog may put back.
+  virtual void OnRefused() {}
 
   // The default dialog handling of the message being dispatched.
   LRESULT Default();

@@ -25,11 +25,12 @@ using QueryDragIcon = HCURSOR (CDialog::*)();
 using CtlColor = HBRUSH (CDialog::*)(HDC dc, HWND control, UINT kind);
 using SetCursor = BOOL (CDialog::*)(HWND window, UINT hitTest, UINT message);
 using Mouse = void (CDialog::*)(UINT flags, POINT point);
+using Params = void (CDialog::*)(WPARAM w, LPARAM l);  // any message, parameters raw
 }  // namespace handler
 
 using Handler = std::variant<handler::Void, handler::Notify, handler::Timer, handler::SysCommand,
                              handler::QueryDragIcon, handler::CtlColor, handler::SetCursor,
-                             handler::Mouse>;
+                             handler::Mouse, handler::Params>;
 
 // One row for all seven WM_CTLCOLOR* messages; the handler gets the kind
 // (CTLCOLOR_MSGBOX ... CTLCOLOR_STATIC). The number is the old combined
@@ -41,6 +42,9 @@ struct EventEntry {
   UINT code;  // notification code, for WM_COMMAND and WM_NOTIFY rows
   UINT id;    // control identifier, for WM_COMMAND and WM_NOTIFY rows
   Handler handler;
+  // Not run while the dialog is busy (CDialog::Busy): the command starts
+  // work or changes rows, whoever sends it.
+  bool idleOnly = false;
 };
 
 struct EventTable {
@@ -93,8 +97,18 @@ constexpr EventEntry Message(UINT message, void (D::*f)()) {
   return {message, 0, 0, static_cast<handler::Void>(f)};
 }
 template <class D>
+constexpr EventEntry Message(UINT message, void (D::*f)(WPARAM, LPARAM)) {
+  return {message, 0, 0, static_cast<handler::Params>(f)};
+}
+template <class D>
 constexpr EventEntry Help(void (D::*f)()) {
   return {WM_HELP, 0, 0, static_cast<handler::Void>(f)};
+}
+
+// The row, refused while the dialog is busy.
+constexpr EventEntry IdleOnly(EventEntry entry) {
+  entry.idleOnly = true;
+  return entry;
 }
 
 }  // namespace events

@@ -1,6 +1,7 @@
 #include "ui/MainDlg.h"
 
 #include <iterator>
+#include <memory>
 
 #include "actions/Clean.h"
 #include "actions/Save.h"
@@ -33,31 +34,41 @@ constexpr ColumnLayout kColumns[] = {{"文件名", 265}, {"文件类型", 60}, {
 
 constexpr Moment kOneHour = 3600;
 
+// The controls that start work or change rows: off while work runs. The
+// list stays on, so the focus can go there and Esc still stops the work.
+constexpr int kWorkControls[] = {IDC_SEARCH,     IDC_CLEAN,       IDC_SAVE_SELECTED, IDC_SAVE_CURRENT,
+                                 IDC_VIEW_CURRENT, IDC_SELECT_ALL, IDC_SELECT_NONE, IDC_INVERT,
+                                 IDC_NO_LIMIT,   IDC_MATCH_WINDOW};
+
+std::string SearchProgress(int found) { return "正在搜索… 已找到 " + std::to_string(found) + " 个文件"; }
+std::string CleanProgress(int deleted) { return "正在清理IE缓存… 已删除 " + std::to_string(deleted) + " 个文件"; }
+
 }  // namespace
 
 const EventEntry CMainDlg::kEvents[] = {
     events::SysCommand(&CMainDlg::OnSysCommand),
     events::Paint(&CMainDlg::OnPaint),
     events::QueryDragIcon(&CMainDlg::OnQueryDragIcon),
-    events::Clicked(IDC_SEARCH, &CMainDlg::OnSearch),
-    events::Clicked(IDC_SAVE_CURRENT, &CMainDlg::OnSaveCurrent),
-    events::Clicked(IDC_CLEAN, &CMainDlg::OnClean),
+    events::IdleOnly(events::Clicked(IDC_SEARCH, &CMainDlg::OnSearch)),
+    events::IdleOnly(events::Clicked(IDC_SAVE_CURRENT, &CMainDlg::OnSaveCurrent)),
+    events::IdleOnly(events::Clicked(IDC_CLEAN, &CMainDlg::OnClean)),
     events::Clicked(IDC_ABOUT, &CMainDlg::OnAbout),
-    events::Clicked(IDC_SELECT_ALL, &CMainDlg::OnSelectAll),
-    events::Clicked(IDC_INVERT, &CMainDlg::OnInvert),
-    events::Clicked(IDC_SELECT_NONE, &CMainDlg::OnSelectNone),
-    events::Notify(NM_CLICK, IDC_RESULTS, &CMainDlg::OnClickList),
-    events::Clicked(IDC_NO_LIMIT, &CMainDlg::OnNoLimit),
-    events::Clicked(IDC_MATCH_WINDOW, &CMainDlg::OnMatchWindow),
-    events::Notify(NM_DBLCLK, IDC_RESULTS, &CMainDlg::OnDblClickList),
-    events::Clicked(IDC_SAVE_SELECTED, &CMainDlg::OnSaveSelected),
-    events::Clicked(IDC_VIEW_CURRENT, &CMainDlg::OnViewCurrent),
+    events::IdleOnly(events::Clicked(IDC_SELECT_ALL, &CMainDlg::OnSelectAll)),
+    events::IdleOnly(events::Clicked(IDC_INVERT, &CMainDlg::OnInvert)),
+    events::IdleOnly(events::Clicked(IDC_SELECT_NONE, &CMainDlg::OnSelectNone)),
+    // The status line shows the work's progress, not the click's row.
+    events::IdleOnly(events::Notify(NM_CLICK, IDC_RESULTS, &CMainDlg::OnClickList)),
+    events::IdleOnly(events::Clicked(IDC_NO_LIMIT, &CMainDlg::OnNoLimit)),
+    events::IdleOnly(events::Clicked(IDC_MATCH_WINDOW, &CMainDlg::OnMatchWindow)),
+    events::IdleOnly(events::Notify(NM_DBLCLK, IDC_RESULTS, &CMainDlg::OnDblClickList)),
+    events::IdleOnly(events::Clicked(IDC_SAVE_SELECTED, &CMainDlg::OnSaveSelected)),
+    events::IdleOnly(events::Clicked(IDC_VIEW_CURRENT, &CMainDlg::OnViewCurrent)),
     events::Timer(&CMainDlg::OnTimer),
     events::CtlColor(&CMainDlg::OnCtlColor),
     events::SetCursor(&CMainDlg::OnSetCursor),
     events::LButtonDown(&CMainDlg::OnLButtonDown),
     events::Message(WM_CLOSE, &CMainDlg::OnClose),
-    events::Message(kWorkDoneMessage, &CMainDlg::OnWorkDone),
+    events::Message(WorkSession::kDoneMessage, &CMainDlg::OnWorkDone),
 };
 const EventTable CMainDlg::kEventTable = {&CDialog::kEventTable, kEvents};
 
@@ -66,7 +77,8 @@ CMainDlg::CMainDlg(Platform& platform, UiServices& ui, HWND parent)
       status_(Utf8ToWide(kHintText)),
       icon_(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))),
       platform_(platform),
-      ui_(ui) {}
+      ui_(ui, modals_),
+      work_({kWorkControls, IDC_STATUS, IDC_RESULTS}) {}
 
 const EventTable* CMainDlg::GetEventTable() const { return &kEventTable; }
 
@@ -86,6 +98,7 @@ void CMainDlg::DoDataExchange(CDataExchange& dx) {
 
 BOOL CMainDlg::OnInitDialog() {
   CDialog::OnInitDialog();
+  work_.SetWindow(hwnd_);
 
   if (HMENU systemMenu = ::GetSystemMenu(hwnd_, FALSE)) {
     const wchar_t* text = nullptr;
@@ -128,7 +141,6 @@ BOOL CMainDlg::OnInitDialog() {
 }
 
 void CMainDlg::OnSearch() {
-  if (Working()) return;
   BeginWork();
   StartSearch();
 }
@@ -154,31 +166,33 @@ void CMainDlg::StartSearch() {
   // The walk fills a table of its own; the list shows the emptied one
   // until the walk hands its rows over.
   std::swap(table_, pending_);
-  RunOnWorker(Work::kSearch, [&platform = platform_, criteria = criteria_, &table = pending_](JobControl& job) {
-    ScanCache(platform, criteria, table, &job);
-  });
+  work_.Run([&platform = platform_, criteria = criteria_, &table = pending_](
+                JobControl& job) { ScanCache(platform, criteria, table, &job); },
+            SearchProgress,
+            [this] {
+              std::swap(table_, pending_);
+              list_.Refresh();
+              EndWork();
+            });
 }
 
 void CMainDlg::OnClean() {
-  if (Working()) return;
   BeginWork();
   std::optional<std::string> folder = GetCacheFolder(platform_);
   if (!folder) {
     StartSearch();  // nothing to delete; the search follows as after any clean
     return;
   }
-  RunOnWorker(Work::kClean, [&platform = platform_, folder = *folder](JobControl& job) {
-    DeleteTree(platform, folder, &job);
-  });
+  // What is left shows, also after a stopped clean.
+  work_.Run([&platform = platform_, folder = *folder](JobControl& job) { DeleteTree(platform, folder, &job); },
+            CleanProgress, [this] { StartSearch(); });
 }
 
 void CMainDlg::OnSaveSelected() {
-  if (Working()) return;
   if (std::optional<CopyPlan> plan = PlanSaveSelected(ui_, table_)) SaveOnWorker(std::move(*plan));
 }
 
 void CMainDlg::OnSaveCurrent() {
-  if (Working()) return;
   if (std::optional<CopyPlan> plan = PlanSaveCurrent(ui_, table_, criteria_.extension)) {
     SaveOnWorker(std::move(*plan));
   }
@@ -186,11 +200,17 @@ void CMainDlg::OnSaveCurrent() {
 
 void CMainDlg::SaveOnWorker(CopyPlan plan) {
   BeginWork();
-  saveTotal_ = static_cast<int>(plan.size());
-  saveReport_ = {};
-  RunOnWorker(Work::kSave, [&platform = platform_, plan = std::move(plan), &report = saveReport_](JobControl& job) {
-    report = CopyFiles(platform, plan, &job);
-  });
+  const std::string total = std::to_string(plan.size());
+  // Written by the job, read once it has returned.
+  auto report = std::make_shared<CopyReport>();
+  work_.Run([&platform = platform_, plan = std::move(plan), report](JobControl& job) {
+              *report = CopyFiles(platform, plan, &job);
+            },
+            [total](int copied) { return "正在保存… " + std::to_string(copied) + " / " + total; },
+            [this, report] {
+              EndWork();
+              if (std::optional<std::string> failure = CopyFailureText(platform_, *report)) ui_.ShowMessage(*failure);
+            });
 }
 
 void CMainDlg::EnableItem(int id, bool enable) { ::EnableWindow(GetDlgItem(id), enable ? TRUE : FALSE); }

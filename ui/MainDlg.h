@@ -17,6 +17,7 @@
 #include "search/Search.h"
 #include "ui/Controls.h"
 #include "ui/Dialog.h"
+#include "ui/WorkSession.h"
 
 namespace morlind {
 
@@ -27,15 +28,21 @@ class CMainDlg : public CDialog {
  public:
   CMainDlg(Platform& platform, UiServices& ui, HWND parent = nullptr);
 
-  // What 关于 and the system menu's about entry open, over the dialog.
-  void SetAboutBox(std::function<void(HWND owner)> aboutBox) { aboutBox_ = std::move(aboutBox); }
+  // What 关于 and the system menu's about entry open, over the dialog; a
+  // box of ours while it is open.
+  void SetAboutBox(std::function<void(HWND owner)> aboutBox) {
+    aboutBox_ = [this, aboutBox = std::move(aboutBox)](HWND owner) {
+      ModalCount::Scope open(modals_);
+      aboutBox(owner);
+    };
+  }
 
   const SearchCriteria& Criteria() const { return criteria_; }
   const ResultTable& Table() const { return table_; }
   AccessMode Mode() const { return criteria_.accessMode; }
   HICON Icon() const { return icon_; }
   // A search, clean or save runs on the worker.
-  bool Working() const { return work_ != Work::kNone; }
+  bool Working() const { return work_.Running(); }
 
  protected:
   BOOL OnInitDialog() override;
@@ -44,6 +51,10 @@ class CMainDlg : public CDialog {
   void OnCancel() override;
   void DoDataExchange(CDataExchange& dx) override;
   const EventTable* GetEventTable() const override;
+  // Work runs, or a box of ours is open over the window.
+  bool Busy() const override;
+  // The check tools' boxes and the radios show the members again.
+  void OnRefused() override;
 
  private:
   void OnSysCommand(UINT id, LPARAM lParam);
@@ -67,25 +78,17 @@ class CMainDlg : public CDialog {
   BOOL OnSetCursor(HWND window, UINT hitTest, UINT message);
   void OnLButtonDown(UINT flags, POINT point);
   void OnClose();
-  void OnWorkDone();
+  void OnWorkDone(WPARAM job, LPARAM);
 
   // Long work: the window part runs here, the rest on the worker, while
-  // the window stays busy: progress in the status line, the busy cursor,
-  // the buttons that start work or change rows disabled.
-  enum class Work { kNone, kSearch, kClean, kSave };
-  // Posted by the worker's thread when its job has returned.
-  static constexpr UINT kWorkDoneMessage = WM_APP + 1;
-  // Shows the work's progress; timer 1 follows the ticks.
-  static constexpr UINT_PTR kProgressTimer = 2;
+  // the session keeps the window busy: progress in the status line, the
+  // busy cursor, the buttons that start work or change rows disabled, and
+  // no ticks by the list.
   void BeginWork();
-  void RunOnWorker(Work work, std::function<void(JobControl&)> job);
   void EndWork();
-  void StopWorkAndWait();
   // The search's window part, then its walk on the worker.
   void StartSearch();
   void SaveOnWorker(CopyPlan plan);
-  void ShowProgress();
-  void RefreshCursor();
 
   void EnableItem(int id, bool enable);
   // 全选, 全不选 and 反选: the rows change when the tool's box is ticked
@@ -117,17 +120,11 @@ class CMainDlg : public CDialog {
   std::function<void(HWND)> aboutBox_;
 
   Platform& platform_;
-  UiServices& ui_;
+  ModalCount modals_;  // the boxes of ours open now: the choosers, message boxes, the about box
+  CountingUiServices ui_;
 
-  Work work_ = Work::kNone;
   ResultTable pending_;  // the walk's rows, handed to the list when it ends
-  int saveTotal_ = 0;
-  CopyReport saveReport_;  // written by the save's job, read once it has been waited for
-  std::wstring statusBefore_;
-  std::vector<bool> enabledBefore_;
-  HWND focusBefore_ = nullptr;
-  bool stopped_ = false;
-  Worker worker_;  // last: stopped and joined before the members its job uses go
+  WorkSession work_;     // last: its job is stopped and joined before the members it uses go
 };
 
 }  // namespace morlind

@@ -43,7 +43,6 @@ void CMainDlg::ShowHighlight(const std::optional<std::string>& path) {
 
 void CMainDlg::OnClickList(NMHDR*, LRESULT* result) {
   *result = 0;
-  if (Working()) return;  // the status line shows the work's progress
   UpdateData(true);
   ShowHighlight(HighlightedPath());
   UpdateData(false);
@@ -54,7 +53,6 @@ void CMainDlg::OnClickList(NMHDR*, LRESULT* result) {
 
 void CMainDlg::OnDblClickList(NMHDR*, LRESULT* result) {
   *result = 0;
-  if (Working()) return;
   UpdateSaveSelectedButton();
   OnViewCurrent();
 }
@@ -76,8 +74,8 @@ void CMainDlg::UpdateSaveSelectedButton() {
 }
 
 void CMainDlg::OnTimer(UINT_PTR id) {
-  if (id == kProgressTimer) {
-    ShowProgress();
+  if (id == WorkSession::kProgressTimer) {
+    work_.ShowProgress();
   } else if (!Working()) {
     UpdateSaveSelectedButton();
   }

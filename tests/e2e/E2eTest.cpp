@@ -277,17 +277,11 @@ class MorlindE2e : public ::testing::Test {
     return {cell.left + 8, y};
   }
 
-  // A real click through the system's input queue, on a row's check box,
-  // which must tick it, or on its type, which must highlight it: the pointer
-  // moves there, the left button goes down and up.
-  enum Spot { kCheckBox, kRow };
-  static void Click(const std::wstring& name, Spot spot) {
-    int row = RowOf(name);
-    RECT cell = SubItemRect(row, 1);
-    POINT point{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
-    if (spot == kCheckBox) point = CheckBoxPoint(row);
+  // A real click through the system's input queue at a point of a window:
+  // the pointer moves there, the left button goes down and up.
+  static void ClickAt(HWND window, POINT point) {
     SetForegroundWindow(main_);
-    ClientToScreen(List(), &point);
+    ClientToScreen(window, &point);
     int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
     INPUT input[3] = {};
     DWORD flags[3] = {MOUSEEVENTF_MOVE, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
@@ -298,6 +292,16 @@ class MorlindE2e : public ::testing::Test {
       input[i].mi.dwFlags = flags[i] | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     }
     EXPECT_EQ(SendInput(3, input, sizeof(INPUT)), 3u);
+  }
+  // On a row's check box, which must tick it, or on its type, which must
+  // highlight it.
+  enum Spot { kCheckBox, kRow };
+  static void Click(const std::wstring& name, Spot spot) {
+    int row = RowOf(name);
+    RECT cell = SubItemRect(row, 1);
+    POINT point{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
+    if (spot == kCheckBox) point = CheckBoxPoint(row);
+    ClickAt(List(), point);
     EXPECT_TRUE(WaitFor([&] { return spot == kCheckBox ? Ticked(row) : State(row, LVIS_SELECTED) != 0; }))
         << "a click on " << (spot == kCheckBox ? "the check box of " : "the row of ") << fs::path(name).string()
         << " changed nothing";
@@ -389,11 +393,20 @@ TEST_F(MorlindE2e, TickedRowsAreCopiedIntoTheChosenFolder) {
   Press(IDC_INVERT);
   EXPECT_EQ(Rows(Ticked), ticked);
 
+  const std::wstring status = TextOf(Item(IDC_STATUS));
   PressLater(IDC_SAVE_SELECTED);
   HWND chooser = WaitForBox();
   ASSERT_TRUE(chooser);
   HWND tree = FindWindowExW(chooser, nullptr, WC_TREEVIEWW, nullptr);
   ASSERT_TRUE(tree) << "the box is no folder chooser";
+  // Another program's 搜索 meanwhile starts nothing; a selection posted
+  // after it to the status line shows that it has been handled.
+  Send(Item(IDC_STATUS), EM_SETSEL, 0, 0);
+  PressLater(IDC_SEARCH);
+  PostMessageW(Item(IDC_STATUS), EM_SETSEL, 0, 1);
+  EXPECT_TRUE(WaitFor([] { return Send(Item(IDC_STATUS), EM_GETSEL) == MAKELONG(0, 1); }));
+  EXPECT_EQ(TextOf(Item(IDC_STATUS)), status);
+  EXPECT_EQ(RowCount(), 6);
   // Just shown, the chooser may ignore a selection (it is still filling its
   // tree); with none, OK would copy to the desktop, out of the test's
   // folders. So select until its tree highlights the folder.
@@ -413,6 +426,9 @@ TEST_F(MorlindE2e, TickedRowsAreCopiedIntoTheChosenFolder) {
   PressOk(chooser);
   ExpectFiles(picked,
               {{L"风景[1].jpg", ContentOf(L"风景[1].jpg")}, {L"banner[2].swf", ContentOf(L"banner[2].swf")}});
+  EXPECT_TRUE(TurnsOn(IDC_SEARCH)) << "the save did not end";
+  EXPECT_EQ(TextOf(Item(IDC_STATUS)), status);
+  EXPECT_EQ(Rows(Ticked), ticked);
 }
 
 TEST_F(MorlindE2e, HighlightedRowIsSavedUnderTheTypedName) {
@@ -505,6 +521,28 @@ class MorlindLongWork : public MorlindE2e {
     }
   }
 };
+
+// As a user does it: the mouse on 搜索, then the Esc key.
+TEST_F(MorlindLongWork, EscapeStopsASearchStartedWithTheMouse) {
+  RECT button{};
+  GetClientRect(Item(IDC_SEARCH), &button);
+  ClickAt(Item(IDC_SEARCH), POINT{button.right / 2, button.bottom / 2});
+  ASSERT_TRUE(WaitFor([] { return TextOf(Item(IDC_STATUS)).find(L"正在搜索") == 0; })) << "no progress showed";
+  INPUT key[2] = {};
+  for (INPUT& stroke : key) {
+    stroke.type = INPUT_KEYBOARD;
+    stroke.ki.wVk = VK_ESCAPE;
+  }
+  key[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  EXPECT_EQ(SendInput(2, key, sizeof(INPUT)), 2u);
+  EXPECT_TRUE(WaitFor([] { return TextOf(Item(IDC_STATUS)) == L"已停止。"; })) << "the search did not stop";
+  EXPECT_LT(RowCount(), 15000);
+  // The focus is back on 搜索.
+  GUITHREADINFO thread{};
+  thread.cbSize = sizeof thread;
+  ASSERT_TRUE(GetGUIThreadInfo(process_.dwThreadId, &thread));
+  EXPECT_EQ(thread.hwndFocus, Item(IDC_SEARCH));
+}
 
 TEST_F(MorlindLongWork, ClosingDuringACleanStopsItAndEndsTheProgramAtOnce) {
   const Files outside = Tree(out_);

@@ -1,0 +1,157 @@
+#include "ui/WorkSession.h"
+
+#include <stdexcept>
+
+#include "platform/WideText.h"
+#include "ui/Wnd.h"
+
+namespace morlind {
+
+namespace {
+
+constexpr const char* kStoppedText = "已停止。";
+
+// Progress shows at most ten times a second.
+constexpr UINT kProgressPeriodMs = 100;
+
+}  // namespace
+
+// --- counted services ---
+
+void CountingUiServices::ShowMessage(const std::string& text) {
+  ModalCount::Scope open(count_);
+  inner_.ShowMessage(text);
+}
+
+void CountingUiServices::ShowAppMessage(const std::string& text) {
+  ModalCount::Scope open(count_);
+  inner_.ShowAppMessage(text);
+}
+
+bool CountingUiServices::AskYesNo(const std::string& question) {
+  ModalCount::Scope open(count_);
+  return inner_.AskYesNo(question);
+}
+
+std::optional<std::string> CountingUiServices::ChooseFolder(const std::string& title) {
+  ModalCount::Scope open(count_);
+  return inner_.ChooseFolder(title);
+}
+
+std::optional<std::string> CountingUiServices::ChooseSavePath(const SaveAsRequest& request) {
+  ModalCount::Scope open(count_);
+  return inner_.ChooseSavePath(request);
+}
+
+// The shell may show a box of its own (no program for the type, a failed
+// start).
+bool CountingUiServices::ShellOpen(const std::string& verb, const std::string& target, int showCommand,
+                                   bool withOwner) {
+  ModalCount::Scope open(count_);
+  return inner_.ShellOpen(verb, target, showCommand, withOwner);
+}
+
+bool CountingUiServices::ShellMarksDangerous(const std::string& type) {
+  ModalCount::Scope open(count_);
+  return inner_.ShellMarksDangerous(type);
+}
+
+bool CountingUiServices::ShowHelp(const std::string& helpFile, unsigned context) {
+  ModalCount::Scope open(count_);
+  return inner_.ShowHelp(helpFile, context);
+}
+
+// --- work session ---
+
+void WorkSession::Begin() {
+  running_ = true;
+  stopped_ = false;
+  std::wstring shown = CWnd::TextOf(Item(layout_.status));
+  if (shown != Utf8ToWide(kStoppedText)) steady_ = shown;
+
+  // A control going off with the focus would leave no control with it,
+  // and Esc would reach nothing.
+  const HWND focus = ::GetFocus();
+  focusMovedFrom_ = nullptr;
+  enabledBefore_.clear();
+  for (int id : layout_.workControls) {
+    HWND control = Item(id);
+    if (control == focus) focusMovedFrom_ = control;
+    enabledBefore_.push_back(::IsWindowEnabled(control) != FALSE);
+  }
+  if (focusMovedFrom_) ::SetFocus(Item(layout_.focusKeeper));
+  for (int id : layout_.workControls) ::EnableWindow(Item(id), FALSE);
+  ::SetTimer(dialog_, kProgressTimer, kProgressPeriodMs, nullptr);
+}
+
+void WorkSession::Run(std::function<void(JobControl&)> job, Progress progress, std::function<void()> then) {
+  progress_ = std::move(progress);
+  then_ = std::move(then);
+  const WPARAM number = ++job_;
+  HWND window = dialog_;
+  if (!worker_.Start(std::move(job), [window, number] { ::PostMessageW(window, kDoneMessage, number, 0); })) {
+    throw std::logic_error("work started while other work runs");
+  }
+  ShowProgress();
+  RefreshCursor();
+}
+
+void WorkSession::OnDone(WPARAM job) {
+  if (job != job_ || !worker_.Busy()) return;
+  worker_.Wait();
+  // Ends the dialog with a message, through the window procedure's guard.
+  if (!worker_.Control().Failure().empty()) throw std::runtime_error(worker_.Control().Failure());
+  std::function<void()> then = std::move(then_);
+  then_ = nullptr;
+  then();
+}
+
+std::wstring WorkSession::End() {
+  running_ = false;
+  progress_ = nullptr;
+  ::KillTimer(dialog_, kProgressTimer);
+  for (std::size_t i = 0; i < layout_.workControls.size(); ++i) {
+    ::EnableWindow(Item(layout_.workControls[i]), enabledBefore_[i] ? TRUE : FALSE);
+  }
+  std::wstring status = stopped_ ? Utf8ToWide(kStoppedText) : steady_;
+  CWnd::SetTextIfChanged(Item(layout_.status), status);
+  // Back where the user left it, unless the user has moved it meanwhile.
+  const HWND focus = ::GetFocus();
+  if (focusMovedFrom_ && ::IsWindowEnabled(focusMovedFrom_) && (!focus || focus == Item(layout_.focusKeeper))) {
+    ::SetFocus(focusMovedFrom_);
+  }
+  focusMovedFrom_ = nullptr;
+  RefreshCursor();
+  return status;
+}
+
+void WorkSession::Stop() {
+  if (!running_) return;
+  stopped_ = true;
+  worker_.Control().RequestStop();
+}
+
+void WorkSession::StopAndWait() {
+  if (!running_) return;
+  worker_.Control().RequestStop();
+  worker_.Wait();
+  running_ = false;
+}
+
+void WorkSession::ShowProgress() {
+  if (running_ && progress_) {
+    CWnd::SetTextIfChanged(Item(layout_.status), Utf8ToWide(progress_(worker_.Control().Done())));
+  }
+}
+
+// The cursor changes at once, not at the next move of the mouse.
+void WorkSession::RefreshCursor() {
+  POINT at{};
+  ::GetCursorPos(&at);
+  HWND under = ::WindowFromPoint(at);
+  if (under != dialog_ && !::IsChild(dialog_, under)) return;
+  LRESULT hit = ::SendMessageW(under, WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y));
+  ::SendMessageW(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under), MAKELPARAM(hit, WM_MOUSEMOVE));
+}
+
+}  // namespace morlind

@@ -1,0 +1,123 @@
+// What keeps the main window busy: long work on the worker, and the boxes
+// and choosers of ours that run a message loop of their own over it, in
+// which commands other programs post still arrive.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "actions/UiServices.h"
+#include "search/Job.h"
+
+namespace morlind {
+
+// How many boxes of ours are open; each Scope counts one while it lives.
+class ModalCount {
+ public:
+  class Scope {
+   public:
+    explicit Scope(ModalCount& count) : count_(count) { ++count_.open_; }
+    ~Scope() { --count_.open_; }
+    Scope(const Scope&) = delete;
+    Scope& operator=(const Scope&) = delete;
+
+   private:
+    ModalCount& count_;
+  };
+
+  bool Any() const { return open_ > 0; }
+
+ private:
+  int open_ = 0;
+};
+
+// The services with every call counted as an open box while it lasts.
+class CountingUiServices : public UiServices {
+ public:
+  CountingUiServices(UiServices& inner, ModalCount& count) : inner_(inner), count_(count) {}
+
+  void ShowMessage(const std::string& text) override;
+  void ShowAppMessage(const std::string& text) override;
+  bool AskYesNo(const std::string& question) override;
+  std::optional<std::string> ChooseFolder(const std::string& title) override;
+  std::optional<std::string> ChooseSavePath(const SaveAsRequest& request) override;
+  bool ShellOpen(const std::string& verb, const std::string& target, int showCommand,
+                 bool withOwner) override;
+  bool ShellMarksDangerous(const std::string& type) override;
+  bool ShowHelp(const std::string& helpFile, unsigned context) override;
+
+ private:
+  UiServices& inner_;
+  ModalCount& count_;
+};
+
+// One run of long work at a time and what it does to the window: the
+// controls that start work or change rows go off, the focus leaves them
+// for one that stays on (so Esc still reaches the dialog), the status line
+// counts progress, and all of it comes back when the run ends. A run may
+// chain jobs: a clean, then the search that shows what is left.
+class WorkSession {
+ public:
+  // Posted by the worker's thread when a job has returned; wParam is the
+  // job's number.
+  static constexpr UINT kDoneMessage = WM_APP + 1;
+  // The dialog's timer for progress; its ticks go to ShowProgress.
+  static constexpr UINT_PTR kProgressTimer = 2;
+
+  struct Layout {
+    std::span<const int> workControls;  // off while work runs
+    int status;                         // the status line
+    int focusKeeper;                    // stays on; takes the focus from one going off
+  };
+  explicit WorkSession(Layout layout) : layout_(layout) {}
+
+  // The dialog's window, once it exists.
+  void SetWindow(HWND dialog) { dialog_ = dialog; }
+
+  // From Begin to End.
+  bool Running() const { return running_; }
+
+  // Only while not running: the rest of the program refuses to start work
+  // while it runs.
+  void Begin();
+  // The progress text (UTF-8) for a count of entries done.
+  using Progress = std::function<std::string(int done)>;
+  // Runs job on the worker; when it has returned, `then` runs on the
+  // window's thread and either runs the next job or ends.
+  void Run(std::function<void(JobControl&)> job, Progress progress, std::function<void()> then);
+  // The worker's done message: one that does not name the running job is
+  // ignored. A job that failed with an exception throws its message here.
+  void OnDone(WPARAM job);
+  // Puts back what Begin changed. The status line then shows "已停止。"
+  // after a run that was stopped, else what it showed before the run (a
+  // "已停止。" left from an earlier run does not count); that text is
+  // returned.
+  std::wstring End();
+  // Esc: the job stops early and the run ends as usual.
+  void Stop();
+  // Closing: the job stops and is waited for; nothing is put back.
+  void StopAndWait();
+  void ShowProgress();
+
+ private:
+  HWND Item(int id) const { return ::GetDlgItem(dialog_, id); }
+  void RefreshCursor();
+
+  Layout layout_;
+  HWND dialog_ = nullptr;
+  bool running_ = false;
+  bool stopped_ = false;
+  WPARAM job_ = 0;  // the number of the last job started
+  Progress progress_;
+  std::function<void()> then_;
+  std::wstring steady_;  // the status line to come back to
+  std::vector<bool> enabledBefore_;
+  HWND focusMovedFrom_ = nullptr;
+  Worker worker_;  // last: stopped and joined before what its job uses goes
+};
+
+}  // namespace morlind

@@ -153,6 +153,31 @@ void CListCtrl::Refresh() {
   FollowSelection();
 }
 
+void CListCtrl::ShowRowsAgain() {
+  const int row = model_->HighlightedRow();
+  LVITEMW state{};
+  state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  Send(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+  if (row >= 0) {
+    state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    Send(LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+    Send(LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+  }
+  ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void CListCtrl::ShowSortArrow(int column, bool descending) {
+  HWND header = reinterpret_cast<HWND>(Send(LVM_GETHEADER));
+  for (int i = 0, n = static_cast<int>(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)); i < n; ++i) {
+    HDITEMW item{};
+    item.mask = HDI_FORMAT;
+    ::SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+    item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+    if (i == column) item.fmt |= descending ? HDF_SORTDOWN : HDF_SORTUP;
+    ::SendMessageW(header, HDM_SETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+  }
+}
+
 void CListCtrl::SetCheck(int row, bool ticked) {
   model_->SetCheck(row, ticked);
   Send(LVM_REDRAWITEMS, static_cast<WPARAM>(row), static_cast<LPARAM>(row));
@@ -165,6 +190,17 @@ bool CListCtrl::OnReflectedNotify(NMHDR* header, LRESULT* result) {
     case LVN_GETDISPINFOW:
       ServeDisplayInfo(reinterpret_cast<NMLVDISPINFOW*>(header)->item);
       return true;
+    case LVN_GETINFOTIPW: {
+      // The whole address, which the column may cut.
+      auto* tip = reinterpret_cast<NMLVGETINFOTIPW*>(header);
+      if (tip->iItem >= 0 && tip->iItem < model_->RowCount() && tip->pszText && tip->cchTextMax > 0) {
+        std::wstring address = Utf8ToWide(model_->AddressOf(tip->iItem));
+        std::size_t length = std::min(address.size(), static_cast<std::size_t>(tip->cchTextMax - 1));
+        std::copy_n(address.data(), length, tip->pszText);
+        tip->pszText[length] = L'\0';
+      }
+      return true;
+    }
     case LVN_ODFINDITEMW:
       *result = FindItem(*reinterpret_cast<NMLVFINDITEMW*>(header));
       return true;
@@ -197,7 +233,7 @@ void CListCtrl::ServeDisplayInfo(LVITEMW& item) const {
   bool inModel = item.iItem >= 0 && item.iItem < model_->RowCount();
   if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
     std::wstring text;
-    if (inModel && item.iSubItem >= 0 && item.iSubItem <= 2) {
+    if (inModel && item.iSubItem >= 0 && item.iSubItem < kColumnCount) {
       text = Utf8ToWide(model_->GetItemText(item.iItem, static_cast<Column>(item.iSubItem)));
     }
     std::size_t length = std::min(text.size(), static_cast<std::size_t>(item.cchTextMax - 1));

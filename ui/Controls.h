@@ -85,6 +85,12 @@ class CListCtrl : public CWnd {
 
   void SetCheck(int row, bool ticked);
 
+  // The same rows in a new order: drawn again, the selection moved to where
+  // the highlighted row went.
+  void ShowRowsAgain();
+  // The header's arrow on column, none on the others.
+  void ShowSortArrow(int column, bool descending);
+
   bool OnReflectedNotify(NMHDR* header, LRESULT* result) override;
 
  private:

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "actions/Clean.h"
+#include "search/Sort.h"
 #include "actions/Save.h"
 #include "res/resource.h"
 #include "platform/WideText.h"
@@ -23,14 +24,20 @@ constexpr const char* kNoCacheFolderText = "找不到IE缓存文件夹。";
 // sorted style.
 constexpr const char* kFileTypes[] = {"*", "flv", "wmv", "wma", "mp3", "swf", "jpg", "mid"};
 
-// Grid lines, check boxes, full-row selection.
-constexpr DWORD kListExtendedStyle = LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT;
+// Grid lines, check boxes, full-row selection; a tip for the address.
+constexpr DWORD kListExtendedStyle = LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP;
 
 struct ColumnLayout {
   const char* heading;
   int width;  // at 96 DPI
+  int format;
 };
-constexpr ColumnLayout kColumns[] = {{"文件名", 265}, {"文件类型", 60}, {"访问时间", 120}};
+// In the order of Column; at the designed size the list scrolls sideways
+// to the last two.
+constexpr ColumnLayout kColumns[] = {{"文件名", 265, LVCFMT_LEFT},  {"文件类型", 60, LVCFMT_LEFT},
+                                     {"访问时间", 120, LVCFMT_LEFT}, {"大小", 80, LVCFMT_RIGHT},
+                                     {"网址", 300, LVCFMT_LEFT}};
+static_assert(std::size(kColumns) == kColumnCount);
 
 constexpr Moment kOneHour = 3600;
 
@@ -42,6 +49,8 @@ constexpr int kWorkControls[] = {IDC_SEARCH,     IDC_CLEAN,       IDC_SAVE_SELEC
 
 std::string SearchProgress(int found) { return "正在搜索… 已找到 " + std::to_string(found) + " 个文件"; }
 std::string CleanProgress(int deleted) { return "正在清理IE缓存… 已删除 " + std::to_string(deleted) + " 个文件"; }
+std::string SortProgress(int) { return "正在排序…"; }
+std::string AddressProgress(int) { return "正在读取网址…"; }
 
 }  // namespace
 
@@ -63,6 +72,7 @@ const EventEntry CMainDlg::kEvents[] = {
     events::IdleOnly(events::Notify(NM_DBLCLK, IDC_RESULTS, &CMainDlg::OnDblClickList)),
     events::IdleOnly(events::Clicked(IDC_SAVE_SELECTED, &CMainDlg::OnSaveSelected)),
     events::IdleOnly(events::Clicked(IDC_VIEW_CURRENT, &CMainDlg::OnViewCurrent)),
+    events::IdleOnly(events::Notify(LVN_COLUMNCLICK, IDC_RESULTS, &CMainDlg::OnColumnClick)),
     events::Timer(&CMainDlg::OnTimer),
     events::CtlColor(&CMainDlg::OnCtlColor),
     events::SetCursor(&CMainDlg::OnSetCursor),
@@ -128,7 +138,7 @@ BOOL CMainDlg::OnInitDialog() {
   // The dialog grows with the DPI, the columns must grow with it.
   const int dpi = Dpi();
   for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
-    list_.InsertColumn(i, Utf8ToWide(kColumns[i].heading), LVCFMT_LEFT, ScaleToDpi(kColumns[i].width, dpi));
+    list_.InsertColumn(i, Utf8ToWide(kColumns[i].heading), kColumns[i].format, ScaleToDpi(kColumns[i].width, dpi));
   }
   list_.SetModel(&table_);
 
@@ -163,17 +173,74 @@ void CMainDlg::StartSearch() {
     ui_.ShowAppMessage(outcome == SearchOutcome::kWindowInverted ? kWindowInvertedText : kNoCacheFolderText);
     return;
   }
-  // The walk fills a table of its own; the list shows the emptied one
-  // until the walk hands its rows over.
+  // The walk fills a table of its own, in the order chosen for the last
+  // one; the list shows the emptied table until the walk hands its rows
+  // over. Then the addresses follow.
   std::swap(table_, pending_);
-  work_.Run([&platform = platform_, criteria = criteria_, &table = pending_](
-                JobControl& job) { ScanCache(platform, criteria, table, &job); },
+  work_.Run([&platform = platform_, criteria = criteria_, &table = pending_, sort = sort_](JobControl& job) {
+              ScanCache(platform, criteria, table, &job);
+              if (sort && sort->column != Column::kAddress) {
+                table.ApplyOrder(SortOrder(platform, table.KeysOf(sort->column), sort->column, sort->descending));
+              }
+            },
             SearchProgress,
             [this] {
               std::swap(table_, pending_);
               list_.Refresh();
-              EndWork();
+              ReadAddresses();
             });
+}
+
+// The index is read after the rows show: a large one takes seconds. A
+// stop keeps the rows without addresses.
+void CMainDlg::ReadAddresses() {
+  if (work_.Stopped() || table_.RowCount() == 0) {
+    EndWork();
+    return;
+  }
+  struct Found {
+    std::vector<std::string> addresses;
+    std::optional<std::vector<std::uint32_t>> order;
+  };
+  auto found = std::make_shared<Found>();
+  work_.Run(
+      [&platform = platform_, paths = table_.PathsInWalkOrder(), sort = sort_, found](JobControl& job) {
+        found->addresses = MatchAddresses(paths, platform.ReadUrlIndex(&job.StopFlag()));
+        if (sort && sort->column == Column::kAddress) {
+          found->order = SortOrder(platform, {found->addresses, {}}, Column::kAddress, sort->descending);
+        }
+      },
+      AddressProgress,
+      [this, found] {
+        table_.SetAddresses(std::move(found->addresses));
+        if (found->order && !work_.Stopped()) table_.ApplyOrder(*found->order);
+        list_.ShowRowsAgain();
+        EndWork();
+      });
+}
+
+// A header sorts by its column, a second click the other way round. The
+// keys are copied here, the order is made on the worker.
+void CMainDlg::OnColumnClick(NMHDR* header, LRESULT* result) {
+  *result = 0;
+  const auto column = static_cast<Column>(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
+  if (static_cast<int>(column) < 0 || static_cast<int>(column) >= kColumnCount) return;
+  const bool descending = sort_ && sort_->column == column && !sort_->descending;
+  sort_ = SortState{column, descending};
+  list_.ShowSortArrow(static_cast<int>(column), descending);
+  if (table_.RowCount() < 2) return;
+  BeginWork();
+  auto order = std::make_shared<std::vector<std::uint32_t>>();
+  work_.Run(
+      [&platform = platform_, keys = table_.KeysOf(column), column, descending, order](JobControl&) {
+        *order = SortOrder(platform, keys, column, descending);
+      },
+      SortProgress,
+      [this, order] {
+        table_.ApplyOrder(*order);
+        list_.ShowRowsAgain();
+        EndWork();
+      });
 }
 
 void CMainDlg::OnClean() {

@@ -73,6 +73,8 @@ class CMainDlg : public CDialog {
   void OnDblClickList(NMHDR* header, LRESULT* result);
   void OnSaveSelected();
   void OnViewCurrent();
+  void OnColumnClick(NMHDR* header, LRESULT* result);
+  void ReadAddresses();
   void OnTimer(UINT_PTR id);
   HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind);
   BOOL OnSetCursor(HWND window, UINT hitTest, UINT message);
@@ -124,6 +126,13 @@ class CMainDlg : public CDialog {
   CountingUiServices ui_;
 
   ResultTable pending_;  // the walk's rows, handed to the list when it ends
+  // The column the rows are sorted by, once a header was clicked; later
+  // searches keep it.
+  struct SortState {
+    Column column;
+    bool descending;
+  };
+  std::optional<SortState> sort_;
   WorkSession work_;     // last: its job is stopped and joined before the members it uses go
 };
 

@@ -80,6 +80,8 @@ class WorkSession {
 
   // From Begin to End.
   bool Running() const { return running_; }
+  // Whether the run was asked to stop (Esc).
+  bool Stopped() const { return stopped_; }
 
   // Only while not running: the rest of the program refuses to start work
   // while it runs.

@@ -34,7 +34,7 @@ BOOL CMainApp::InitInstance() {
   // Control hosting and the 3-D look need nothing today but the common controls.
   INITCOMMONCONTROLSEX controls{};
   controls.dwSize = sizeof controls;
-  controls.dwICC = ICC_LISTVIEW_CLASSES | ICC_DATE_CLASSES | ICC_STANDARD_CLASSES;
+  controls.dwICC = ICC_LISTVIEW_CLASSES | ICC_DATE_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES;
   ::InitCommonControlsEx(&controls);
 
   Win32Platform platform;

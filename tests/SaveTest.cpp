@@ -65,6 +65,14 @@ TEST_F(SaveTest, CopiesTickedRowsInOrderUnderTheirNamesUnlessTheChooserIsCancell
                                "copy C:\\cache\\B\\photo[1].jpg -> D:\\out\\photo[1].jpg",
                                "copy C:\\cache\\A\\clip[1].swf -> D:\\out\\clip[1].swf"}));
 
+  EXPECT_EQ(fake.ContentOf("D:\\out\\photo[1].jpg"), "two");
+  // Shown the other way round, the other file of that name wins.
+  table.ApplyOrder({2, 1, 0});
+  ui.folderAnswers.push_front("D:\\out");
+  SaveSelected(fake, ui, table);
+  EXPECT_EQ(fake.ContentOf("D:\\out\\photo[1].jpg"), "one");
+  table.ApplyOrder({0, 1, 2});
+
   // A drive root ends in a backslash already.
   table.SetCheck(0, false);
   table.SetCheck(1, false);

@@ -99,9 +99,60 @@ void CListCtrl::SetModel(ResultTable* model) {
   Send(LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK);
   subclass_.Install(hwnd_, [this](HWND hwnd, UINT message, WPARAM w, LPARAM l) {
     if (message == LVM_SETITEMSTATE && model_) return OnSetItemState(w, l);
+    if (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) FollowMouse(message, w, l);
+    if (message == WM_NOTIFY && reinterpret_cast<NMHDR*>(l)->hwndFrom == tip_ &&
+        reinterpret_cast<NMHDR*>(l)->code == TTN_GETDISPINFOW) {
+      ServeTip(*reinterpret_cast<NMTTDISPINFOW*>(l));
+      return LRESULT{0};
+    }
     return ::DefSubclassProc(hwnd, message, w, l);
   });
+  CreateAddressTip();
   Refresh();
+}
+
+CListCtrl::~CListCtrl() {
+  if (tip_ && ::IsWindow(tip_)) ::DestroyWindow(tip_);
+}
+
+void CListCtrl::CreateAddressTip() {
+  if (tip_) return;
+  tip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, nullptr, nullptr);
+  if (!tip_) return;
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_IDISHWND;
+  tool.hwnd = hwnd_;
+  tool.uId = reinterpret_cast<UINT_PTR>(hwnd_);
+  tool.lpszText = LPSTR_TEXTCALLBACKW;
+  ::SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  // Long addresses wrap instead of running off the screen.
+  ::SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, ::GetSystemMetrics(SM_CXSCREEN) / 2);
+}
+
+// Over another row the tip starts again, to ask for that row's address;
+// then the tip sees the mouse as it would on its own.
+void CListCtrl::FollowMouse(UINT message, WPARAM w, LPARAM position) {
+  if (!tip_ || !model_) return;
+  if (message == WM_MOUSEMOVE) {
+    LVHITTESTINFO hit{};
+    hit.pt = {static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
+    int row = static_cast<int>(::DefSubclassProc(hwnd_, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    if (row != tipRow_) {
+      tipRow_ = row;
+      ::SendMessageW(tip_, TTM_POP, 0, 0);
+    }
+  }
+  MSG relayed{hwnd_, message, w, position, 0, {}};
+  ::SendMessageW(tip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+}
+
+void CListCtrl::ServeTip(NMTTDISPINFOW& info) {
+  tipText_.clear();
+  if (tipRow_ >= 0 && tipRow_ < model_->RowCount()) tipText_ = Utf8ToWide(model_->AddressOf(tipRow_));
+  info.lpszText = tipText_.data();
+  info.hinst = nullptr;
 }
 
 // The list would drop a state image it does not keep: the tick goes to the
@@ -190,17 +241,6 @@ bool CListCtrl::OnReflectedNotify(NMHDR* header, LRESULT* result) {
     case LVN_GETDISPINFOW:
       ServeDisplayInfo(reinterpret_cast<NMLVDISPINFOW*>(header)->item);
       return true;
-    case LVN_GETINFOTIPW: {
-      // The whole address, which the column may cut.
-      auto* tip = reinterpret_cast<NMLVGETINFOTIPW*>(header);
-      if (tip->iItem >= 0 && tip->iItem < model_->RowCount() && tip->pszText && tip->cchTextMax > 0) {
-        std::wstring address = Utf8ToWide(model_->AddressOf(tip->iItem));
-        std::size_t length = std::min(address.size(), static_cast<std::size_t>(tip->cchTextMax - 1));
-        std::copy_n(address.data(), length, tip->pszText);
-        tip->pszText[length] = L'\0';
-      }
-      return true;
-    }
     case LVN_ODFINDITEMW:
       *result = FindItem(*reinterpret_cast<NMLVFINDITEMW*>(header));
       return true;

@@ -66,9 +66,12 @@ class CDateTimeCtrl : public CWnd {
 // box or the space key toggles the model's check; the click is still
 // notified to the dialog. Ticks set with the list's own LVM_SETITEMSTATE
 // (by accessibility and automation tools, from any process) reach the
-// model too, and type-ahead finds rows by name.
+// model too, and type-ahead finds rows by name. Hovering a row shows its
+// whole address in a tip.
 class CListCtrl : public CWnd {
  public:
+  ~CListCtrl() override;
+
   // Attaches the model and shows its rows; the list window must exist.
   void SetModel(ResultTable* model);
 
@@ -95,6 +98,9 @@ class CListCtrl : public CWnd {
 
  private:
   LRESULT OnSetItemState(WPARAM w, LPARAM l);
+  void CreateAddressTip();
+  void FollowMouse(UINT message, WPARAM w, LPARAM position);
+  void ServeTip(NMTTDISPINFOW& info);
   void ServeDisplayInfo(LVITEMW& item) const;
   LRESULT FindItem(const NMLVFINDITEMW& find) const;
   void Toggle(int row);
@@ -103,6 +109,11 @@ class CListCtrl : public CWnd {
   ResultTable* model_ = nullptr;
   bool ticksLocked_ = false;
   CSubclass subclass_;  // takes the list's state messages
+  // The list's own info tip does not show under Wine: a tip of ours, owned
+  // by the list, whose text follows the row under the mouse.
+  HWND tip_ = nullptr;
+  int tipRow_ = -1;
+  std::wstring tipText_;
 };
 
 }  // namespace morlind

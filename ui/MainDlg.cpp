@@ -24,8 +24,8 @@ constexpr const char* kNoCacheFolderText = "找不到IE缓存文件夹。";
 // sorted style.
 constexpr const char* kFileTypes[] = {"*", "flv", "wmv", "wma", "mp3", "swf", "jpg", "mid"};
 
-// Grid lines, check boxes, full-row selection; a tip for the address.
-constexpr DWORD kListExtendedStyle = LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP;
+// Grid lines, check boxes, full-row selection.
+constexpr DWORD kListExtendedStyle = LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT;
 
 struct ColumnLayout {
   const char* heading;

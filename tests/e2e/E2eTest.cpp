@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
+#include <shlwapi.h>
+#include <urlmon.h>
 
 #include <gtest/gtest.h>
 
@@ -318,6 +320,16 @@ class MorlindE2e : public ::testing::Test {
 
   // A real click through the system's input queue at a point of a window:
   // the pointer moves there, the left button goes down and up.
+  static void MoveTo(HWND window, POINT point) {
+    SetForegroundWindow(main_);
+    ClientToScreen(window, &point);
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = point.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = point.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    EXPECT_EQ(SendInput(1, &input, sizeof input), 1u);
+  }
   static void ClickAt(HWND window, POINT point) {
     SetForegroundWindow(main_);
     ClientToScreen(window, &point);
@@ -684,6 +696,152 @@ TEST_F(MorlindNames, ClosingDuringALargeCopyEndsAtOnceWithoutAPartialTarget) {
   EXPECT_LT(took.count(), 500);
   EXPECT_FALSE(fs::exists(copy)) << "a partial copy was left";
   fs::remove(big);
+}
+
+// A real client's cache: files downloaded with URLDownloadToCacheFileW from
+// a local server (tests/e2e/index-server.sh), each with its address in the
+// index, in a prefix of their own.
+struct Download {
+  const wchar_t* path;  // on the server
+  std::uintmax_t size;
+  SYSTEMTIME accessedUtc;
+};
+const Download kDownloads[] = {{L"a/clip.flv", 5000, Time(2008, 9, 10, 8)},
+                               {L"b/photo.jpg", 1025, Time(2008, 9, 9, 8)},
+                               {L"c/empty.txt", 0, Time(2008, 9, 30, 8)},
+                               {L"d/page10.htm", 1, Time(2008, 10, 1, 8)},
+                               {L"e/page9.htm", 3000000, Time(2008, 9, 1, 8)}};
+
+class MorlindIndex : public MorlindE2e {
+ protected:
+  static void SetUpTestSuite() {
+    cache_ = CacheFolder();
+    // Earlier runs' downloads and their index go; the client makes both anew.
+    for (const auto& entry : fs::directory_iterator(cache_)) fs::remove_all(entry.path());
+    std::ifstream portFile(L"C:\\morlind-index\\port");
+    std::string port;
+    ASSERT_TRUE(std::getline(portFile, port)) << "the server comes from the CTest fixture";
+    for (const Download& download : kDownloads) {
+      std::wstring url = L"http://127.0.0.1:" + fs::path(port).wstring() + L"/" + download.path;
+      wchar_t local[MAX_PATH] = {};
+      ASSERT_EQ(URLDownloadToCacheFileW(nullptr, url.c_str(), local, MAX_PATH, 0, nullptr), S_OK) << fs::path(url);
+      HANDLE file = CreateFileW(local, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+      FILETIME accessed;
+      SystemTimeToFileTime(&download.accessedUtc, &accessed);
+      ASSERT_TRUE(SetFileTime(file, nullptr, &accessed, nullptr)) << fs::path(local);
+      CloseHandle(file);
+      names_[fs::path(local).filename().wstring()] = {url, download.size};
+    }
+    StartProgram();
+  }
+
+  // The downloaded files' column texts in the order shown; other files
+  // the client keeps in its cache (its index) are left out.
+  static std::vector<std::wstring> Shown(int column) {
+    std::vector<std::wstring> texts;
+    for (int row = 0, n = RowCount(); row < n; ++row) {
+      if (names_.count(Cell(row, 0))) texts.push_back(Cell(row, column));
+    }
+    return texts;
+  }
+  // A real click on a column's header, scrolled into view first; apart
+  // from the last one, so that two make no double click.
+  static void ClickHeader(int column) {
+    Sleep(GetDoubleClickTime() + 50);
+    HWND header = reinterpret_cast<HWND>(Send(List(), LVM_GETHEADER));
+    RECT client{};
+    GetClientRect(List(), &client);
+    Send(header, HDM_GETITEMRECT, column, Put(RECT{}));
+    RECT item = Get<RECT>();
+    POINT inList{(item.left + item.right) / 2, 0};
+    MapWindowPoints(header, List(), &inList, 1);
+    if (inList.x < 0 || inList.x >= client.right) Send(List(), LVM_SCROLL, inList.x - client.right / 2, 0);
+    Send(header, HDM_GETITEMRECT, column, Put(RECT{}));
+    item = Get<RECT>();
+    ClickAt(header, {(item.left + item.right) / 2, (item.top + item.bottom) / 2});
+  }
+  static inline std::map<std::wstring, std::pair<std::wstring, std::uintmax_t>> names_;
+};
+
+TEST_F(MorlindIndex, RowsShowSizeAndAddressSortByEveryColumnAndKeepTheirTicks) {
+  Press(IDC_SEARCH);
+  ASSERT_TRUE(WaitFor([] { return Shown(0).size() == std::size(kDownloads); }));
+  for (const auto& [name, download] : names_) {
+    int row = RowOf(name);
+    EXPECT_EQ(Cell(row, 4), download.first);
+    wchar_t size[64] = {};
+    StrFormatKBSizeW(download.second, size, 64);
+    EXPECT_EQ(Cell(row, 3), size) << fs::path(name);
+  }
+  std::wstring photo, page9;
+  for (const auto& [name, download] : names_) {
+    if (download.second == 1025) photo = name;
+    if (download.second == 3000000) page9 = name;
+  }
+  // The whole address in a tip over the row.
+  {
+    Send(List(), LVM_ENSUREVISIBLE, RowOf(photo), FALSE);
+    RECT cell = SubItemRect(RowOf(photo), 1);
+    for (LONG x : {0, 1}) MoveTo(List(), {(cell.left + cell.right) / 2 + x, (cell.top + cell.bottom) / 2});
+    HWND tip = WaitForTop([](HWND window) {
+      wchar_t kind[32] = {};
+      GetClassNameW(window, kind, 32);
+      return ProcessOf(window) == process_.dwProcessId && std::wstring(kind) == TOOLTIPS_CLASSW;
+    });
+    ASSERT_TRUE(tip) << "no tip showed";
+    EXPECT_EQ(TextOf(tip), names_[photo].first);
+  }
+  SetTick(RowOf(photo), true);
+  SetTick(RowOf(page9), true);
+
+  // By the served names (digits by number), types, times, sizes, addresses.
+  const auto byName = [](std::initializer_list<const wchar_t*> stems) {
+    std::vector<std::wstring> names;
+    for (const wchar_t* stem : stems) {
+      for (const auto& [name, download] : names_) {
+        if (name.rfind(stem, 0) == 0) names.push_back(name);
+      }
+    }
+    return names;
+  };
+  const struct {
+    int column;
+    std::vector<std::wstring> ascending;
+  } columns[] = {{0, byName({L"clip[", L"empty[", L"page9[", L"page10[", L"photo["})},
+                 {2, byName({L"page9[", L"photo[", L"clip[", L"empty[", L"page10["})},
+                 {3, byName({L"empty[", L"page10[", L"photo[", L"clip[", L"page9["})},
+                 {4, byName({L"clip[", L"photo[", L"empty[", L"page10[", L"page9["})}};
+  for (const auto& c : columns) {
+    std::vector<std::wstring> descending(c.ascending.rbegin(), c.ascending.rend());
+    for (const auto& wanted : {c.ascending, descending}) {
+      ClickHeader(c.column);
+      EXPECT_TRUE(WaitFor([&] { return TurnsOn(IDC_SEARCH) && Shown(0) == wanted; }));
+      EXPECT_EQ(Shown(0), wanted) << "column " << c.column;
+    }
+  }
+  ClickHeader(1);
+  const std::vector<std::wstring> types{L"flv", L"htm", L"htm", L"jpg", L"txt"};
+  EXPECT_TRUE(WaitFor([&] { return Shown(1) == types; }));
+  EXPECT_EQ(Shown(1), types);
+  ClickHeader(3);  // by size, as a later search keeps it
+  EXPECT_TRUE(WaitFor([&] { return Shown(3).front() == L"0 KB"; }));
+  Press(IDC_SEARCH);
+  EXPECT_TRUE(WaitFor([&] { return Shown(0) == byName({L"empty[", L"page10[", L"photo[", L"clip[", L"page9["}); }));
+  EXPECT_EQ(Shown(3).front(), L"0 KB");
+
+  // Ticks went with their files through every sort, but not through the search.
+  EXPECT_TRUE(Rows(Ticked).empty());
+  SetTick(RowOf(photo), true);
+  SetTick(RowOf(page9), true);
+  ClickHeader(0);
+  EXPECT_TRUE(WaitFor([&] { return Shown(0).front().rfind(L"clip[", 0) == 0; }));
+  EXPECT_EQ(Rows(Ticked), (Names{photo, page9}));
+  PressLater(IDC_SAVE_SELECTED);
+  ChooseFolder(WaitForBox(), out_ / "picked");
+  WaitFor([&] { return std::distance(fs::directory_iterator(out_ / "picked"), {}) == 2; });
+  EXPECT_EQ(fs::file_size(out_ / "picked" / photo), 1025u);
+  EXPECT_EQ(fs::file_size(out_ / "picked" / page9), 3000000u);
 }
 
 // Run once per prefix DPI (MORLIND_DPI, 96 when unset): the dialog grows

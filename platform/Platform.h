@@ -120,6 +120,8 @@ class Platform {
   // local file (no cookies, no history); empty when the index cannot be
   // read. Reading ends early once stop is set.
   virtual std::vector<UrlIndexEntry> ReadUrlIndex(const std::atomic<bool>* stop) = 0;
+  // Takes an address out of that index; false when it was not there.
+  virtual bool ForgetUrl(const std::string& address) = 0;
   // Each text's rank in order: equal texts share one, case is ignored.
   virtual std::vector<std::uint32_t> TextRanks(const std::vector<std::string>& texts, TextOrder order) = 0;
 

@@ -24,6 +24,7 @@ class PosixPlatform : public Platform {
   std::string ErrorText(SystemError error) override;
   // No browser index here.
   std::vector<UrlIndexEntry> ReadUrlIndex(const std::atomic<bool>*) override { return {}; }
+  bool ForgetUrl(const std::string&) override { return false; }
   // Digit runs by their number, ASCII letters folded, other bytes as they are.
   std::vector<std::uint32_t> TextRanks(const std::vector<std::string>& texts, TextOrder order) override;
   std::optional<std::string> SpecialFolderPath(int csidl) override;

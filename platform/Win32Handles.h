@@ -65,6 +65,13 @@ struct UrlCacheFindTraits {
 };
 using UrlCacheFindHandle = UniqueHandle<UrlCacheFindTraits>;
 
+struct MenuTraits {
+  using Type = HMENU;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type menu) { ::DestroyMenu(menu); }
+};
+using MenuHandle = UniqueHandle<MenuTraits>;
+
 // Memory the system allocated with LocalAlloc (FormatMessage's text).
 struct LocalTraits {
   using Type = wchar_t*;

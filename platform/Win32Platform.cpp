@@ -313,6 +313,10 @@ std::vector<UrlIndexEntry> Win32Platform::ReadUrlIndex(const std::atomic<bool>* 
   return entries;
 }
 
+bool Win32Platform::ForgetUrl(const std::string& address) {
+  return DeleteUrlCacheEntryW(Utf8ToWide(address).c_str()) != FALSE;
+}
+
 std::vector<std::uint32_t> Win32Platform::TextRanks(const std::vector<std::string>& texts, TextOrder order) {
   std::vector<std::wstring> wide;
   wide.reserve(texts.size());

@@ -18,6 +18,7 @@ class Win32Platform : public Platform {
   std::unique_ptr<OpenedEntry> OpenForDelete(const std::string& path) override;
   std::string ErrorText(SystemError error) override;
   std::vector<UrlIndexEntry> ReadUrlIndex(const std::atomic<bool>* stop) override;
+  bool ForgetUrl(const std::string& address) override;
   std::vector<std::uint32_t> TextRanks(const std::vector<std::string>& texts, TextOrder order) override;
   std::optional<std::string> SpecialFolderPath(int csidl) override;
   Moment MomentFromLocal(const LocalFields& fields) override;

@@ -33,3 +33,10 @@
 // The about box's text; the number of the main dialog's "关于" button,
 // in another template.
 #define IDC_ABOUT_TEXT 1008
+
+// The result list's row menu.
+#define IDM_ROW_OPEN 32801
+#define IDM_ROW_SHOW_IN_FOLDER 32802
+#define IDM_ROW_COPY_ADDRESS 32803
+#define IDM_ROW_COPY_FILES 32804
+#define IDM_ROW_DELETE 32805

@@ -131,6 +131,38 @@ void ResultTable::ApplyOrder(const std::vector<std::uint32_t>& walkOrder) {
   for (std::size_t row = 0; row < paths.size(); ++row) paths_.Set(row, paths[row]);
 }
 
+void ResultTable::RemoveRows(const std::vector<int>& rows) {
+  std::vector<bool> goes(rows_.size(), false);
+  for (int row : rows) goes[static_cast<std::size_t>(row)] = true;
+  // Walk indices stay dense, in the walk's order, so later sorts and the
+  // addresses still find their rows.
+  std::vector<std::uint32_t> newWalk(rows_.size());
+  std::vector<bool> walkGoes(rows_.size(), false);
+  for (std::size_t row = 0; row < rows_.size(); ++row) walkGoes[rows_[row].walkIndex] = goes[row];
+  std::vector<std::string> addresses;
+  for (std::uint32_t walk = 0, next = 0; walk < rows_.size(); ++walk) {
+    if (walkGoes[walk]) continue;
+    newWalk[walk] = next++;
+    addresses.push_back(walk < addresses_.size() ? std::move(addresses_[walk]) : std::string());
+  }
+  std::size_t kept = 0;
+  int highlighted = -1;
+  for (std::size_t row = 0; row < rows_.size(); ++row) {
+    if (goes[row]) {
+      if (rows_[row].ticked) --ticked_;
+      continue;
+    }
+    if (static_cast<int>(row) == highlighted_) highlighted = static_cast<int>(kept);
+    Row r = rows_[row];
+    r.walkIndex = newWalk[r.walkIndex];
+    if (kept != row) paths_.Set(kept, paths_.At(row));
+    rows_[kept++] = r;
+  }
+  rows_.resize(kept);
+  addresses_ = std::move(addresses);
+  highlighted_ = highlighted;
+}
+
 void ResultTable::SetCheck(int row, bool ticked) {
   Row& r = rows_[static_cast<std::size_t>(row)];
   if (r.ticked == ticked) return;

@@ -72,6 +72,9 @@ class ResultTable {
   // Shows the rows in this order of walk indices; ticks and the highlighted
   // row stay with their files.
   void ApplyOrder(const std::vector<std::uint32_t>& walkOrder);
+  // Takes the rows out (row numbers as shown, ascending); the others keep
+  // their order, ticks and addresses, and the highlight when its row stays.
+  void RemoveRows(const std::vector<int>& rows);
 
   bool GetCheck(int row) const { return rows_[static_cast<std::size_t>(row)].ticked; }
   void SetCheck(int row, bool ticked);

@@ -75,6 +75,10 @@ class FakePlatform : public Platform {
   std::vector<UrlIndexEntry> ReadUrlIndex(const std::atomic<bool>* stop) override {
     return stop && *stop ? std::vector<UrlIndexEntry>() : urlIndex;
   }
+  bool ForgetUrl(const std::string& address) override {
+    auto gone = std::erase_if(urlIndex, [&](const UrlIndexEntry& entry) { return entry.address == address; });
+    return gone > 0;
+  }
   std::vector<std::uint32_t> TextRanks(const std::vector<std::string>& texts, TextOrder order) override {
     return clock_.TextRanks(texts, order);
   }

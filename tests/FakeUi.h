@@ -59,6 +59,12 @@ class FakeUi : public UiServices {
     if (!yesNoAnswers.empty()) yesNoAnswers.pop_front();
     return yes;
   }
+  std::vector<std::string> shownInFolder;
+  std::vector<std::string> copiedTexts;
+  std::vector<std::vector<std::string>> copiedFiles;
+  void ShowInFolder(const std::string& path) override { shownInFolder.push_back(path); }
+  void CopyText(const std::string& text) override { copiedTexts.push_back(text); }
+  void CopyFiles(const std::vector<std::string>& paths) override { copiedFiles.push_back(paths); }
   bool ShellMarksDangerous(const std::string& type) override {
     return std::find(dangerousTypes.begin(), dangerousTypes.end(), type) != dangerousTypes.end();
   }

@@ -206,6 +206,7 @@ void CListCtrl::Refresh() {
 
 void CListCtrl::ShowRowsAgain() {
   const int row = model_->HighlightedRow();
+  Send(LVM_SETITEMCOUNT, static_cast<WPARAM>(model_->RowCount()), LVSICF_NOSCROLL);
   LVITEMW state{};
   state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   Send(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));

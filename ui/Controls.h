@@ -88,8 +88,8 @@ class CListCtrl : public CWnd {
 
   void SetCheck(int row, bool ticked);
 
-  // The same rows in a new order: drawn again, the selection moved to where
-  // the highlighted row went.
+  // The rows anew after a sort or after some went: drawn again, the
+  // selection moved to where the highlighted row went.
   void ShowRowsAgain();
   // The header's arrow on column, none on the others.
   void ShowSortArrow(int column, bool descending);

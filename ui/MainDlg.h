@@ -74,6 +74,12 @@ class CMainDlg : public CDialog {
   void OnSaveSelected();
   void OnViewCurrent();
   void OnColumnClick(NMHDR* header, LRESULT* result);
+  void OnContextMenu(WPARAM window, LPARAM position);
+  void OnListKeyDown(NMHDR* header, LRESULT* result);
+  void OnRowShowInFolder();
+  void OnRowCopyAddress();
+  void OnRowCopyFiles();
+  void OnRowDelete();
   void ReadAddresses();
   void OnTimer(UINT_PTR id);
   HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind);

@@ -5,6 +5,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <cstring>
 #include <vector>
 
 #include "platform/ModulePath.h"
@@ -98,6 +99,77 @@ bool Win32UiServices::ShellOpen(const std::string& verb, const std::string& targ
   ShellExecuteW(withOwner ? owner_ : nullptr, verb.empty() ? nullptr : wideVerb.c_str(), wideTarget.c_str(),
                 nullptr, nullptr, showCommand);
   return true;
+}
+
+void Win32UiServices::ShowInFolder(const std::string& path) {
+  ApartmentMembership apartment(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+  std::wstring widePath = Utf8ToWide(path);
+  ItemIdList item;
+  if (SUCCEEDED(SHParseDisplayName(widePath.c_str(), nullptr, item.Receive(), 0, nullptr)) &&
+      SUCCEEDED(SHOpenFolderAndSelectItems(item.Get(), 0, nullptr, 0))) {
+    return;
+  }
+  // Where the shell cannot, Explorer's own switch does the same.
+  std::wstring arguments = L"/select,\"" + widePath + L"\"";
+  ShellExecuteW(owner_, nullptr, L"explorer.exe", arguments.c_str(), nullptr, SW_SHOWNORMAL);
+}
+
+namespace {
+
+// The clipboard while this owns it: opened on construction, closed on
+// destruction; the data set meanwhile replaces what it held.
+class OpenClipboardScope {
+ public:
+  explicit OpenClipboardScope(HWND owner) : open_(::OpenClipboard(owner) != FALSE) {
+    if (open_) ::EmptyClipboard();
+  }
+  ~OpenClipboardScope() {
+    if (open_) ::CloseClipboard();
+  }
+  OpenClipboardScope(const OpenClipboardScope&) = delete;
+  OpenClipboardScope& operator=(const OpenClipboardScope&) = delete;
+  bool IsOpen() const { return open_; }
+  // The clipboard owns the memory once it took it.
+  void Set(UINT format, const void* data, std::size_t size) {
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, size);
+    if (!memory) return;
+    if (void* at = ::GlobalLock(memory)) {
+      std::memcpy(at, data, size);
+      ::GlobalUnlock(memory);
+      if (::SetClipboardData(format, memory)) return;
+    }
+    ::GlobalFree(memory);
+  }
+
+ private:
+  bool open_;
+};
+
+}  // namespace
+
+void Win32UiServices::CopyText(const std::string& text) {
+  std::wstring wide = Utf8ToWide(text);
+  OpenClipboardScope clipboard(owner_);
+  if (clipboard.IsOpen()) clipboard.Set(CF_UNICODETEXT, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
+}
+
+// CF_HDROP: the DROPFILES header, then the wide paths, each ended by a NUL,
+// and one more NUL; "Preferred DropEffect" says Paste copies.
+void Win32UiServices::CopyFiles(const std::vector<std::string>& paths) {
+  std::wstring list;
+  for (const std::string& path : paths) list += Utf8ToWide(path) + L'\0';
+  list += L'\0';
+  std::vector<char> drop(sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+  DROPFILES header{};
+  header.pFiles = sizeof(DROPFILES);
+  header.fWide = TRUE;
+  std::memcpy(drop.data(), &header, sizeof header);
+  std::memcpy(drop.data() + sizeof header, list.data(), list.size() * sizeof(wchar_t));
+  const DWORD effect = DROPEFFECT_COPY;
+  OpenClipboardScope clipboard(owner_);
+  if (!clipboard.IsOpen()) return;
+  clipboard.Set(CF_HDROP, drop.data(), drop.size());
+  clipboard.Set(::RegisterClipboardFormatW(L"Preferred DropEffect"), &effect, sizeof effect);
 }
 
 bool Win32UiServices::ShellMarksDangerous(const std::string& type) {

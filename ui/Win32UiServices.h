@@ -26,6 +26,9 @@ class Win32UiServices : public UiServices {
   bool ShellOpen(const std::string& verb, const std::string& target, int showCommand,
                  bool withOwner) override;
   bool ShellMarksDangerous(const std::string& type) override;
+  void ShowInFolder(const std::string& path) override;
+  void CopyText(const std::string& text) override;
+  void CopyFiles(const std::vector<std::string>& paths) override;
   bool ShowHelp(const std::string& helpFile, unsigned context) override;
 
  private:

@@ -51,6 +51,11 @@ bool CountingUiServices::ShellOpen(const std::string& verb, const std::string& t
   return inner_.ShellOpen(verb, target, showCommand, withOwner);
 }
 
+void CountingUiServices::ShowInFolder(const std::string& path) {
+  ModalCount::Scope open(count_);
+  inner_.ShowInFolder(path);
+}
+
 bool CountingUiServices::ShellMarksDangerous(const std::string& type) {
   ModalCount::Scope open(count_);
   return inner_.ShellMarksDangerous(type);

@@ -48,6 +48,9 @@ class CountingUiServices : public UiServices {
   bool ShellOpen(const std::string& verb, const std::string& target, int showCommand,
                  bool withOwner) override;
   bool ShellMarksDangerous(const std::string& type) override;
+  void ShowInFolder(const std::string& path) override;
+  void CopyText(const std::string& text) override { inner_.CopyText(text); }
+  void CopyFiles(const std::vector<std::string>& paths) override { inner_.CopyFiles(paths); }
   bool ShowHelp(const std::string& helpFile, unsigned context) override;
 
  private:

@@ -1,0 +1,120 @@
+// Acting on rows directly: the row menu (right-click, the menu key,
+// Shift+F10), Ctrl+C and Delete in the list. Every item goes through the
+// dialog's own commands, so what is refused while work runs is refused here
+// too.
+#include <iterator>
+#include <memory>
+
+#include "actions/Delete.h"
+#include "platform/WideText.h"
+#include "platform/Win32Handles.h"
+#include "res/resource.h"
+#include "ui/MainDlg.h"
+
+namespace morlind {
+
+namespace {
+
+struct RowMenuItem {
+  UINT id;
+  const char* text;
+};
+constexpr RowMenuItem kRowMenu[] = {{IDM_ROW_OPEN, "打开"},
+                                    {IDM_ROW_SHOW_IN_FOLDER, "打开所在文件夹"},
+                                    {IDM_ROW_COPY_ADDRESS, "复制网址"},
+                                    {IDM_ROW_COPY_FILES, "复制文件\tCtrl+C"},
+                                    {IDM_ROW_DELETE, "删除选中的文件\tDel"}};
+
+std::string DeleteProgress(int done, std::size_t total) {
+  return "正在删除… " + std::to_string(done) + " / " + std::to_string(total);
+}
+
+}  // namespace
+
+// From the keyboard the position is -1, -1: the menu goes to the
+// highlighted row. A click on empty space shows none.
+void CMainDlg::OnContextMenu(WPARAM window, LPARAM position) {
+  if (reinterpret_cast<HWND>(window) != list_.GetSafeHwnd()) {
+    Default();
+    return;
+  }
+  POINT at{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
+  int row = -1;
+  if (position == -1) {
+    row = table_.HighlightedRow();
+    RECT bounds{LVIR_LABEL, 0, 0, 0};
+    if (row < 0 || !list_.Send(LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds))) return;
+    at = {bounds.left, bounds.bottom};
+    ::ClientToScreen(list_.GetSafeHwnd(), &at);
+  } else {
+    LVHITTESTINFO hit{};
+    hit.pt = at;
+    ::ScreenToClient(list_.GetSafeHwnd(), &hit.pt);
+    row = static_cast<int>(list_.Send(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    if (row < 0 || row >= table_.RowCount()) return;
+  }
+
+  MenuHandle menu(::CreatePopupMenu());
+  if (!menu.IsValid()) return;
+  const bool busy = Busy();
+  for (const RowMenuItem& item : kRowMenu) {
+    bool on = !busy && (item.id != IDM_ROW_COPY_ADDRESS || !table_.AddressOf(row).empty());
+    ::AppendMenuW(menu.Get(), MF_STRING | (on ? MF_ENABLED : MF_GRAYED), item.id, Utf8ToWide(item.text).c_str());
+  }
+  UINT command = 0;
+  {
+    // The menu's loop lets other programs' commands through meanwhile.
+    ModalCount::Scope open(modals_);
+    command = static_cast<UINT>(::TrackPopupMenu(menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x,
+                                                 at.y, 0, hwnd_, nullptr));
+  }
+  if (command) Send(WM_COMMAND, MAKEWPARAM(command, 0), 0);
+}
+
+// As the menu's items; refused with them while the dialog is busy.
+void CMainDlg::OnListKeyDown(NMHDR* header, LRESULT* result) {
+  *result = 0;
+  const WORD key = reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey;
+  const bool control = ::GetKeyState(VK_CONTROL) < 0;
+  if (key == VK_DELETE && !control) Send(WM_COMMAND, MAKEWPARAM(IDM_ROW_DELETE, 0), 0);
+  if (key == 'C' && control) Send(WM_COMMAND, MAKEWPARAM(IDM_ROW_COPY_FILES, 0), 0);
+}
+
+void CMainDlg::OnRowShowInFolder() {
+  if (std::optional<std::string> path = HighlightedPath()) ui_.ShowInFolder(*path);
+}
+
+void CMainDlg::OnRowCopyAddress() {
+  int row = table_.HighlightedRow();
+  if (row >= 0 && !table_.AddressOf(row).empty()) ui_.CopyText(table_.AddressOf(row));
+}
+
+void CMainDlg::OnRowCopyFiles() {
+  std::vector<std::string> paths;
+  for (int row : ChosenRows(table_)) paths.push_back(table_.PathOf(row));
+  if (!paths.empty()) ui_.CopyFiles(paths);
+}
+
+// After the question, as long work; the rows of the files deleted leave
+// the list, and the status line says what came of it.
+void CMainDlg::OnRowDelete() {
+  std::optional<DeletePlan> plan = PlanDelete(ui_, table_);
+  if (!plan) return;
+  BeginWork();
+  auto report = std::make_shared<DeleteReport>();
+  const std::size_t total = plan->rows.size();
+  work_.Run(
+      [&platform = platform_, folder = GetCacheFolder(platform_).value_or(""), plan = std::move(*plan),
+       report](JobControl& job) { *report = DeleteFiles(platform, folder, plan, &job); },
+      [total](int done) { return DeleteProgress(done, total); },
+      [this, report] {
+        table_.RemoveRows(report->deletedRows);
+        list_.ShowRowsAgain();
+        EndWork();
+        status_ = Utf8ToWide(DeleteResultText(*report));
+        UpdateData(false);
+        UpdateSaveSelectedButton();
+      });
+}
+
+}  // namespace morlind

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace morlind {
 
@@ -42,6 +43,12 @@ class UiServices {
   // not looked at; false only when the shell cannot take a path that long.
   virtual bool ShellOpen(const std::string& verb, const std::string& target, int showCommand,
                          bool withOwner) = 0;
+  // Explorer on the file's folder with the file selected.
+  virtual void ShowInFolder(const std::string& path) = 0;
+  // Puts text on the clipboard.
+  virtual void CopyText(const std::string& text) = 0;
+  // Puts files on the clipboard as Explorer's Copy does, for a Paste to copy.
+  virtual void CopyFiles(const std::vector<std::string>& paths) = 0;
   // Whether the system counts files of this type (".exe") as unsafe to open.
   virtual bool ShellMarksDangerous(const std::string& type) = 0;
   // Asks the help viewer for the topic at context in helpFile;

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <stdexcept>
 
@@ -23,6 +24,8 @@ int WriteTree(const std::string& root, const GeneratedTree& tree) {
     if (fd < 0) throw std::runtime_error("cannot create " + path);
     static constexpr char kContent[] = "cached";
     bool ok = write(fd, kContent, sizeof kContent - 1) == sizeof kContent - 1;
+    // The rest stays a hole: the size is what is listed, not what is stored.
+    ok = ftruncate(fd, static_cast<off_t>(std::max<std::uint64_t>(file.size, sizeof kContent - 1))) == 0 && ok;
     timespec times[2] = {{static_cast<time_t>(file.lastAccess), 0}, {0, UTIME_OMIT}};
     ok = futimens(fd, times) == 0 && ok;
     close(fd);

@@ -9,7 +9,7 @@
 namespace morlind::bench {
 
 // Creates every folder and file below root (a native path), with the
-// generated access times. Returns the number of files written.
+// generated access times and sizes. Returns the number of files written.
 int WriteTree(const std::string& root, const GeneratedTree& tree);
 
 }  // namespace morlind::bench

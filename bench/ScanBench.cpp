@@ -1,4 +1,5 @@
-// Native benchmarks of the scan against a bare walk of the same tree.
+// Native benchmarks of the scan against a bare walk of the same tree, and of
+// sorting its rows by each column.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
@@ -6,9 +7,11 @@
 
 #include "bench/BareWalk.h"
 #include "bench/PosixTreeWriter.h"
+#include "bench/SortBench.h"
 #include "platform/PosixPlatform.h"
 #include "actions/Clean.h"
 #include "search/CacheScan.h"
+#include "search/Sort.h"
 
 namespace morlind::bench {
 namespace {
@@ -20,7 +23,7 @@ const std::string& TreeRoot() {
   static const std::string root = [] {
     std::string path = (std::filesystem::temp_directory_path() / "morlind-bench-tree").string();
     std::string marker = path + "/.complete-" + std::to_string(kShape.files) + "-" +
-                         std::to_string(kShape.seed);
+                         std::to_string(kShape.seed) + "-sized";
     if (!std::filesystem::exists(marker)) {
       std::filesystem::remove_all(path);
       WriteTree(path, GenerateTree(kShape));
@@ -63,6 +66,64 @@ void Scan(benchmark::State& state, const char* extension, AccessMode accessMode)
 BENCHMARK_CAPTURE(Scan, all, "*", AccessMode::kNoLimit)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK_CAPTURE(Scan, jpg, "jpg", AccessMode::kNoLimit)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK_CAPTURE(Scan, window, "*", AccessMode::kMatchWindow)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// Every row of the tree, with an address each; made once, then sorted over
+// and over by the cases below.
+ResultTable& ListedTable() {
+  static ResultTable table = [] {
+    PosixPlatform platform;
+    const ScanFilter all{"*", AccessMode::kNoLimit, 0, 0};
+    ResultTable listed;
+    CacheScan(platform, all, listed).ScanFolder(TreeRoot());
+    listed.SetAddresses(BenchAddresses(listed));
+    return listed;
+  }();
+  return table;
+}
+
+// The three steps of a sort, each measured alone: the key copy (on the
+// window's thread), the order (a worker may make it) and showing it.
+void SortKeys(benchmark::State& state, Column column) {
+  const ResultTable& table = ListedTable();
+  for (auto _ : state) {
+    ResultTable::SortKeys keys = table.KeysOf(column);
+    benchmark::DoNotOptimize(keys);
+    state.PauseTiming();
+    keys = {};  // freeing the copy is not part of it
+    state.ResumeTiming();
+  }
+  state.counters["rows"] = table.RowCount();
+  state.counters["peak_MB"] = PeakMemoryMb();
+}
+
+void SortOrderOf(benchmark::State& state, Column column) {
+  PosixPlatform platform;
+  const ResultTable::SortKeys keys = ListedTable().KeysOf(column);
+  for (auto _ : state) benchmark::DoNotOptimize(SortOrder(platform, keys, column, false));
+  state.counters["rows"] = ListedTable().RowCount();
+  state.counters["peak_MB"] = PeakMemoryMb();
+}
+
+void SortApply(benchmark::State& state, Column column) {
+  PosixPlatform platform;
+  ResultTable& table = ListedTable();
+  const std::vector<std::uint32_t> order = SortOrder(platform, table.KeysOf(column), column, false);
+  for (auto _ : state) table.ApplyOrder(order);
+  state.counters["rows"] = table.RowCount();
+  state.counters["peak_MB"] = PeakMemoryMb();
+}
+
+#define MORLIND_SORT_BENCH(step, label, column) \
+  BENCHMARK_CAPTURE(step, label, column)->Unit(benchmark::kMillisecond)->MinTime(1.0)
+#define MORLIND_SORT_BENCHES(label, column) \
+  MORLIND_SORT_BENCH(SortKeys, label, column);  \
+  MORLIND_SORT_BENCH(SortOrderOf, label, column); \
+  MORLIND_SORT_BENCH(SortApply, label, column)
+MORLIND_SORT_BENCHES(name, Column::kName);
+MORLIND_SORT_BENCHES(type, Column::kType);
+MORLIND_SORT_BENCHES(access_time, Column::kAccessTime);
+MORLIND_SORT_BENCHES(size, Column::kSize);
+MORLIND_SORT_BENCHES(address, Column::kAddress);
 
 // Each deletion needs a fresh copy of the tree, written outside the timing.
 template <class Delete>

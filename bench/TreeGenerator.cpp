@@ -36,6 +36,10 @@ GeneratedTree GenerateTree(const TreeShape& shape) {
     }
   }
 
+  // Sizes from their own sequence, so that names and times stay those of
+  // trees written before files had sizes. From a byte to 2 MB, every power
+  // of two as likely: most files small, as in a browser's cache.
+  std::mt19937 sizes(shape.seed + 1);
   const std::int64_t month = 30LL * 24 * 3600;
   tree.files.reserve(static_cast<std::size_t>(shape.files));
   for (int i = 0; i < shape.files; ++i) {
@@ -43,7 +47,8 @@ GeneratedTree GenerateTree(const TreeShape& shape) {
     std::string name = std::string(kStems[random() % kStems.size()]) + std::to_string(i) + "[" +
                        std::to_string(1 + random() % 3) + "]" + kEndings[random() % kEndings.size()];
     std::int64_t access = shape.newestAccess - static_cast<std::int64_t>(random() % month);
-    tree.files.push_back({folder + "\\" + name, access});
+    std::uint64_t size = (std::uint64_t{1} << (sizes() % 22)) + sizes() % 1024;
+    tree.files.push_back({folder + "\\" + name, access, size});
   }
   return tree;
 }

@@ -19,6 +19,7 @@ struct TreeShape {
 struct GeneratedFile {
   std::string relativePath;  // '\\'-joined, below the tree's root
   std::int64_t lastAccess;   // seconds since 1970 UTC
+  std::uint64_t size;        // bytes
 };
 
 struct GeneratedTree {

@@ -96,8 +96,15 @@ class StallProbe {
  public:
   explicit StallProbe(HWND window) : thread_([this, window] { Probe(window); }) {}
   ~StallProbe() { Stop(); }
+  // Called on the window's thread, which answers the probe's last question
+  // while it waits: a plain join could leave that question hanging until
+  // its time-out, and count the wait as a stall.
   double Stop() {
     stop_ = true;
+    while (!ended_) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+      Pump();
+    }
     if (thread_.joinable()) thread_.join();
     return longestMs_;
   }
@@ -109,12 +116,15 @@ class StallProbe {
       DWORD_PTR result = 0;
       SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &result);
       std::chrono::duration<double, std::milli> waited = std::chrono::steady_clock::now() - start;
-      longestMs_ = std::max(longestMs_, waited.count());
+      // The question asked as the probe is stopped waits for Stop itself.
+      if (!stop_) longestMs_ = std::max(longestMs_, waited.count());
       Sleep(10);
     }
+    ended_ = true;
   }
 
   std::atomic<bool> stop_{false};
+  std::atomic<bool> ended_{false};
   double longestMs_ = 0;  // written by the probe thread only, read after join
   std::thread thread_;
 };

@@ -29,6 +29,7 @@
 #define IDC_MATCH_WINDOW 1024
 #define IDC_VIEW_CURRENT 1025
 #define IDC_HOMEPAGE 1027
+#define IDC_RESULTS_GROUP 1028
 
 // The about box's text; the number of the main dialog's "关于" button,
 // in another template.

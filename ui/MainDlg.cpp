@@ -86,6 +86,8 @@ const EventEntry CMainDlg::kEvents[] = {
     events::LButtonDown(&CMainDlg::OnLButtonDown),
     events::Message(WM_CLOSE, &CMainDlg::OnClose),
     events::Message(WorkSession::kDoneMessage, &CMainDlg::OnWorkDone),
+    events::Message(WM_SIZE, &CMainDlg::OnSize),
+    events::Message(WM_GETMINMAXINFO, &CMainDlg::OnGetMinMaxInfo),
 };
 const EventTable CMainDlg::kEventTable = {&CDialog::kEventTable, kEvents};
 
@@ -154,6 +156,7 @@ BOOL CMainDlg::OnInitDialog() {
   EnableItem(IDC_VIEW_CURRENT, false);
   EnableItem(IDC_SAVE_SELECTED, false);
   EnableItem(IDC_SAVE_CURRENT, false);
+  AttachLayout();
   return TRUE;
 }
 

@@ -15,6 +15,7 @@
 #include "search/Job.h"
 #include "search/ResultTable.h"
 #include "search/Search.h"
+#include "ui/AnchorLayout.h"
 #include "ui/Controls.h"
 #include "ui/Dialog.h"
 #include "ui/WorkSession.h"
@@ -87,6 +88,9 @@ class CMainDlg : public CDialog {
   void OnLButtonDown(UINT flags, POINT point);
   void OnClose();
   void OnWorkDone(WPARAM job, LPARAM);
+  void AttachLayout();
+  void OnSize(WPARAM type, LPARAM size);
+  void OnGetMinMaxInfo(WPARAM, LPARAM info);
 
   // Long work: the window part runs here, the rest on the worker, while
   // the session keeps the window busy: progress in the status line, the
@@ -126,6 +130,7 @@ class CMainDlg : public CDialog {
   std::wstring status_;
   HICON icon_ = nullptr;
   std::function<void(HWND)> aboutBox_;
+  AnchorLayout layout_;
 
   Platform& platform_;
   ModalCount modals_;  // the boxes of ours open now: the choosers, message boxes, the about box

@@ -21,6 +21,8 @@
 #include <set>
 #include <string>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 #include "res/resource.h"
 
@@ -532,6 +534,93 @@ TEST_F(MorlindE2e, CleanLeavesOnlyAFileInUseAndTheFoldersAboveIt) {
                                  {L"Content.IE5\\LOCK0001", ""},
                                  {L"Content.IE5\\LOCK0001\\held[1].gif", ContentOf(held)}}));
   EXPECT_EQ(Tree(out_), outside) << "the clean touched files outside the cache";
+}
+
+// The results grow with the window, the controls beside and below them keep
+// their distances to the right and bottom edges, the criteria stay; the
+// window cannot be made smaller than designed.
+TEST_F(MorlindE2e, ResizingGrowsTheResultsAndKeepsTheOtherControlsAtTheirEdges) {
+  using Place = std::array<LONG, 4>;  // left, top, right, bottom in the client area
+  auto placeOf = [](int id) {
+    RECT r{};
+    GetWindowRect(Item(id), &r);
+    MapWindowPoints(nullptr, main_, reinterpret_cast<POINT*>(&r), 2);
+    return Place{r.left, r.top, r.right, r.bottom};
+  };
+  // Which sides follow the window's right edge (x) and bottom edge (y).
+  const std::pair<Place, std::vector<int>> follows[] = {
+      {{0, 0, 0, 0}, {IDC_FILE_TYPE, IDC_NO_LIMIT, IDC_MATCH_WINDOW, IDC_START_DATE, IDC_END_TIME}},
+      {{1, 0, 1, 0}, {IDC_ABOUT, IDC_CLEAN, IDC_SEARCH}},
+      {{0, 0, 1, 1}, {IDC_RESULTS_GROUP, IDC_RESULTS}},
+      {{0, 1, 0, 1}, {IDC_SELECT_ALL, IDC_INVERT, IDC_SELECT_NONE, IDC_SAVE_SELECTED, IDC_HOMEPAGE}},
+      {{1, 1, 1, 1}, {IDC_VIEW_CURRENT, IDC_SAVE_CURRENT, IDOK}},
+      {{0, 1, 1, 1}, {IDC_STATUS}},
+  };
+  std::map<int, Place> designed;
+  for (const auto& [sides, ids] : follows) {
+    for (int id : ids) designed[id] = placeOf(id);
+  }
+  RECT window{}, client{};
+  GetWindowRect(main_, &window);
+  GetClientRect(main_, &client);
+  const LONG width = window.right - window.left, height = window.bottom - window.top;
+  auto expectGrownBy = [&](LONG dx, LONG dy) {
+    RECT now{};
+    GetClientRect(main_, &now);
+    EXPECT_EQ(std::make_pair(now.right - client.right, now.bottom - client.bottom), std::make_pair(dx, dy));
+    for (const auto& [sides, ids] : follows) {
+      for (int id : ids) {
+        const Place& d = designed[id];
+        EXPECT_EQ(placeOf(id), (Place{d[0] + sides[0] * dx, d[1] + sides[1] * dy, d[2] + sides[2] * dx,
+                                      d[3] + sides[3] * dy}))
+            << "grown by " << dx << ", " << dy << ": control " << id;
+      }
+    }
+  };
+  // On the screen, where the results' frame was drawn at the designed size,
+  // the window's background shows once it has grown.
+  auto colourAt = [](LONG x, LONG y) {
+    POINT at{x, y};
+    ClientToScreen(main_, &at);
+    HDC screen = GetDC(nullptr);
+    COLORREF colour = GetPixel(screen, at.x, at.y);
+    ReleaseDC(nullptr, screen);
+    return colour;
+  };
+  const Place& frame = designed[IDC_RESULTS_GROUP];
+  const LONG aboveList = designed[IDC_RESULTS][1] - 3, leftOfList = frame[0] + 6;
+  COLORREF background = CLR_INVALID;
+  auto designedFrameShown = [&](bool shown) {
+    background = colourAt(leftOfList, aboveList);
+    for (LONG in : {1, 2}) {
+      if ((colourAt(frame[2] - in, aboveList) != background) != shown ||
+          (colourAt(leftOfList, frame[3] - in) != background) != shown) {
+        return false;
+      }
+    }
+    return true;
+  };
+  ASSERT_TRUE(WaitFor([&] { return designedFrameShown(true); })) << "the results' frame is not drawn";
+
+  constexpr UINT kSizeOnly = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
+  for (auto [dx, dy] : {std::pair<LONG, LONG>{150, 0}, {150, 90}}) {  // each edge alone
+    SetWindowPos(main_, nullptr, 0, 0, width + dx, height + dy, kSizeOnly);
+    expectGrownBy(dx, dy);
+  }
+  EXPECT_TRUE(WaitFor([&] { return designedFrameShown(false); })) << "the results' old frame still shows";
+
+  ShowWindow(main_, SW_MAXIMIZE);
+  RECT maximised{};
+  GetClientRect(main_, &maximised);
+  EXPECT_GT(maximised.right - client.right, 150);
+  EXPECT_GT(maximised.bottom - client.bottom, 90);
+  expectGrownBy(maximised.right - client.right, maximised.bottom - client.bottom);
+  const Place exit = placeOf(IDOK);  // its shadow, where the window just grew
+  EXPECT_TRUE(WaitFor([&] { return colourAt(exit[2] - 1, exit[3] - 1) != background; })) << "退出 is not drawn";
+  ShowWindow(main_, SW_RESTORE);
+  SetWindowPos(main_, nullptr, 0, 0, 10, 10, kSizeOnly);
+  expectGrownBy(0, 0);  // held at the designed size
+  SetWindowPos(main_, nullptr, window.left, window.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // No button is the default, so Enter in the file-type field is 退出.

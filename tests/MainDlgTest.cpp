@@ -361,8 +361,8 @@ TEST_F(WorkTest, EscapeStopsASearchWhichKeepsTheRowsFoundSoFar) {
   EXPECT_FALSE(On(IDC_SAVE_SELECTED));
   ExpectEveryWorkCommandRefused();
   // Done messages that name no running job: another program's, the first
-  // search's, one not started.
-  for (WPARAM job : {0, 1, 3}) PostMessageW(hwnd, WM_APP + 1, job, 0);
+  // search's two (its rows, then their addresses), one not started.
+  for (WPARAM job : {0, 1, 2, 4}) PostMessageW(hwnd, WM_APP + 1, job, 0);
   test::PumpMessages(hwnd);
   EXPECT_TRUE(dialog.Working());
 

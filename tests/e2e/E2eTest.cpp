@@ -8,6 +8,8 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 #include <urlmon.h>
+#include <wininet.h>
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -332,12 +334,12 @@ class MorlindE2e : public ::testing::Test {
     input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     EXPECT_EQ(SendInput(1, &input, sizeof input), 1u);
   }
-  static void ClickAt(HWND window, POINT point) {
+  static void ClickAt(HWND window, POINT point, DWORD down = MOUSEEVENTF_LEFTDOWN, DWORD up = MOUSEEVENTF_LEFTUP) {
     SetForegroundWindow(main_);
     ClientToScreen(window, &point);
     int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
     INPUT input[3] = {};
-    DWORD flags[3] = {MOUSEEVENTF_MOVE, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+    DWORD flags[3] = {MOUSEEVENTF_MOVE, down, up};
     for (int i = 0; i < 3; ++i) {
       input[i].type = INPUT_MOUSE;
       input[i].mi.dx = point.x * 65535 / (width - 1);
@@ -805,8 +807,6 @@ class MorlindIndex : public MorlindE2e {
  protected:
   static void SetUpTestSuite() {
     cache_ = CacheFolder();
-    // Earlier runs' downloads and their index go; the client makes both anew.
-    for (const auto& entry : fs::directory_iterator(cache_)) fs::remove_all(entry.path());
     std::ifstream portFile(L"C:\\morlind-index\\port");
     std::string port;
     ASSERT_TRUE(std::getline(portFile, port)) << "the server comes from the CTest fixture";
@@ -849,6 +849,79 @@ class MorlindIndex : public MorlindE2e {
     Send(header, HDM_GETITEMRECT, column, Put(RECT{}));
     item = Get<RECT>();
     ClickAt(header, {(item.left + item.right) / 2, (item.top + item.bottom) / 2});
+  }
+  // The row menu by a real right-click on the row, an item picked with the
+  // keyboard as a user would: Down to it, Enter.
+  static void PickFromRowMenu(const std::wstring& name, int item) {
+    int row = RowOf(name);
+    Send(List(), LVM_ENSUREVISIBLE, row, FALSE);
+    RECT cell = SubItemRect(row, 1);
+    ClickAt(List(), {(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2}, MOUSEEVENTF_RIGHTDOWN,
+            MOUSEEVENTF_RIGHTUP);
+    ASSERT_TRUE(WaitForTop([](HWND window) {
+      wchar_t kind[16] = {};
+      GetClassNameW(window, kind, 16);
+      return ProcessOf(window) == process_.dwProcessId && std::wstring(kind) == L"#32768";
+    })) << "no menu showed";
+    std::vector<WORD> keys(static_cast<std::size_t>(item), VK_DOWN);
+    keys.push_back(VK_RETURN);
+    PressKeys(keys);
+  }
+  static void PressKeys(const std::vector<WORD>& keys, bool withControl = false) {
+    std::vector<INPUT> input;
+    auto key = [&](WORD code, DWORD flags) {
+      INPUT one{};
+      one.type = INPUT_KEYBOARD;
+      one.ki.wVk = code;
+      one.ki.dwFlags = flags;
+      input.push_back(one);
+    };
+    if (withControl) key(VK_CONTROL, 0);
+    for (WORD code : keys) {
+      key(code, 0);
+      key(code, KEYEVENTF_KEYUP);
+    }
+    if (withControl) key(VK_CONTROL, KEYEVENTF_KEYUP);
+    EXPECT_EQ(SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT)), input.size());
+  }
+  // What another program finds on the clipboard: text, or files.
+  static std::wstring ClipboardText() {
+    std::wstring text;
+    if (!OpenClipboard(nullptr)) return text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+      text = static_cast<const wchar_t*>(GlobalLock(data));
+      GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+  }
+  static std::vector<std::wstring> ClipboardFiles() {
+    std::vector<std::wstring> files;
+    if (!OpenClipboard(nullptr)) return files;
+    if (HANDLE data = GetClipboardData(CF_HDROP)) {
+      auto drop = static_cast<HDROP>(data);
+      for (UINT i = 0, n = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0); i < n; ++i) {
+        wchar_t path[1024] = {};
+        DragQueryFileW(drop, i, path, 1024);
+        files.push_back(path);
+      }
+    }
+    CloseClipboard();
+    return files;
+  }
+  // The local files the URL cache index still names.
+  static std::set<std::wstring> IndexedFiles() {
+    std::set<std::wstring> files;
+    std::vector<char> buffer(1 << 16);
+    DWORD size = static_cast<DWORD>(buffer.size());
+    auto* info = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOW*>(buffer.data());
+    HANDLE find = FindFirstUrlCacheEntryW(nullptr, info, &size);
+    for (bool more = find != nullptr; more; more = FindNextUrlCacheEntryW(find, info, &size)) {
+      if (info->lpszLocalFileName) files.insert(fs::path(info->lpszLocalFileName).filename().wstring());
+      size = static_cast<DWORD>(buffer.size());
+    }
+    if (find) FindCloseUrlCache(find);
+    return files;
   }
   static inline std::map<std::wstring, std::pair<std::wstring, std::uintmax_t>> names_;
 };
@@ -931,6 +1004,89 @@ TEST_F(MorlindIndex, RowsShowSizeAndAddressSortByEveryColumnAndKeepTheirTicks) {
   WaitFor([&] { return std::distance(fs::directory_iterator(out_ / "picked"), {}) == 2; });
   EXPECT_EQ(fs::file_size(out_ / "picked" / photo), 1025u);
   EXPECT_EQ(fs::file_size(out_ / "picked" / page9), 3000000u);
+}
+
+// The row menu and the keys from outside: the address and the files on the
+// clipboard as other programs read them, a delete answered No and then Yes
+// that takes exactly the ticked files and their index entries, but neither
+// a file held open nor one behind a link, and Explorer on a file's folder.
+TEST_F(MorlindIndex, TheRowMenuAndKeysActOnTheChosenRows) {
+  const fs::path outside = L"C:\\morlind-index-outside";
+  const Files outsideBefore = Tree(outside);
+  SetText(FileTypeField(), L"*");
+  Press(IDC_SEARCH);
+  ASSERT_TRUE(WaitFor([] { return TurnsOn(IDC_SEARCH) && RowCount() > 5; }));
+  Send(List(), LVM_SCROLL, -10000, 0);  // the sorts above left it scrolled to the addresses
+  std::map<std::uintmax_t, std::wstring> bySize;
+  for (const auto& [name, download] : names_) bySize[download.second] = name;
+  const std::wstring photo = bySize[1025], clip = bySize[5000], page10 = bySize[1];
+
+  Click(photo, kRow);
+  PickFromRowMenu(photo, 3);  // 复制网址
+  EXPECT_TRUE(WaitFor([&] { return ClipboardText() == names_[photo].first; })) << fs::path(ClipboardText());
+
+  SetTick(-1, false);
+  for (const std::wstring& name : {photo, page10}) SetTick(RowOf(name), true);
+  PickFromRowMenu(clip, 4);  // 复制文件: the ticked rows, not the one clicked
+  std::vector<std::wstring> copied;
+  EXPECT_TRUE(WaitFor([&] { return (copied = ClipboardFiles()).size() == 2; }));
+  std::set<std::wstring> copiedNames;
+  for (const fs::path path : copied) {
+    EXPECT_TRUE(fs::exists(path)) << path;
+    copiedNames.insert(path.filename().wstring());
+  }
+  EXPECT_EQ(copiedNames, (std::set<std::wstring>{photo, page10}));
+
+  // Deleting the link and a file held open as well: both stay.
+  SetTick(RowOf(L"innocent.jpg"), true);
+  SetTick(RowOf(clip), true);
+  fs::path clipPath;
+  for (const auto& entry : fs::recursive_directory_iterator(cache_)) {
+    if (entry.path().filename() == clip) clipPath = entry.path();
+  }
+  HANDLE held = CreateFileW(clipPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  PickFromRowMenu(photo, 5);  // 删除选中的文件, answered No
+  HWND box = WaitForBox();
+  ASSERT_TRUE(box);
+  EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)).rfind(L"确定要删除这 4 个文件（共 ", 0), 0u);
+  PostMessageW(box, WM_COMMAND, IDNO, 0);
+  EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+  for (const fs::path path : copied) EXPECT_TRUE(fs::exists(path)) << path;
+
+  RECT client{};
+  GetClientRect(List(), &client);
+  ClickAt(List(), {client.right / 2, client.bottom - 4});  // the list's empty space takes the keys
+  PressKeys({VK_DELETE});  // as the item, answered Yes
+  box = WaitForBox();
+  ASSERT_TRUE(box);
+  PostMessageW(box, WM_COMMAND, IDYES, 0);
+  EXPECT_TRUE(WaitFor([] { return TextOf(Item(IDC_STATUS)) == L"已删除 2 个文件，2 个文件无法删除。"; }))
+      << fs::path(TextOf(Item(IDC_STATUS)));
+  CloseHandle(held);
+  for (const fs::path path : copied) EXPECT_FALSE(fs::exists(path)) << path;
+  const Names left = Rows();
+  EXPECT_FALSE(left.count(photo) || left.count(page10));
+  EXPECT_TRUE(left.count(clip) && left.count(L"innocent.jpg"));
+  EXPECT_EQ(Rows(Ticked), (Names{clip, L"innocent.jpg"}));
+  const std::set<std::wstring> indexed = IndexedFiles();
+  EXPECT_FALSE(indexed.count(photo) || indexed.count(page10)) << "the index still names a deleted file";
+  EXPECT_TRUE(indexed.count(clip));
+  EXPECT_EQ(Tree(outside), outsideBefore) << "the delete touched a file outside the cache";
+  PressKeys({'C'}, /*withControl=*/true);  // as 复制文件: the two left ticked
+  EXPECT_TRUE(WaitFor([&] { return ClipboardFiles().size() == 2 && fs::path(ClipboardFiles()[0]) != copied[0]; }));
+  std::set<std::wstring> onClipboard;
+  for (const fs::path path : ClipboardFiles()) onClipboard.insert(path.filename().wstring());
+  EXPECT_EQ(onClipboard, (std::set<std::wstring>{clip, L"innocent.jpg"}));
+
+  // 打开所在文件夹: Explorer on the clip's folder.
+  const std::wstring folder = clipPath.parent_path().filename().wstring();
+  PickFromRowMenu(clip, 2);
+  HWND explorer = WaitForTop([&](HWND window) {
+    return ProcessOf(window) != process_.dwProcessId && TextOf(window).find(folder) != std::wstring::npos;
+  });
+  ASSERT_TRUE(explorer) << "no window showed the folder " << fs::path(folder);
+  PostMessageW(explorer, WM_CLOSE, 0, 0);
 }
 
 // Run once per prefix DPI (MORLIND_DPI, 96 when unset): the dialog grows

@@ -2,14 +2,23 @@
 # Serves a few files over HTTP on the loopback address for the index
 # scenario, which downloads them into its prefix's cache as a browser would
 # (setup), and ends the server (cleanup). The port goes into a file of the
-# prefix's C: drive, where the test reads it.
+# prefix's C: drive, where the test reads it. Setup also empties the cache
+# (earlier runs' downloads and index; rm never follows a link) and puts a
+# file link to a file outside into it, which Wine cannot make.
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/wine-env.sh"
 site="$WINEPREFIX/drive_c/morlind-index"
+outside="$WINEPREFIX/drive_c/morlind-index-outside"
+cache="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Microsoft/Windows/INetCache"
 case "${1:-}" in
   setup)
     "$MORLIND_ROOT/scripts/wine-prefix.sh"
     "$0" cleanup
+    find "$cache" -mindepth 1 -maxdepth 1 -exec rm -rf -- {} +
+    rm -rf -- "$outside"
+    mkdir -p "$outside"
+    printf 'precious' >"$outside/precious.doc"
+    ln -s "$outside/precious.doc" "$cache/innocent.jpg"
     mkdir -p "$site"/{a,b,c,d,e}
     head -c 5000 /dev/zero >"$site/a/clip.flv"
     head -c 1025 /dev/zero >"$site/b/photo.jpg"

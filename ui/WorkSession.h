@@ -81,8 +81,8 @@ class WorkSession {
   // From Begin to End.
   bool Running() const { return running_; }
 
-  // Only while not running: the rest of the program refuses to start work
-  // while it runs.
+  // The window part of a start, while nothing runs (the dialog refuses
+  // commands that start work meanwhile).
   void Begin();
   // The progress text (UTF-8) for a count of entries done.
   using Progress = std::function<std::string(int done)>;

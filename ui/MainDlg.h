@@ -78,7 +78,7 @@ class CMainDlg : public CDialog {
   BOOL OnSetCursor(HWND window, UINT hitTest, UINT message);
   void OnLButtonDown(UINT flags, POINT point);
   void OnClose();
-  void OnWorkDone(WPARAM job, LPARAM);
+  LRESULT OnWorkDone(WPARAM job, LPARAM);
 
   // Long work: the window part runs here, the rest on the worker, while
   // the session keeps the window busy: progress in the status line, the

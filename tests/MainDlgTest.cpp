@@ -291,15 +291,20 @@ TEST_F(SelectionTest, TheModelsHighlightAlwaysIsTheListsSelection) {
 // at the window, until released.
 class WorkTest : public SelectionTest {
  protected:
-  // Presses the button and waits until the work is held at entry `at`.
-  void StartHeld(int id, int at) {
+  // Clicks the button, or sends its command as another program would, and
+  // waits until the work is held at entry `at`.
+  void StartHeld(int id, int at, bool click = true) {
     fs.onEntry = [this, at, seen = 0]() mutable {
       if (++seen != at) return;
       held = true;
       // Let go in the end: a fault then fails the test instead of hanging it.
       for (int ms = 0; !released && ms < 5000; ++ms) Sleep(1);
     };
-    SendMessageW(Item(id), BM_CLICK, 0, 0);
+    if (click) {
+      SendMessageW(Item(id), BM_CLICK, 0, 0);
+    } else {
+      SendMessageW(hwnd, WM_COMMAND, static_cast<WPARAM>(id), 0);
+    }
     while (!held) Sleep(1);
     Sleep(150);  // a tick of the progress timer
     test::PumpMessages(hwnd);
@@ -385,7 +390,7 @@ TEST_F(WorkTest, EscapeStopsASearchWhichKeepsTheRowsFoundSoFar) {
 
 TEST_F(WorkTest, EscapeStopsACleanAndTheSearchShowsWhatIsLeft) {
   KeyTo(0, true);
-  StartHeld(IDC_CLEAN, 4);  // a.jpg deleted, held at 图片.jpg
+  StartHeld(IDC_CLEAN, 4, false);  // a.jpg deleted, held at 图片.jpg; the focus stays in the list
   EXPECT_EQ(Status(), Utf8ToWide("正在清理IE缓存… 已删除 1 个文件"));
   ListView_SetCheckState(list, 1, TRUE);
   EXPECT_EQ(Ticks(), 0b001);  // rows are not changed while work runs
@@ -396,6 +401,7 @@ TEST_F(WorkTest, EscapeStopsACleanAndTheSearchShowsWhatIsLeft) {
   EXPECT_EQ(fs.Tree("C:\\cache"), (std::vector<std::string>{Path("图片.jpg"), Path("c.swf")}));
   EXPECT_EQ(Rows(), 2);
   EXPECT_EQ(Status(), Utf8ToWide("已停止。"));
+  EXPECT_EQ(GetFocus(), list);
 }
 
 // A box of ours runs a message loop of its own, in which other programs'
@@ -447,6 +453,7 @@ TEST_F(WorkTest, NoCommandRunsWhileABoxOfOursIsOpen) {
     WaitIdle();
     EXPECT_EQ(Enabled(), enabled);
   }
+  EXPECT_TRUE(ui.shellCalls.empty());  // the question was answered No
   EXPECT_FALSE(KillTimer(hwnd, 2));  // no progress timer left
 }
 

@@ -262,10 +262,7 @@ LRESULT CDialog::Invoke(const EventEntry& entry, UINT message, WPARAM w, LPARAM 
     (this->**f)(static_cast<UINT>(w), POINT{GET_X_LPARAM(l), GET_Y_LPARAM(l)});
     return 0;
   }
-  if (auto* f = std::get_if<handler::Params>(&h)) {
-    (this->**f)(w, l);
-    return 0;
-  }
+  if (auto* f = std::get_if<handler::Raw>(&h)) return (this->**f)(w, l);
   return 0;
 }
 

@@ -25,12 +25,12 @@ using QueryDragIcon = HCURSOR (CDialog::*)();
 using CtlColor = HBRUSH (CDialog::*)(HDC dc, HWND control, UINT kind);
 using SetCursor = BOOL (CDialog::*)(HWND window, UINT hitTest, UINT message);
 using Mouse = void (CDialog::*)(UINT flags, POINT point);
-using Params = void (CDialog::*)(WPARAM w, LPARAM l);  // any message, parameters raw
+using Raw = LRESULT (CDialog::*)(WPARAM w, LPARAM l);  // any message, parameters and result raw
 }  // namespace handler
 
 using Handler = std::variant<handler::Void, handler::Notify, handler::Timer, handler::SysCommand,
                              handler::QueryDragIcon, handler::CtlColor, handler::SetCursor,
-                             handler::Mouse, handler::Params>;
+                             handler::Mouse, handler::Raw>;
 
 // One row for all seven WM_CTLCOLOR* messages; the handler gets the kind
 // (CTLCOLOR_MSGBOX ... CTLCOLOR_STATIC). The number is the old combined
@@ -97,8 +97,8 @@ constexpr EventEntry Message(UINT message, void (D::*f)()) {
   return {message, 0, 0, static_cast<handler::Void>(f)};
 }
 template <class D>
-constexpr EventEntry Message(UINT message, void (D::*f)(WPARAM, LPARAM)) {
-  return {message, 0, 0, static_cast<handler::Params>(f)};
+constexpr EventEntry Message(UINT message, LRESULT (D::*f)(WPARAM, LPARAM)) {
+  return {message, 0, 0, static_cast<handler::Raw>(f)};
 }
 template <class D>
 constexpr EventEntry Help(void (D::*f)()) {

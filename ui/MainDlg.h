@@ -75,7 +75,7 @@ class CMainDlg : public CDialog {
   void OnSaveSelected();
   void OnViewCurrent();
   void OnColumnClick(NMHDR* header, LRESULT* result);
-  void OnContextMenu(WPARAM window, LPARAM position);
+  LRESULT OnContextMenu(WPARAM window, LPARAM position);
   void OnListKeyDown(NMHDR* header, LRESULT* result);
   void OnRowShowInFolder();
   void OnRowCopyAddress();
@@ -87,10 +87,10 @@ class CMainDlg : public CDialog {
   BOOL OnSetCursor(HWND window, UINT hitTest, UINT message);
   void OnLButtonDown(UINT flags, POINT point);
   void OnClose();
-  void OnWorkDone(WPARAM job, LPARAM);
+  LRESULT OnWorkDone(WPARAM job, LPARAM);
   void AttachLayout();
-  void OnSize(WPARAM type, LPARAM size);
-  void OnGetMinMaxInfo(WPARAM, LPARAM info);
+  LRESULT OnSize(WPARAM type, LPARAM size);
+  LRESULT OnGetMinMaxInfo(WPARAM, LPARAM info);
 
   // Long work: the window part runs here, the rest on the worker, while
   // the session keeps the window busy: progress in the status line, the

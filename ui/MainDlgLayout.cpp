@@ -32,12 +32,14 @@ constexpr Anchor kAnchors[] = {
 
 void CMainDlg::AttachLayout() { layout_.Attach(hwnd_, kAnchors); }
 
-void CMainDlg::OnSize(WPARAM type, LPARAM size) {
+LRESULT CMainDlg::OnSize(WPARAM type, LPARAM size) {
   if (type != SIZE_MINIMIZED) layout_.Arrange(LOWORD(size), HIWORD(size));
+  return 0;
 }
 
-void CMainDlg::OnGetMinMaxInfo(WPARAM, LPARAM info) {
+LRESULT CMainDlg::OnGetMinMaxInfo(WPARAM, LPARAM info) {
   layout_.LimitTracking(*reinterpret_cast<MINMAXINFO*>(info));
+  return 0;
 }
 
 }  // namespace morlind

@@ -33,17 +33,14 @@ std::string DeleteProgress(int done, std::size_t total) {
 
 // From the keyboard the position is -1, -1: the menu goes to the
 // highlighted row. A click on empty space shows none.
-void CMainDlg::OnContextMenu(WPARAM window, LPARAM position) {
-  if (reinterpret_cast<HWND>(window) != list_.GetSafeHwnd()) {
-    Default();
-    return;
-  }
+LRESULT CMainDlg::OnContextMenu(WPARAM window, LPARAM position) {
+  if (reinterpret_cast<HWND>(window) != list_.GetSafeHwnd()) return Default();
   POINT at{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
   int row = -1;
   if (position == -1) {
     row = table_.HighlightedRow();
     RECT bounds{LVIR_LABEL, 0, 0, 0};
-    if (row < 0 || !list_.Send(LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds))) return;
+    if (row < 0 || !list_.Send(LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds))) return 0;
     at = {bounds.left, bounds.bottom};
     ::ClientToScreen(list_.GetSafeHwnd(), &at);
   } else {
@@ -51,11 +48,11 @@ void CMainDlg::OnContextMenu(WPARAM window, LPARAM position) {
     hit.pt = at;
     ::ScreenToClient(list_.GetSafeHwnd(), &hit.pt);
     row = static_cast<int>(list_.Send(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-    if (row < 0 || row >= table_.RowCount()) return;
+    if (row < 0 || row >= table_.RowCount()) return 0;
   }
 
   MenuHandle menu(::CreatePopupMenu());
-  if (!menu.IsValid()) return;
+  if (!menu.IsValid()) return 0;
   const bool busy = Busy();
   for (const RowMenuItem& item : kRowMenu) {
     bool on = !busy && (item.id != IDM_ROW_COPY_ADDRESS || !table_.AddressOf(row).empty());
@@ -69,6 +66,7 @@ void CMainDlg::OnContextMenu(WPARAM window, LPARAM position) {
                                                  at.y, 0, hwnd_, nullptr));
   }
   if (command) Send(WM_COMMAND, MAKEWPARAM(command, 0), 0);
+  return 0;
 }
 
 // As the menu's items; refused with them while the dialog is busy.

@@ -34,7 +34,10 @@ void CMainDlg::EndWork() {
   status_ = work_.End();
 }
 
-void CMainDlg::OnWorkDone(WPARAM job, LPARAM) { work_.OnDone(job); }
+LRESULT CMainDlg::OnWorkDone(WPARAM job, LPARAM) {
+  work_.OnDone(job);
+  return 0;
+}
 
 void CMainDlg::OnCancel() {
   if (!Working()) {

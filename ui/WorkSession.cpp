@@ -125,7 +125,6 @@ std::wstring WorkSession::End() {
   if (focusMovedFrom_ && ::IsWindowEnabled(focusMovedFrom_) && (!focus || focus == Item(layout_.focusKeeper))) {
     ::SetFocus(focusMovedFrom_);
   }
-  focusMovedFrom_ = nullptr;
   RefreshCursor();
   return status;
 }

@@ -86,8 +86,8 @@ class WorkSession {
   // Whether the run was asked to stop (Esc).
   bool Stopped() const { return stopped_; }
 
-  // Only while not running: the rest of the program refuses to start work
-  // while it runs.
+  // The window part of a start, while nothing runs (the dialog refuses
+  // commands that start work meanwhile).
   void Begin();
   // The progress text (UTF-8) for a count of entries done.
   using Progress = std::function<std::string(int done)>;

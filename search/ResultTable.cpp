@@ -131,6 +131,31 @@ void ResultTable::ApplyOrder(const std::vector<std::uint32_t>& walkOrder) {
   for (std::size_t row = 0; row < paths.size(); ++row) paths_.Set(row, paths[row]);
 }
 
+ResultTable ResultTable::Reordered(const std::vector<std::uint32_t>& walkOrder) const {
+  assert(walkOrder.size() == rows_.size());
+  std::vector<std::size_t> rowOfWalk(rows_.size());
+  for (std::size_t row = 0; row < rows_.size(); ++row) rowOfWalk[rows_[row].walkIndex] = row;
+  ResultTable sorted;
+  sorted.rows_.reserve(rows_.size());
+  for (std::uint32_t walkIndex : walkOrder) {
+    std::size_t from = rowOfWalk[walkIndex];
+    sorted.paths_.Set(sorted.rows_.size(), paths_.At(from));
+    sorted.rows_.push_back(rows_[from]);
+  }
+  sorted.addresses_ = addresses_;
+  sorted.ticked_ = ticked_;
+  return sorted;
+}
+
+void ResultTable::TakeOrderFrom(ResultTable&& sorted) {
+  const int highlightedWalk = highlighted_ >= 0 ? static_cast<int>(rows_[static_cast<std::size_t>(highlighted_)].walkIndex) : -1;
+  *this = std::move(sorted);
+  highlighted_ = -1;
+  for (std::size_t row = 0; row < rows_.size() && highlightedWalk >= 0; ++row) {
+    if (static_cast<int>(rows_[row].walkIndex) == highlightedWalk) highlighted_ = static_cast<int>(row);
+  }
+}
+
 void ResultTable::RemoveRows(const std::vector<int>& rows) {
   std::vector<bool> goes(rows_.size(), false);
   for (int row : rows) goes[static_cast<std::size_t>(row)] = true;

@@ -72,6 +72,13 @@ class ResultTable {
   // Shows the rows in this order of walk indices; ticks and the highlighted
   // row stay with their files.
   void ApplyOrder(const std::vector<std::uint32_t>& walkOrder);
+  // The same rows in that order, without a highlight: made away from the
+  // window, which meanwhile changes nothing but the highlight, and then
+  // swapped in with TakeOrderFrom.
+  ResultTable Reordered(const std::vector<std::uint32_t>& walkOrder) const;
+  // Takes the rows of `sorted`, a Reordered copy of this table, keeping the
+  // highlighted file highlighted.
+  void TakeOrderFrom(ResultTable&& sorted);
   // Takes the rows out (row numbers as shown, ascending); the others keep
   // their order, ticks and addresses, and the highlight when its row stays.
   void RemoveRows(const std::vector<int>& rows);

@@ -209,7 +209,11 @@ void CListCtrl::ShowRowsAgain() {
   Send(LVM_SETITEMCOUNT, static_cast<WPARAM>(model_->RowCount()), LVSICF_NOSCROLL);
   LVITEMW state{};
   state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  Send(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+  // Only the rows that have a state: Wine goes through every row for -1.
+  for (UINT flag : {LVNI_SELECTED, LVNI_FOCUSED}) {
+    int old = static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), flag));
+    if (old >= 0) Send(LVM_SETITEMSTATE, static_cast<WPARAM>(old), reinterpret_cast<LPARAM>(&state));
+  }
   if (row >= 0) {
     state.state = LVIS_SELECTED | LVIS_FOCUSED;
     Send(LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));

@@ -208,29 +208,35 @@ void CMainDlg::ReadAddresses() {
     EndWork();
     return;
   }
+  // The job only reads the table, which the window meanwhile changes in
+  // nothing but its highlight; whatever takes long happens there.
   struct Found {
     std::vector<std::string> addresses;
-    std::optional<std::vector<std::uint32_t>> order;
+    std::optional<ResultTable> sorted;
   };
   auto found = std::make_shared<Found>();
   work_.Run(
-      [&platform = platform_, paths = table_.PathsInWalkOrder(), sort = sort_, found](JobControl& job) {
-        found->addresses = MatchAddresses(paths, platform.ReadUrlIndex(&job.StopFlag()));
-        if (sort && sort->column == Column::kAddress) {
-          found->order = SortOrder(platform, {found->addresses, {}}, Column::kAddress, sort->descending);
+      [&platform = platform_, &table = table_, sort = sort_, found](JobControl& job) {
+        found->addresses = MatchAddresses(table.PathsInWalkOrder(), platform.ReadUrlIndex(&job.StopFlag()));
+        if (sort && sort->column == Column::kAddress && !job.StopRequested()) {
+          found->sorted = table.Reordered(SortOrder(platform, {found->addresses, {}}, Column::kAddress, sort->descending));
+          found->sorted->SetAddresses(found->addresses);
         }
       },
       AddressProgress,
       [this, found] {
-        table_.SetAddresses(std::move(found->addresses));
-        if (found->order && !work_.Stopped()) table_.ApplyOrder(*found->order);
+        if (found->sorted) {
+          table_.TakeOrderFrom(std::move(*found->sorted));
+        } else {
+          table_.SetAddresses(std::move(found->addresses));
+        }
         list_.ShowRowsAgain();
         EndWork();
       });
 }
 
 // A header sorts by its column, a second click the other way round. The
-// keys are copied here, the order is made on the worker.
+// sorted table is made on the worker, which only reads the shown one.
 void CMainDlg::OnColumnClick(NMHDR* header, LRESULT* result) {
   *result = 0;
   const auto column = static_cast<Column>(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
@@ -240,14 +246,14 @@ void CMainDlg::OnColumnClick(NMHDR* header, LRESULT* result) {
   list_.ShowSortArrow(static_cast<int>(column), descending);
   if (table_.RowCount() < 2) return;
   BeginWork();
-  auto order = std::make_shared<std::vector<std::uint32_t>>();
+  auto sorted = std::make_shared<ResultTable>();
   work_.Run(
-      [&platform = platform_, keys = table_.KeysOf(column), column, descending, order](JobControl&) {
-        *order = SortOrder(platform, keys, column, descending);
+      [&platform = platform_, &table = table_, column, descending, sorted](JobControl&) {
+        *sorted = table.Reordered(SortOrder(platform, table.KeysOf(column), column, descending));
       },
       SortProgress,
-      [this, order] {
-        table_.ApplyOrder(*order);
+      [this, sorted] {
+        table_.TakeOrderFrom(std::move(*sorted));
         list_.ShowRowsAgain();
         EndWork();
       });

@@ -1073,6 +1073,8 @@ TEST_F(MorlindIndex, TheRowMenuAndKeysActOnTheChosenRows) {
   EXPECT_FALSE(indexed.count(photo) || indexed.count(page10)) << "the index still names a deleted file";
   EXPECT_TRUE(indexed.count(clip));
   EXPECT_EQ(Tree(outside), outsideBefore) << "the delete touched a file outside the cache";
+  ASSERT_TRUE(TurnsOn(IDC_SEARCH));
+  ClickAt(List(), {client.right / 2, client.bottom - 4});
   PressKeys({'C'}, /*withControl=*/true);  // as 复制文件: the two left ticked
   EXPECT_TRUE(WaitFor([&] { return ClipboardFiles().size() == 2 && fs::path(ClipboardFiles()[0]) != copied[0]; }));
   std::set<std::wstring> onClipboard;

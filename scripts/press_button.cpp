@@ -2,10 +2,11 @@
 // top-level window with the given title, then presses one of its buttons
 // (the call returns when the dialog has handled the click), posts the
 // button's command (for a button that opens a modal box), only waits for
-// the window, or closes it.
+// the window, maximises it, or closes it.
 //   press_button.exe "Morlind V2.0" 1001
 //   press_button.exe "Morlind V2.0" post:1008
 //   press_button.exe "关于 Morlind V2.0" wait
+//   press_button.exe "Morlind V2.0" maximize
 //   press_button.exe "Morlind V2.0" close
 #include <windows.h>
 
@@ -16,7 +17,7 @@
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fprintf(stderr, "usage: press_button TITLE (CONTROL-ID | post:CONTROL-ID | wait | close)\n");
+    std::fprintf(stderr, "usage: press_button TITLE (CONTROL-ID | post:CONTROL-ID | wait | maximize | close)\n");
     return 2;
   }
   int length = MultiByteToWideChar(CP_ACP, 0, argv[1], -1, nullptr, 0);
@@ -25,7 +26,7 @@ int main(int argc, char** argv) {
 
   const char* action = argv[2];
   bool close = std::strcmp(action, "close") == 0;
-  bool wait = std::strcmp(action, "wait") == 0;
+  bool wait = std::strcmp(action, "wait") == 0 || std::strcmp(action, "maximize") == 0;
   bool post = std::strncmp(action, "post:", 5) == 0;
   int id = close || wait ? 0 : std::atoi(post ? action + 5 : action);
 
@@ -41,7 +42,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "press_button: no window \"%s\" showing control %s\n", argv[1], action);
     return 1;
   }
-  if (close) {
+  if (std::strcmp(action, "maximize") == 0) {
+    ShowWindow(window, SW_MAXIMIZE);
+  } else if (close) {
     PostMessageW(window, WM_CLOSE, 0, 0);
   } else if (post) {
     PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, id)));

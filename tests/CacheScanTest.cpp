@@ -1,4 +1,4 @@
-// The walk's order, links, refused listings and long paths are among the
+// The walk's order, links and refused listings are among the
 // faults of ReliabilityTest.cpp; here the window and the access texts.
 #include "search/CacheScan.h"
 

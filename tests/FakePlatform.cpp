@@ -1,102 +1,44 @@
 #include "tests/FakePlatform.h"
 
-#include <iterator>
-#include <list>
-#include <unordered_map>
+#include <algorithm>
 
 #include "platform/Paths.h"
 #include "platform/Utf8.h"
 
 namespace morlind {
 
-struct FakePlatform::Node {
-  using Children = std::list<std::unique_ptr<Node>>;
-
-  std::string name;
-  bool folder = false;
-  bool refusesListing = false;
-  bool locked = false;
-  bool refusesWrites = false;
-  bool vanishesWhenListed = false;
-  std::optional<std::size_t> listingBreaksAfter;
-  std::string linkTarget;  // non-empty: a link
-  std::uint64_t lastAccess = 0;
-  std::string content;
-  // Listing order, and an index by folded name: a folder of 100,000 files
-  // must stay quick to fill, search and empty.
-  Children children;
-  std::unordered_map<std::string, Children::iterator> index;
-};
-
-// Where a path leads: the node, the folder holding it, and its real path.
-struct FakePlatform::Resolved {
-  Node* node;
-  Node* parent;
-  std::string realPath;
-};
-
 namespace {
 
-using Node = FakePlatform::Node;
-
-// Windows links may chain; it gives up after a few dozen hops, as here.
+// Windows gives up on a chain of links after a few dozen hops, as here.
 constexpr int kMaxLinkHops = 32;
 constexpr SystemError kErrorPathNotFound = 3;
-constexpr SystemError kErrorDiskFull = 112;
 constexpr SystemError kErrorDirNotEmpty = 145;
 
 // Empty components (doubled backslashes) are ignored, as Windows does.
 std::vector<std::string> Components(std::string_view path) {
   std::vector<std::string> parts;
-  std::size_t start = 0;
-  while (start <= path.size()) {
-    std::size_t end = path.find('\\', start);
-    if (end == std::string_view::npos) end = path.size();
+  for (std::size_t start = 0, end; start <= path.size(); start = end + 1) {
+    end = std::min(path.find('\\', start), path.size());
     if (end > start) parts.emplace_back(path.substr(start, end - start));
-    start = end + 1;
   }
   return parts;
 }
 
-Node* Child(const Node& folder, std::string_view name) {
-  auto found = folder.index.find(FoldedAscii(name));
-  return found == folder.index.end() ? nullptr : found->second->get();
-}
-
-Node& AddChild(Node& folder, const std::string& name) {
-  folder.children.push_back(std::make_unique<Node>());
-  folder.index[FoldedAscii(name)] = std::prev(folder.children.end());
-  Node& child = *folder.children.back();
-  child.name = name;
-  return child;
-}
-
-void EraseChild(Node& folder, const std::string& name) {
-  auto found = folder.index.find(FoldedAscii(name));
-  if (found == folder.index.end()) return;
-  folder.children.erase(found->second);
-  folder.index.erase(found);
-}
-
 class FakeListing : public DirListing {
  public:
-  FakeListing(std::vector<DirEntry> entries, std::vector<std::string> names, std::function<void()> onEntry)
-      : names_(std::move(names)), entries_(std::move(entries)), onEntry_(std::move(onEntry)) {
+  FakeListing(std::vector<DirEntry> entries, std::vector<std::string> names, const std::function<void()>& onEntry)
+      : names_(std::move(names)), entries_(std::move(entries)), onEntry_(onEntry) {
     for (std::size_t i = 0; i < entries_.size(); ++i) entries_[i].name = names_[i];
-    Delivered();
+    if (onEntry_) onEntry_();
   }
   const DirEntry& Current() const override { return entries_[index_]; }
   bool Next() override {
     if (++index_ >= entries_.size()) return false;
-    Delivered();
+    if (onEntry_) onEntry_();
     return true;
   }
 
  private:
-  void Delivered() {
-    if (onEntry_) onEntry_();
-  }
-
   std::vector<std::string> names_;
   std::vector<DirEntry> entries_;
   std::function<void()> onEntry_;
@@ -109,77 +51,71 @@ class FakeListing : public DirListing {
 // the target, as under Wine, so only a caller's check keeps it safe.
 class FakeOpenedEntry : public OpenedEntry {
  public:
-  FakeOpenedEntry(FakePlatform& fs, FakePlatform::Resolved where, bool isLink)
-      : fs_(fs), where_(std::move(where)), isLink_(isLink) {}
-  const std::string& RealPath() const override { return where_.realPath; }
+  FakeOpenedEntry(FakePlatform& fs, std::string realPath, bool isLink)
+      : fs_(fs), realPath_(std::move(realPath)), isLink_(isLink) {}
+  const std::string& RealPath() const override { return realPath_; }
   bool IsLink() const override { return isLink_; }
   SystemError Delete() override {
-    Node& node = *where_.node;
-    if (node.folder && node.locked) return kErrorAccessDenied;
-    if (node.folder && !node.children.empty()) return kErrorDirNotEmpty;
-    fs_.log_.push_back("delete " + where_.realPath);
-    EraseChild(*where_.parent, node.name);
+    if (!fs_.Find(realPath_)) return kErrorFileNotFound;
+    if (!fs_.Children(realPath_).empty()) return kErrorDirNotEmpty;
+    fs_.log_.push_back("delete " + realPath_);
+    fs_.nodes_.erase(FoldedAscii(realPath_));
     return 0;
   }
 
  private:
   FakePlatform& fs_;
-  FakePlatform::Resolved where_;
+  std::string realPath_;
   bool isLink_;
 };
 
-FakePlatform::FakePlatform(Platform& clock) : clock_(clock) {}
-FakePlatform::~FakePlatform() = default;
-
-// A link to itself or in a ring resolves to nothing, as on Windows.
-std::optional<FakePlatform::Resolved> FakePlatform::Resolve(const std::string& path, bool followLast) const {
-  int hops = 0;
-  std::function<std::optional<Resolved>(const std::string&, bool)> walk = [&](const std::string& p, bool follow)
-      -> std::optional<Resolved> {
-    std::vector<std::string> parts = Components(p);
-    if (!root_ || parts.empty()) return std::nullopt;
-    Resolved at{root_.get(), nullptr, ""};
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-      Node* child = Child(*at.node, parts[i]);
-      if (!child) return std::nullopt;
-      at = Resolved{child, at.node, at.realPath.empty() ? child->name : at.realPath + "\\" + child->name};
-      bool last = i + 1 == parts.size();
-      if (!child->linkTarget.empty() && (!last || follow)) {
-        if (++hops > kMaxLinkHops) return std::nullopt;
-        std::optional<Resolved> target = walk(child->linkTarget, true);
-        if (!target) return std::nullopt;
-        at = *target;
-      }
-    }
-    return at;
-  };
-  return walk(path, followLast);
-}
-
-Node* FakePlatform::Find(const std::string& path, bool followLast) const {
-  std::optional<Resolved> found = Resolve(path, followLast);
-  return found ? found->node : nullptr;
-}
-
-Node& FakePlatform::Make(const std::string& path, bool folder) {
-  if (!root_) {
-    root_ = std::make_unique<Node>();
-    root_->folder = true;
-  }
-  Node* node = root_.get();
+FakePlatform::Node& FakePlatform::Make(const std::string& path, bool folder) {
   std::vector<std::string> parts = Components(path);
+  Node* node = nullptr;
   for (std::size_t i = 0; i < parts.size(); ++i) {
-    Node* child = Child(*node, parts[i]);
-    if (!child) {
-      child = &AddChild(*node, parts[i]);
-      child->folder = folder || i + 1 < parts.size();
-    }
-    node = child;
+    std::string spelt = node ? node->path + "\\" + parts[i] : parts[i];
+    auto [at, added] = nodes_.try_emplace(FoldedAscii(spelt));
+    node = &at->second;
+    if (!added) continue;
+    node->path = spelt;
+    node->added = ++added_;
+    node->folder = folder || i + 1 < parts.size();
   }
   return *node;
 }
 
-void FakePlatform::AddFolder(const std::string& path) { Make(path, true); }
+const FakePlatform::Node* FakePlatform::Find(const std::string& realPath) const {
+  auto found = nodes_.find(FoldedAscii(realPath));
+  return found == nodes_.end() ? nullptr : &found->second;
+}
+
+// A link to itself or in a ring leads nowhere, as on Windows.
+std::optional<std::string> FakePlatform::Resolve(const std::string& path, bool followLast, int hops) const {
+  std::vector<std::string> parts = Components(path);
+  std::string real;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    const Node* node = Find(real.empty() ? parts[i] : real + "\\" + parts[i]);
+    if (!node || hops > kMaxLinkHops) return std::nullopt;
+    real = node->path;
+    if (!node->linkTarget.empty() && (i + 1 < parts.size() || followLast)) {
+      std::optional<std::string> target = Resolve(node->linkTarget, true, hops + 1);
+      if (!target) return std::nullopt;
+      real = *target;
+    }
+  }
+  if (real.empty()) return std::nullopt;
+  return real;
+}
+
+std::vector<const FakePlatform::Node*> FakePlatform::Children(const std::string& realFolder) const {
+  const std::string prefix = FoldedAscii(realFolder) + "\\";
+  std::vector<const Node*> children;
+  for (auto it = nodes_.lower_bound(prefix); it != nodes_.end() && it->first.starts_with(prefix); ++it) {
+    if (it->first.find('\\', prefix.size()) == std::string::npos) children.push_back(&it->second);
+  }
+  std::ranges::sort(children, {}, &Node::added);
+  return children;
+}
 
 void FakePlatform::AddFile(const std::string& path, std::uint64_t lastAccess, std::string content) {
   Node& file = Make(path, false);
@@ -187,78 +123,44 @@ void FakePlatform::AddFile(const std::string& path, std::uint64_t lastAccess, st
   file.content = std::move(content);
 }
 
-void FakePlatform::AddLink(const std::string& path, const std::string& target) {
-  Make(path, true).linkTarget = target;
-}
-
-void FakePlatform::AddFileLink(const std::string& path, const std::string& target) {
-  Make(path, false).linkTarget = target;
-}
-
-void FakePlatform::RefuseListing(const std::string& path) { Make(path, true).refusesListing = true; }
-
-void FakePlatform::LockFile(const std::string& path) { Make(path, false).locked = true; }
-
-void FakePlatform::LockFolder(const std::string& path) { Make(path, true).locked = true; }
-
-void FakePlatform::BreakListingAfter(const std::string& folder, std::size_t entries) {
-  Make(folder, true).listingBreaksAfter = entries;
-}
-
-void FakePlatform::VanishWhenListed(const std::string& path) {
-  Make(path, false).vanishesWhenListed = true;
-}
-
-void FakePlatform::RefuseWrites(const std::string& folder) { Make(folder, true).refusesWrites = true; }
-
-bool FakePlatform::Exists(const std::string& path) const { return Find(path, false) != nullptr; }
-
 std::optional<std::string> FakePlatform::ContentOf(const std::string& path) const {
-  Node* node = Find(path);
+  std::optional<std::string> real = Resolve(path, true);
+  const Node* node = real ? Find(*real) : nullptr;
   if (!node || node->folder) return std::nullopt;
   return node->content;
 }
 
 std::vector<std::string> FakePlatform::Tree(const std::string& root) const {
   std::vector<std::string> paths;
-  std::function<void(const Node&, const std::string&)> walk = [&](const Node& folder,
-                                                                  const std::string& prefix) {
-    for (const auto& child : folder.children) {
-      std::string path = prefix + "\\" + child->name;
-      paths.push_back(child->folder ? path + "\\" : path);
-      if (child->folder && child->linkTarget.empty()) walk(*child, path);
-    }
-  };
-  if (Node* node = Find(root)) walk(*node, root);
+  for (const Node* child : Children(root)) {
+    paths.push_back(child->folder ? child->path + "\\" : child->path);
+    if (!child->folder || !child->linkTarget.empty()) continue;
+    for (std::string& below : Tree(child->path)) paths.push_back(std::move(below));
+  }
   return paths;
 }
 
 std::unique_ptr<DirListing> FakePlatform::OpenListing(const std::string& folderPath) {
   ++listingsOpened_;
-  Node* folder = Find(folderPath);
+  std::optional<std::string> real = Resolve(folderPath, true);
+  const Node* folder = real ? Find(*real) : nullptr;
   if (!folder || !folder->folder || folder->refusesListing) return nullptr;
-  if (beforeListing && !beforeListing(folderPath)) return nullptr;
 
-  std::vector<DirEntry> entries;
+  std::vector<DirEntry> entries(2, DirEntry{{}, kAttrDirectory});
   std::vector<std::string> names{".", ".."};
-  entries.push_back(DirEntry{{}, kAttrDirectory, 0});
-  entries.push_back(DirEntry{{}, kAttrDirectory, 0});
-  std::vector<std::string> vanishing;
-  for (const auto& child : folder->children) {
-    if (folder->listingBreaksAfter && names.size() - 2 == *folder->listingBreaksAfter) break;
+  for (const Node* child : Children(*real)) {
     std::uint32_t attributes = child->folder ? kAttrDirectory : 0;
     if (child->folder && !child->linkTarget.empty()) attributes |= kAttrReparsePoint;
-    entries.push_back(DirEntry{{}, attributes, child->lastAccess, child->folder ? 0 : child->content.size()});
-    names.push_back(child->name);
-    if (child->vanishesWhenListed) vanishing.push_back(child->name);
+    entries.push_back(DirEntry{{}, attributes, child->lastAccess, child->content.size()});
+    names.push_back(child->path.substr(child->path.rfind('\\') + 1));
   }
-  for (const std::string& name : vanishing) EraseChild(*folder, name);
   return std::make_unique<FakeListing>(std::move(entries), std::move(names), onEntry);
 }
 
 std::optional<std::uint32_t> FakePlatform::AttributesOf(const std::string& path) {
-  Node* node = Find(path, false);
-  if (!node) return std::nullopt;
+  std::optional<std::string> real = Resolve(path, false);
+  if (!real) return std::nullopt;
+  const Node* node = Find(*real);
   if (!node->folder) return 0x20;  // archive, as new files have
   return node->linkTarget.empty() ? kAttrDirectory : kAttrDirectory | kAttrReparsePoint;
 }
@@ -267,55 +169,32 @@ SystemError FakePlatform::CopyFileReplacing(const std::string& from, const std::
                                             const std::atomic<bool>* stop) {
   log_.push_back("copy " + from + " -> " + to);
   if (stop && *stop) return kErrorCancelled;
-  Node* source = Find(from);
-  if (!source || source->folder) return kErrorFileNotFound;
-  std::vector<std::string> parts = Components(to);
-  if (parts.empty()) return kErrorPathNotFound;
-  const std::string name = parts.back();
-  Node* targetFolder = Find(to.substr(0, to.rfind('\\')));
-  if (!targetFolder) return kErrorPathNotFound;
-  if (!targetFolder->folder || targetFolder->refusesWrites) return kErrorAccessDenied;
-  Node* target = Child(*targetFolder, name);
+  std::optional<std::string> source = ContentOf(from);
+  if (!source) return kErrorFileNotFound;
+  std::optional<std::string> folder = Resolve(to.substr(0, to.rfind('\\')), true);
+  if (!folder) return kErrorPathNotFound;
+  if (!Find(*folder)->folder) return kErrorAccessDenied;
+  const Node* target = Find(*folder + to.substr(to.rfind('\\')));
   if (target && (target->folder || target->locked)) return kErrorAccessDenied;
-  if (copyQuota_) {
-    if (source->content.size() > *copyQuota_) return kErrorDiskFull;
-    *copyQuota_ -= source->content.size();
-  }
-  if (!target) target = &AddChild(*targetFolder, name);
-  target->content = source->content;
-  target->lastAccess = source->lastAccess;
+  AddFile(*folder + to.substr(to.rfind('\\')), 0, *source);
   return 0;
-}
-
-std::optional<std::string> FakePlatform::RealPath(const std::string& path) {
-  std::optional<Resolved> found = Resolve(path, true);
-  if (!found) return std::nullopt;
-  return found->realPath;
 }
 
 // A folder link opens as the link, a file link (Wine shows no reparse
 // flag) as its target.
 std::unique_ptr<OpenedEntry> FakePlatform::OpenForDelete(const std::string& path) {
-  Node* entry = Find(path, false);
-  if (!entry || (!entry->folder && entry->locked)) return nullptr;
-  bool folderLink = entry->folder && !entry->linkTarget.empty();
-  std::optional<Resolved> found = Resolve(path, true);
-  if (!found || (!found->node->folder && found->node->locked)) return nullptr;
-  return std::make_unique<FakeOpenedEntry>(*this, std::move(*found), folderLink);
+  std::optional<std::string> entry = Resolve(path, false), real = Resolve(path, true);
+  if (!entry || !real || Find(*entry)->locked || Find(*real)->locked) return nullptr;
+  const Node& node = *Find(*entry);
+  return std::make_unique<FakeOpenedEntry>(*this, *real, node.folder && !node.linkTarget.empty());
 }
 
 std::string FakePlatform::ErrorText(SystemError error) {
-  static const std::map<SystemError, std::string> kTexts = {
-      {kErrorFileNotFound, "系统找不到指定的文件。"}, {kErrorPathNotFound, "系统找不到指定的路径。"},
-      {kErrorAccessDenied, "拒绝访问。"}, {kErrorDiskFull, "磁盘空间不足。"}};
+  static const std::map<SystemError, std::string> kTexts = {{kErrorFileNotFound, "系统找不到指定的文件。"},
+                                                            {kErrorPathNotFound, "系统找不到指定的路径。"},
+                                                            {kErrorAccessDenied, "拒绝访问。"}};
   auto found = kTexts.find(error);
   return found == kTexts.end() ? "错误 " + std::to_string(error) : found->second;
-}
-
-std::optional<std::string> FakePlatform::SpecialFolderPath(int csidl) {
-  auto found = specialFolder_.find(csidl);
-  if (found == specialFolder_.end()) return std::nullopt;
-  return found->second;
 }
 
 }  // namespace morlind

@@ -1,8 +1,7 @@
 // An in-memory file system for tests that need what a real one cannot give
-// here: a folder that refuses listing, a file that cannot be deleted, a
-// chosen delivery order, links, listings that break off, entries that go
-// away while being walked, copies that fail, links of both kinds. Time conversions go to another
-// platform; the clock may be stopped at any moment.
+// here: a folder that refuses listing, a file held open, a chosen delivery
+// order, links of both kinds, a walk held at any entry. Time conversions go
+// to another platform; the clock may be stopped at any moment.
 #pragma once
 
 #include <functional>
@@ -17,46 +16,30 @@ namespace morlind {
 
 class FakePlatform : public Platform {
  public:
-  explicit FakePlatform(Platform& clock);
-  ~FakePlatform() override;
+  explicit FakePlatform(Platform& clock) : clock_(clock) {}
 
   // Entries are listed in the order they were added. Parent folders are
   // created as needed. Paths are UTF-8, '\\'-separated and compared without
   // ASCII case.
-  void AddFolder(const std::string& path);
+  void AddFolder(const std::string& path) { Make(path, true); }
   void AddFile(const std::string& path, std::uint64_t lastAccess = 0, std::string content = {});
   // A folder link (directory + reparse point) whose listing is target's.
-  void AddLink(const std::string& path, const std::string& target);
+  void AddLink(const std::string& path, const std::string& target) { Make(path, true).linkTarget = target; }
   // A file link as Wine shows a Unix one: a plain file, no reparse flag,
   // whose content is target's. Deleting through it deletes the target.
-  void AddFileLink(const std::string& path, const std::string& target);
-  void RefuseListing(const std::string& path);
-  void LockFile(const std::string& path);    // held open by another program: cannot be opened
-  void LockFolder(const std::string& path);  // removal refused, even when empty
+  void AddFileLink(const std::string& path, const std::string& target) { Make(path, false).linkTarget = target; }
+  void RefuseListing(const std::string& path) { Make(path, true).refusesListing = true; }
+  // Held open by another program: it cannot be opened for deletion.
+  void LockFile(const std::string& path) { Make(path, false).locked = true; }
   void SetSpecialFolder(int csidl, std::string path) { specialFolder_[csidl] = std::move(path); }
-  // Called before every listing is opened; return false to fail it.
-  std::function<bool(const std::string& folder)> beforeListing;
   // Called for every entry a listing delivers ("." and ".." too), on the
   // thread that walks: a test may stop or hold the walk there.
   std::function<void()> onEntry;
-
-  // Faults. The folder's listing opens, delivers "." and ".." and then at
-  // most `entries` entries before it breaks off (FindNextFile failing).
-  void BreakListingAfter(const std::string& folder, std::size_t entries);
-  // The entry shows in its folder's listing but is gone right after the
-  // listing was taken, as if another program deleted it meanwhile.
-  void VanishWhenListed(const std::string& path);
-  // Copies into this folder fail: access is denied.
-  void RefuseWrites(const std::string& folder);
-  // Copies may write this many bytes in all; one that does not fit fails
-  // and leaves its target as it was (disk full).
-  void SetCopyQuota(std::uint64_t bytes) { copyQuota_ = bytes; }
   // What ReadUrlIndex gives.
   std::vector<UrlIndexEntry> urlIndex;
   // Now() answers this from here on.
   void SetNow(Moment now) { now_ = now; }
 
-  bool Exists(const std::string& path) const;
   std::optional<std::string> ContentOf(const std::string& path) const;
   // Every path below root, in listing order, folders with a trailing '\\'.
   std::vector<std::string> Tree(const std::string& root) const;
@@ -69,41 +52,54 @@ class FakePlatform : public Platform {
   std::optional<std::uint32_t> AttributesOf(const std::string& path) override;
   SystemError CopyFileReplacing(const std::string& from, const std::string& to,
                                 const std::atomic<bool>* stop = nullptr) override;
-  std::optional<std::string> RealPath(const std::string& path) override;
+  std::optional<std::string> RealPath(const std::string& path) override { return Resolve(path, true); }
   std::unique_ptr<OpenedEntry> OpenForDelete(const std::string& path) override;
   std::string ErrorText(SystemError error) override;
   std::vector<UrlIndexEntry> ReadUrlIndex(const std::atomic<bool>* stop) override {
     return stop && *stop ? std::vector<UrlIndexEntry>() : urlIndex;
   }
   bool ForgetUrl(const std::string& address) override {
-    auto gone = std::erase_if(urlIndex, [&](const UrlIndexEntry& entry) { return entry.address == address; });
-    return gone > 0;
+    return std::erase_if(urlIndex, [&](const UrlIndexEntry& entry) { return entry.address == address; }) > 0;
   }
   std::vector<std::uint32_t> TextRanks(const std::vector<std::string>& texts, TextOrder order) override {
     return clock_.TextRanks(texts, order);
   }
-  std::optional<std::string> SpecialFolderPath(int csidl) override;
+  std::optional<std::string> SpecialFolderPath(int csidl) override {
+    auto found = specialFolder_.find(csidl);
+    return found == specialFolder_.end() ? std::nullopt : std::optional(found->second);
+  }
   Moment MomentFromLocal(const LocalFields& fields) override { return clock_.MomentFromLocal(fields); }
   std::optional<LocalFields> LocalFieldsOf(std::int64_t s) override { return clock_.LocalFieldsOf(s); }
   Moment Now() override { return now_ ? *now_ : clock_.Now(); }
 
-  struct Node;
-
  private:
   friend class FakeOpenedEntry;
-  struct Resolved;
-  // Follows links on the way; the last component's too when followLast.
-  std::optional<Resolved> Resolve(const std::string& path, bool followLast) const;
-  Node* Find(const std::string& path, bool followLast = true) const;
+  struct Node {
+    std::string path;  // as first spelt
+    std::uint64_t added = 0;
+    bool folder = false;
+    bool refusesListing = false;
+    bool locked = false;
+    std::string linkTarget;  // non-empty: a link
+    std::uint64_t lastAccess = 0;
+    std::string content;
+  };
+
   Node& Make(const std::string& path, bool folder);
+  const Node* Find(const std::string& realPath) const;
+  // The real path path leads to, links followed on the way (the last
+  // component's too when followLast); nothing when it leads nowhere.
+  std::optional<std::string> Resolve(const std::string& path, bool followLast, int hops = 0) const;
+  // A folder's children in the order they were added.
+  std::vector<const Node*> Children(const std::string& realFolder) const;
 
   Platform& clock_;
-  std::unique_ptr<Node> root_;
+  std::map<std::string, Node> nodes_;  // by real path, ASCII case folded
   std::map<int, std::string> specialFolder_;
-  std::vector<std::string> log_;  // written by FakeOpenedEntry too
-  std::optional<std::uint64_t> copyQuota_;
+  std::vector<std::string> log_;
   std::optional<Moment> now_;
   int listingsOpened_ = 0;
+  std::uint64_t added_ = 0;
 };
 
 }  // namespace morlind

@@ -1,5 +1,5 @@
-// Failing copies, vanished sources and long targets are among the faults of
-// ReliabilityTest.cpp; here what is copied where.
+// What is copied where; failing copies are among the faults of
+// ReliabilityTest.cpp.
 #include "actions/Save.h"
 
 #include <gtest/gtest.h>
@@ -107,28 +107,6 @@ TEST_F(SaveTest, SavesTheHighlightedRowUnderTheChosenPath) {
   ui.savePathAnswers = {"D:\\out\\first.jpg"};
   SaveCurrent(fake, ui, table, "jpg");
   EXPECT_EQ(fake.Log().back(), "copy C:\\cache\\A\\photo[1].jpg -> D:\\out\\first.jpg");
-}
-
-// A source gone meanwhile is skipped without a word; every other failure
-// is counted and the first one said in the system's words.
-TEST_F(SaveTest, FailedCopiesAreCountedWithTheFirstReason) {
-  fake.AddFile("C:\\cache\\gone.jpg");
-  table.AddResultRow("C:\\cache\\gone.jpg", 8, {});
-  fake.VanishWhenListed("C:\\cache\\gone.jpg");
-  fake.OpenListing("C:\\cache");
-  table.SetAllTicks(true);
-  fake.RefuseWrites("D:\\out");
-  ui.folderAnswers = {"D:\\out", "D:\\missing", "C:\\cache\\A\\clip[1].swf"};
-  const std::string reasons[] = {"拒绝访问。", "系统找不到指定的路径。", "拒绝访问。"};
-  for (const std::string& reason : reasons) {
-    CopyReport report = SaveSelected(fake, ui, table);
-    EXPECT_EQ(report.copied, 0);
-    EXPECT_EQ(CopyFailureText(fake, report), "有 3 个文件没有保存：" + reason);
-  }
-  ui.folderAnswers = {"D:\\"};
-  CopyReport report = SaveSelected(fake, ui, table);
-  EXPECT_EQ(report.copied, 3);  // the two of one name, then the third
-  EXPECT_EQ(CopyFailureText(fake, report), std::nullopt);
 }
 
 }  // namespace

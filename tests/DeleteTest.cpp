@@ -44,9 +44,10 @@ class DeleteTest : public ::testing::Test {
 TEST_F(DeleteTest, TakesTheTickedRowsOrElseTheHighlightedOneAndAsksFirst) {
   EXPECT_EQ(PlanDelete(ui, table), std::nullopt);
   EXPECT_EQ(ui.messages, Paths{"当前没有选中的文件!"});
-  table.SetHighlighted(3);
-  EXPECT_EQ(ChosenRows(table), std::vector<int>{3});
+  table.SetHighlighted(0);
+  EXPECT_EQ(ChosenRows(table), std::vector<int>{0});
   table.SetCheck(2, true);
+  EXPECT_EQ(ChosenRows(table), std::vector<int>{2});
   table.SetCheck(0, true);
   EXPECT_EQ(ChosenRows(table), (std::vector<int>{0, 2}));
 
@@ -69,6 +70,7 @@ TEST_F(DeleteTest, DeletesOnlyInsideTheCacheAndTheirIndexEntriesThenTheRowsGo) {
   EXPECT_EQ(report.failed, 2);  // the link and the locked file
   EXPECT_EQ(DeleteResultText(report), "已删除 1 个文件，2 个文件无法删除。");
   EXPECT_EQ(DeleteResultText({{0, 1}, 0}), "已删除 2 个文件。");
+  EXPECT_EQ(DeleteResultText({{}, 1}), "已删除 0 个文件，1 个文件无法删除。");
   EXPECT_EQ(fake.ContentOf("C:\\precious.doc"), "precious");
   EXPECT_EQ(fake.Tree("C:\\cache"), (Paths{"C:\\cache\\innocent.jpg", "C:\\cache\\locked.jpg", "C:\\cache\\d.jpg"}));
   ASSERT_EQ(fake.urlIndex.size(), 3u);

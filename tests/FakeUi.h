@@ -1,5 +1,5 @@
 // A scripted stand-in for the user-interface services: answers are queued
-// by the test, every call is recorded.
+// by the test, the boxes and launches asked for are recorded.
 #pragma once
 
 #include <algorithm>
@@ -16,84 +16,66 @@ namespace morlind::test {
 class FakeUi : public UiServices {
  public:
   struct ShellCall {
-    std::string verb;
-    std::string target;
+    std::string verb, target;
     int showCommand;
     bool withOwner;
   };
-  struct HelpCall {
-    std::string file;
-    unsigned context;
-  };
 
-  // Answers for the next dialogs; an empty queue means the user cancels.
-  std::deque<std::optional<std::string>> folderAnswers;
-  std::deque<std::optional<std::string>> savePathAnswers;
+  // Answers for the next dialogs; an empty queue means the user cancels
+  // (or says No).
+  std::deque<std::optional<std::string>> folderAnswers, savePathAnswers;
+  std::deque<bool> yesNoAnswers;
+  std::vector<std::string> dangerousTypes;  // what the system counts as unsafe
+  bool helpStarts = false;                  // whether the help viewer comes up
+  std::function<void()> whileOpen;          // runs while a box or chooser is "open"
 
   std::vector<std::string> messages;     // dialog message boxes (no icon)
   std::vector<std::string> appMessages;  // application message boxes (exclamation)
-  std::vector<std::string> folderTitles;
+  std::vector<std::string> questions, folderTitles;
   std::vector<SaveAsRequest> saveRequests;
   std::vector<ShellCall> shellCalls;
-  std::vector<HelpCall> helpCalls;
-  bool helpStarts = false;  // whether the help viewer comes up
-  std::size_t shellTakes = 260;  // paths the shell can open are shorter
-  std::deque<bool> yesNoAnswers;        // empty: No
-  std::vector<std::string> questions;  // Yes/No boxes asked
-  std::vector<std::string> dangerousTypes;  // what the system counts as unsafe
-  std::function<void()> whileOpen;          // runs while a box or chooser is "open"
+  std::vector<std::pair<std::string, unsigned>> helpCalls;  // file and context
 
-  void ShowMessage(const std::string& text) override {
-    Open();
-    messages.push_back(text);
-  }
-  void ShowAppMessage(const std::string& text) override {
-    Open();
-    appMessages.push_back(text);
-  }
-
+  void ShowMessage(const std::string& text) override { Open(messages, text); }
+  void ShowAppMessage(const std::string& text) override { Open(appMessages, text); }
   bool AskYesNo(const std::string& question) override {
-    Open();
-    questions.push_back(question);
-    bool yes = !yesNoAnswers.empty() && yesNoAnswers.front();
-    if (!yesNoAnswers.empty()) yesNoAnswers.pop_front();
-    return yes;
-  }
-  std::vector<std::string> shownInFolder;
-  std::vector<std::string> copiedTexts;
-  std::vector<std::vector<std::string>> copiedFiles;
-  void ShowInFolder(const std::string& path) override { shownInFolder.push_back(path); }
-  void CopyText(const std::string& text) override { copiedTexts.push_back(text); }
-  void CopyFiles(const std::vector<std::string>& paths) override { copiedFiles.push_back(paths); }
-  bool ShellMarksDangerous(const std::string& type) override {
-    return std::find(dangerousTypes.begin(), dangerousTypes.end(), type) != dangerousTypes.end();
+    Open(questions, question);
+    return Next(yesNoAnswers).value_or(false);
   }
   std::optional<std::string> ChooseFolder(const std::string& title) override {
-    Open();
-    folderTitles.push_back(title);
-    return Next(folderAnswers);
+    Open(folderTitles, title);
+    return Next(folderAnswers).value_or(std::nullopt);
   }
   std::optional<std::string> ChooseSavePath(const SaveAsRequest& request) override {
-    Open();
-    saveRequests.push_back(request);
-    return Next(savePathAnswers);
+    Open(saveRequests, request);
+    return Next(savePathAnswers).value_or(std::nullopt);
   }
+  // The shell takes paths shorter than 260 characters.
   bool ShellOpen(const std::string& verb, const std::string& target, int showCommand, bool withOwner) override {
     shellCalls.push_back({verb, target, showCommand, withOwner});
-    return target.size() < shellTakes;
+    return target.size() < 260;
+  }
+  void ShowInFolder(const std::string&) override {}
+  void CopyText(const std::string&) override {}
+  void CopyFiles(const std::vector<std::string>&) override {}
+  bool ShellMarksDangerous(const std::string& type) override {
+    return std::ranges::find(dangerousTypes, type) != dangerousTypes.end();
   }
   bool ShowHelp(const std::string& helpFile, unsigned context) override {
-    helpCalls.push_back({helpFile, context});
+    helpCalls.emplace_back(helpFile, context);
     return helpStarts;
   }
 
  private:
-  void Open() {
+  template <typename T>
+  void Open(std::vector<T>& asked, const T& what) {
     if (whileOpen) whileOpen();
+    asked.push_back(what);
   }
-  static std::optional<std::string> Next(std::deque<std::optional<std::string>>& answers) {
+  template <typename T>
+  static std::optional<T> Next(std::deque<T>& answers) {
     if (answers.empty()) return std::nullopt;
-    std::optional<std::string> answer = std::move(answers.front());
+    T answer = std::move(answers.front());
     answers.pop_front();
     return answer;
   }

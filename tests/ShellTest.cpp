@@ -98,8 +98,7 @@ TEST_F(ShellTest, F1AsksForTheActiveDialogsTopicAndSaysSoWhenHelpCannotStart) {
   PostMessageW(GetWindow(Item(IDC_FILE_TYPE), GW_CHILD), kKeyF1, 0, 0);
   test::PumpMessages(hwnd);
   ASSERT_EQ(ui.helpCalls.size(), 1u);
-  EXPECT_EQ(ui.helpCalls[0].file, exe.substr(0, exe.size() - 4) + ".HLP");
-  EXPECT_EQ(ui.helpCalls[0].context, 0x20066u);
+  EXPECT_EQ(ui.helpCalls[0], std::pair(exe.substr(0, exe.size() - 4) + ".HLP", 0x20066u));
   EXPECT_EQ(ui.appMessages, std::vector<std::string>{"启动帮助失败。"});
 
   // In the about box over it, from a timer its modal loop runs; this time
@@ -117,7 +116,7 @@ TEST_F(ShellTest, F1AsksForTheActiveDialogsTopicAndSaysSoWhenHelpCannotStart) {
   SendMessageW(Item(IDC_ABOUT), BM_CLICK, 0, 0);
   KillTimer(nullptr, timer);
   ASSERT_EQ(ui.helpCalls.size(), 2u);
-  EXPECT_EQ(ui.helpCalls[1].context, 0x20064u);
+  EXPECT_EQ(ui.helpCalls[1].second, 0x20064u);
   EXPECT_EQ(ui.appMessages.size(), 1u);
 }
 

@@ -1,7 +1,7 @@
 // The file layer on real folders of the prefix, where the real system may
 // differ from the fake file system: links made from the Unix side, names
-// the ANSI code page cannot write, paths past 260 characters, copies that
-// are stopped. The dialogs and the program as a whole are met by the
+// the ANSI code page cannot write, paths past 260 characters. The dialogs,
+// the program as a whole and a copy stopped part-way are met by the
 // end-to-end test.
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include "actions/Clean.h"
 #include "actions/Save.h"
@@ -98,25 +97,6 @@ TEST_F(Win32Files, CopiesReachEveryPathAndSayWhyOneFailed) {
   EXPECT_EQ(text->rfind("有 1 个文件没有保存：", 0), 0u) << *text;
   EXPECT_GT(text->size(), std::string("有 1 个文件没有保存：").size() + 3) << "no words from the system";
   DeleteFileW(SystemPath("C:\\" + name).c_str());
-}
-
-// A stop during a large copy gives it up at once and leaves no target.
-TEST_F(Win32Files, AStoppedCopyLeavesNoPartialTarget) {
-  const std::string source = cache + "\\big.flv", target = root + "\\big-copy.flv";
-  {
-    std::ofstream out(fs::path(SystemPath(source)), std::ios::binary);
-    std::string block(1 << 20, 'b');
-    for (int i = 0; i < 256; ++i) out << block;
-  }
-  std::atomic<bool> stop{false};
-  std::thread stopper([&] {
-    while (!Exists(target)) std::this_thread::yield();
-    stop = true;
-  });
-  EXPECT_EQ(platform.CopyFileReplacing(source, target, &stop), kErrorCancelled);
-  stopper.join();
-  EXPECT_FALSE(Exists(target));
-  DeleteFileW(SystemPath(source).c_str());
 }
 
 }  // namespace

@@ -25,12 +25,6 @@ void FillCache(FakePlatform& fake, int folders, int files) {
   }
 }
 
-Paths PathsOf(const ResultTable& table) {
-  Paths paths;
-  for (int row = 0; row < table.RowCount(); ++row) paths.push_back(table.PathOf(row));
-  return paths;
-}
-
 bool IsPrefix(const Paths& part, const Paths& whole) {
   return part.size() <= whole.size() && std::equal(part.begin(), part.end(), whole.begin());
 }
@@ -43,7 +37,7 @@ TEST(Job, AStopAtAnyEntryKeepsWhatWasDoneBeforeIt) {
   ResultTable all;
   ScanCache(whole, kAll, all);
   DeleteTree(whole, "C:\\cache");
-  const Paths allRows = PathsOf(all), allDeletes = whole.Log();
+  const Paths allRows = all.PathsInWalkOrder(), allDeletes = whole.Log();
 
   for (int stopAt = 0; stopAt <= 21; ++stopAt) {  // at every entry of the scan, and of the clean
     SCOPED_TRACE(stopAt);
@@ -57,7 +51,7 @@ TEST(Job, AStopAtAnyEntryKeepsWhatWasDoneBeforeIt) {
     };
     ResultTable table;
     ScanCache(fake, kAll, table, &scan);
-    EXPECT_TRUE(IsPrefix(PathsOf(table), allRows));
+    EXPECT_TRUE(IsPrefix(table.PathsInWalkOrder(), allRows));
     EXPECT_EQ(scan.Done(), table.RowCount());
     EXPECT_EQ(table.RowCount() == 9, stopAt >= 20);  // 20 entries, "." and ".." among them
 
@@ -97,7 +91,7 @@ TEST(Job, TheWorkerHandsOverWhatTheWalkHereFindsAndStopsWhenAsked) {
     last = worker.Control().Done();
   }
   worker.Wait();
-  EXPECT_EQ(PathsOf(table), PathsOf(expected));
+  EXPECT_EQ(table.PathsInWalkOrder(), expected.PathsInWalkOrder());
   EXPECT_EQ(worker.Control().Done(), expected.RowCount());
 
   ASSERT_TRUE(worker.Start(scanInto(partial), nullptr));
@@ -105,12 +99,12 @@ TEST(Job, TheWorkerHandsOverWhatTheWalkHereFindsAndStopsWhenAsked) {
   }
   worker.Control().RequestStop();
   worker.Wait();
-  EXPECT_TRUE(IsPrefix(PathsOf(partial), PathsOf(expected)));
+  EXPECT_TRUE(IsPrefix(partial.PathsInWalkOrder(), expected.PathsInWalkOrder()));
   EXPECT_EQ(worker.Control().Done(), partial.RowCount());
 
   // A worker that goes away stops its job and waits for it.
   std::make_unique<Worker>()->Start(scanInto(left), nullptr);
-  EXPECT_TRUE(IsPrefix(PathsOf(left), PathsOf(expected)));
+  EXPECT_TRUE(IsPrefix(left.PathsInWalkOrder(), expected.PathsInWalkOrder()));
 }
 
 }  // namespace

@@ -13,16 +13,6 @@ namespace {
 
 using Paths = std::vector<std::string>;
 
-// As the dialog saves: the plan, then its copies.
-CopyReport SaveSelected(Platform& platform, UiServices& ui, const ResultTable& table) {
-  std::optional<CopyPlan> plan = PlanSaveSelected(ui, table);
-  return plan ? CopyFiles(platform, *plan) : CopyReport{};
-}
-CopyReport SaveCurrent(Platform& platform, UiServices& ui, const ResultTable& table, const std::string& extension) {
-  std::optional<CopyPlan> plan = PlanSaveCurrent(ui, table, extension);
-  return plan ? CopyFiles(platform, *plan) : CopyReport{};
-}
-
 class SaveTest : public ::testing::Test {
  protected:
   SaveTest() {
@@ -36,6 +26,11 @@ class SaveTest : public ::testing::Test {
     fake.AddFolder("D:\\out");
   }
 
+  // As the dialog saves: the plan, then its copies.
+  void Save(const std::optional<CopyPlan>& plan) {
+    if (plan) CopyFiles(fake, *plan);
+  }
+
   FakePlatform fake{test::HostPlatform()};
   test::FakeUi ui;
   ResultTable table;
@@ -43,10 +38,10 @@ class SaveTest : public ::testing::Test {
 
 TEST_F(SaveTest, NeedsATickedOrAHighlightedRow) {
   table.SetHighlighted(2);
-  SaveSelected(fake, ui, table);
+  Save(PlanSaveSelected(ui, table));
   table.SetHighlighted(-1);
   table.SetCheck(0, true);
-  SaveCurrent(fake, ui, table, "jpg");
+  Save(PlanSaveCurrent(ui, table, "jpg"));
 
   EXPECT_EQ(ui.messages, Paths(2, "当前没有选中的文件!"));
   EXPECT_TRUE(ui.folderTitles.empty() && ui.saveRequests.empty() && ui.appMessages.empty());
@@ -55,11 +50,11 @@ TEST_F(SaveTest, NeedsATickedOrAHighlightedRow) {
 
 TEST_F(SaveTest, CopiesTickedRowsInOrderUnderTheirNamesUnlessTheChooserIsCancelled) {
   table.SetAllTicks(true);
-  SaveSelected(fake, ui, table);  // no answer: cancelled
+  Save(PlanSaveSelected(ui, table));  // no answer: cancelled
   EXPECT_TRUE(fake.Log().empty());
 
   ui.folderAnswers = {"D:\\out", "D:\\"};
-  SaveSelected(fake, ui, table);
+  Save(PlanSaveSelected(ui, table));
   EXPECT_EQ(ui.folderTitles, Paths(2, "所选择路径:"));
   EXPECT_EQ(fake.Log(), (Paths{"copy C:\\cache\\A\\photo[1].jpg -> D:\\out\\photo[1].jpg",
                                "copy C:\\cache\\B\\photo[1].jpg -> D:\\out\\photo[1].jpg",
@@ -69,14 +64,14 @@ TEST_F(SaveTest, CopiesTickedRowsInOrderUnderTheirNamesUnlessTheChooserIsCancell
   // Shown the other way round, the other file of that name wins.
   table.ApplyOrder({2, 1, 0});
   ui.folderAnswers.push_front("D:\\out");
-  SaveSelected(fake, ui, table);
+  Save(PlanSaveSelected(ui, table));
   EXPECT_EQ(fake.ContentOf("D:\\out\\photo[1].jpg"), "one");
   table.ApplyOrder({0, 1, 2});
 
   // A drive root ends in a backslash already.
   table.SetCheck(0, false);
   table.SetCheck(1, false);
-  SaveSelected(fake, ui, table);
+  Save(PlanSaveSelected(ui, table));
   EXPECT_EQ(fake.Log().back(), "copy C:\\cache\\A\\clip[1].swf -> D:\\clip[1].swf");
   EXPECT_TRUE(ui.messages.empty());
 }
@@ -84,10 +79,10 @@ TEST_F(SaveTest, CopiesTickedRowsInOrderUnderTheirNamesUnlessTheChooserIsCancell
 TEST_F(SaveTest, SavesTheHighlightedRowUnderTheChosenPath) {
   table.SetHighlighted(1);
   ui.savePathAnswers = {"D:\\out\\photo.*", std::nullopt, "D:\\out\\b.jpg"};
-  SaveCurrent(fake, ui, table, "*");  // "photo" typed with extension "*"
-  SaveCurrent(fake, ui, table, "jpg");
+  Save(PlanSaveCurrent(ui, table, "*"));  // "photo" typed with extension "*"
+  Save(PlanSaveCurrent(ui, table, "jpg"));
   table.SetHighlighted(2);
-  SaveCurrent(fake, ui, table, "jpg");
+  Save(PlanSaveCurrent(ui, table, "jpg"));
 
   ASSERT_EQ(ui.saveRequests.size(), 3u);
   const SaveAsRequest& all = ui.saveRequests[0];
@@ -105,7 +100,7 @@ TEST_F(SaveTest, SavesTheHighlightedRowUnderTheChosenPath) {
 
   table.SetHighlighted(0);  // the first row is a row too
   ui.savePathAnswers = {"D:\\out\\first.jpg"};
-  SaveCurrent(fake, ui, table, "jpg");
+  Save(PlanSaveCurrent(ui, table, "jpg"));
   EXPECT_EQ(fake.Log().back(), "copy C:\\cache\\A\\photo[1].jpg -> D:\\out\\first.jpg");
 }
 

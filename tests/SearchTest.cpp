@@ -23,11 +23,9 @@ TEST(ComposeMoment, TakesTheDateOfTheFirstAndTheTimeOfDayOfTheSecond) {
   Platform& host = test::HostPlatform();
   Moment date = LocalMoment(2008, 9, 26, 1, 6, 45);
   Moment time = LocalMoment(2001, 1, 1, 23, 0, 0);
-  EXPECT_EQ(date, 1222362405);  // the host's conversions themselves
   EXPECT_EQ(ComposeMoment(host, date, time), LocalMoment(2008, 9, 26, 23, 0, 0));
   EXPECT_EQ(ComposeMoment(host, time, date), LocalMoment(2001, 1, 1, 1, 6, 45));
-  EXPECT_EQ(LocalMoment(2040, 2, 29, 1, 6, 45), 2214061605);
-  EXPECT_EQ(ComposeMoment(host, 2214061605, time), LocalMoment(2040, 2, 29, 23, 0, 0));
+  EXPECT_EQ(ComposeMoment(host, 2214061605, time), LocalMoment(2040, 2, 29, 23, 0, 0));  // past 2038
   EXPECT_EQ(ComposeMoment(host, INT64_MAX, time), kBadMoment);
   EXPECT_EQ(ComposeMoment(host, time, INT64_MAX), kBadMoment);
 }
@@ -37,7 +35,6 @@ TEST(ComposeMoment, IsExactOnTheDaysDaylightSavingChanges) {
   Platform& host = test::HostPlatform();
   Moment evening = LocalMoment(2008, 1, 1, 23, 0, 0);
   Moment night = LocalMoment(2008, 1, 1, 0, 30, 0);
-  EXPECT_EQ(LocalMoment(2008, 7, 1, 12, 0, 0), 1214906400);
 
   // Spring: 2:00 becomes 3:00; autumn: 3:00 becomes 2:00.
   for (auto [month, day] : {std::pair{3, 30}, std::pair{10, 26}}) {

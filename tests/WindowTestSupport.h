@@ -78,7 +78,7 @@ class MainDlgFixture : public ::testing::Test {
   }
 
   // The list as it shows: rows, texts, check boxes, the highlighted row.
-  int Rows() const { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
+  int Rows() const { return ListView_GetItemCount(list); }
   std::wstring Cell(int row, int column) const {
     wchar_t text[260] = {};
     LVITEMW item{};
@@ -88,13 +88,8 @@ class MainDlgFixture : public ::testing::Test {
     SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
     return text;
   }
-  bool Shown(int row) const {
-    return SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK) ==
-           INDEXTOSTATEIMAGEMASK(2);
-  }
-  int ListSelection() const {
-    return static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-  }
+  bool Shown(int row) const { return ListView_GetCheckState(list, row) == 1; }
+  int ListSelection() const { return ListView_GetNextItem(list, -1, LVNI_SELECTED); }
   // The model's ticks, row 0 in bit 0.
   int Ticks() const {
     int ticks = 0;
@@ -110,8 +105,8 @@ class MainDlgFixture : public ::testing::Test {
     PumpMessages(hwnd);
   }
   POINT TextOfRow(int row) const {
-    RECT label{LVIR_LABEL, 0, 0, 0};
-    SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&label));
+    RECT label{};
+    ListView_GetItemRect(list, row, &label, LVIR_LABEL);
     return POINT{label.left + 10, (label.top + label.bottom) / 2};
   }
   // Focus and highlight by keyboard; the space key then ticks the row.

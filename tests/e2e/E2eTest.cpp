@@ -884,30 +884,22 @@ class MorlindIndex : public MorlindE2e {
     if (withControl) key(VK_CONTROL, KEYEVENTF_KEYUP);
     EXPECT_EQ(SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT)), input.size());
   }
-  // What another program finds on the clipboard: text, or files.
-  static std::wstring ClipboardText() {
-    std::wstring text;
-    if (!OpenClipboard(nullptr)) return text;
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-      text = static_cast<const wchar_t*>(GlobalLock(data));
+  // What another program finds on the clipboard: the text, or the files.
+  static std::vector<std::wstring> Clipboard(UINT format) {
+    std::vector<std::wstring> found;
+    if (!OpenClipboard(nullptr)) return found;
+    if (HANDLE data = GetClipboardData(format); data && format == CF_UNICODETEXT) {
+      found.push_back(static_cast<const wchar_t*>(GlobalLock(data)));
       GlobalUnlock(data);
-    }
-    CloseClipboard();
-    return text;
-  }
-  static std::vector<std::wstring> ClipboardFiles() {
-    std::vector<std::wstring> files;
-    if (!OpenClipboard(nullptr)) return files;
-    if (HANDLE data = GetClipboardData(CF_HDROP)) {
-      auto drop = static_cast<HDROP>(data);
-      for (UINT i = 0, n = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0); i < n; ++i) {
+    } else if (data) {
+      for (UINT i = 0, n = DragQueryFileW(static_cast<HDROP>(data), 0xFFFFFFFF, nullptr, 0); i < n; ++i) {
         wchar_t path[1024] = {};
-        DragQueryFileW(drop, i, path, 1024);
-        files.push_back(path);
+        DragQueryFileW(static_cast<HDROP>(data), i, path, 1024);
+        found.push_back(path);
       }
     }
     CloseClipboard();
-    return files;
+    return found;
   }
   // The local files the URL cache index still names.
   static std::set<std::wstring> IndexedFiles() {
@@ -923,6 +915,13 @@ class MorlindIndex : public MorlindE2e {
     if (find) FindCloseUrlCache(find);
     return files;
   }
+  // The cache's name of the download of that size.
+  static std::wstring NameOfSize(std::uintmax_t size) {
+    for (const auto& [name, download] : names_) {
+      if (download.second == size) return name;
+    }
+    return {};
+  }
   static inline std::map<std::wstring, std::pair<std::wstring, std::uintmax_t>> names_;
 };
 
@@ -936,11 +935,7 @@ TEST_F(MorlindIndex, RowsShowSizeAndAddressSortByEveryColumnAndKeepTheirTicks) {
     StrFormatKBSizeW(download.second, size, 64);
     EXPECT_EQ(Cell(row, 3), size) << fs::path(name);
   }
-  std::wstring photo, page9;
-  for (const auto& [name, download] : names_) {
-    if (download.second == 1025) photo = name;
-    if (download.second == 3000000) page9 = name;
-  }
+  const std::wstring photo = NameOfSize(1025), page9 = NameOfSize(3000000);
   // The whole address in a tip over the row.
   {
     Send(List(), LVM_ENSUREVISIBLE, RowOf(photo), FALSE);
@@ -1017,19 +1012,17 @@ TEST_F(MorlindIndex, TheRowMenuAndKeysActOnTheChosenRows) {
   Press(IDC_SEARCH);
   ASSERT_TRUE(WaitFor([] { return TurnsOn(IDC_SEARCH) && RowCount() > 5; }));
   Send(List(), LVM_SCROLL, -10000, 0);  // the sorts above left it scrolled to the addresses
-  std::map<std::uintmax_t, std::wstring> bySize;
-  for (const auto& [name, download] : names_) bySize[download.second] = name;
-  const std::wstring photo = bySize[1025], clip = bySize[5000], page10 = bySize[1];
+  const std::wstring photo = NameOfSize(1025), clip = NameOfSize(5000), page10 = NameOfSize(1);
 
   Click(photo, kRow);
   PickFromRowMenu(photo, 3);  // 复制网址
-  EXPECT_TRUE(WaitFor([&] { return ClipboardText() == names_[photo].first; })) << fs::path(ClipboardText());
+  EXPECT_TRUE(WaitFor([&] { return Clipboard(CF_UNICODETEXT) == std::vector{names_[photo].first}; }));
 
   SetTick(-1, false);
   for (const std::wstring& name : {photo, page10}) SetTick(RowOf(name), true);
   PickFromRowMenu(clip, 4);  // 复制文件: the ticked rows, not the one clicked
   std::vector<std::wstring> copied;
-  EXPECT_TRUE(WaitFor([&] { return (copied = ClipboardFiles()).size() == 2; }));
+  EXPECT_TRUE(WaitFor([&] { return (copied = Clipboard(CF_HDROP)).size() == 2; }));
   std::set<std::wstring> copiedNames;
   for (const fs::path path : copied) {
     EXPECT_TRUE(fs::exists(path)) << path;
@@ -1076,9 +1069,9 @@ TEST_F(MorlindIndex, TheRowMenuAndKeysActOnTheChosenRows) {
   ASSERT_TRUE(TurnsOn(IDC_SEARCH));
   ClickAt(List(), {client.right / 2, client.bottom - 4});
   PressKeys({'C'}, /*withControl=*/true);  // as 复制文件: the two left ticked
-  EXPECT_TRUE(WaitFor([&] { return ClipboardFiles().size() == 2 && fs::path(ClipboardFiles()[0]) != copied[0]; }));
+  EXPECT_TRUE(WaitFor([&] { return Clipboard(CF_HDROP).size() == 2 && fs::path(Clipboard(CF_HDROP)[0]) != copied[0]; }));
   std::set<std::wstring> onClipboard;
-  for (const fs::path path : ClipboardFiles()) onClipboard.insert(path.filename().wstring());
+  for (const fs::path path : Clipboard(CF_HDROP)) onClipboard.insert(path.filename().wstring());
   EXPECT_EQ(onClipboard, (std::set<std::wstring>{clip, L"innocent.jpg"}));
 
   // 打开所在文件夹: Explorer on the clip's folder.

@@ -740,7 +740,9 @@ TEST_F(MorlindNames, EveryNameIsListedSavedAndCleanedExactlyAndNothingOutsideIsT
 
   // The links stay, and so does what they point at.
   Press(IDC_CLEAN);
-  EXPECT_EQ(Rows(), Names{L"innocent.jpg"});
+  Names left = Rows();
+  left.erase(L"index.dat");  // the URL cache index, if the program's own WinINet made and holds one
+  EXPECT_EQ(left, Names{L"innocent.jpg"});
   EXPECT_TRUE(fs::exists(cache_ / L"Data"));
   EXPECT_FALSE(fs::exists(cache_ / L"Ðata"));
   EXPECT_FALSE(fs::exists(cache_ / std::wstring(150, L'd')));
@@ -749,7 +751,7 @@ TEST_F(MorlindNames, EveryNameIsListedSavedAndCleanedExactlyAndNothingOutsideIsT
   // A copy that cannot be written (a folder holds its name) is said after
   // the save, in the system's words.
   fs::create_directories(out_ / "blocked" / L"innocent.jpg");
-  SetTick(0, true);
+  SetTick(RowOf(L"innocent.jpg"), true);
   PressLater(IDC_SAVE_SELECTED);
   ChooseFolder(WaitForBox(), out_ / "blocked");
   box = WaitForBox();

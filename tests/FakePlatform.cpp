@@ -24,14 +24,16 @@ std::vector<std::string> Components(std::string_view path) {
   return parts;
 }
 
+// Each entry with the name its view points into.
+using Listed = std::vector<std::pair<std::string, DirEntry>>;
+
 class FakeListing : public DirListing {
  public:
-  FakeListing(std::vector<DirEntry> entries, std::vector<std::string> names, const std::function<void()>& onEntry)
-      : names_(std::move(names)), entries_(std::move(entries)), onEntry_(onEntry) {
-    for (std::size_t i = 0; i < entries_.size(); ++i) entries_[i].name = names_[i];
+  FakeListing(Listed entries, const std::function<void()>& onEntry) : entries_(std::move(entries)), onEntry_(onEntry) {
+    for (auto& [name, entry] : entries_) entry.name = name;
     if (onEntry_) onEntry_();
   }
-  const DirEntry& Current() const override { return entries_[index_]; }
+  const DirEntry& Current() const override { return entries_[index_].second; }
   bool Next() override {
     if (++index_ >= entries_.size()) return false;
     if (onEntry_) onEntry_();
@@ -39,8 +41,7 @@ class FakeListing : public DirListing {
   }
 
  private:
-  std::vector<std::string> names_;
-  std::vector<DirEntry> entries_;
+  Listed entries_;
   std::function<void()> onEntry_;
   std::size_t index_ = 0;
 };
@@ -146,15 +147,14 @@ std::unique_ptr<DirListing> FakePlatform::OpenListing(const std::string& folderP
   const Node* folder = real ? Find(*real) : nullptr;
   if (!folder || !folder->folder || folder->refusesListing) return nullptr;
 
-  std::vector<DirEntry> entries(2, DirEntry{{}, kAttrDirectory});
-  std::vector<std::string> names{".", ".."};
+  Listed entries{{".", DirEntry{{}, kAttrDirectory}}, {"..", DirEntry{{}, kAttrDirectory}}};
   for (const Node* child : Children(*real)) {
     std::uint32_t attributes = child->folder ? kAttrDirectory : 0;
     if (child->folder && !child->linkTarget.empty()) attributes |= kAttrReparsePoint;
-    entries.push_back(DirEntry{{}, attributes, child->lastAccess, child->content.size()});
-    names.push_back(child->path.substr(child->path.rfind('\\') + 1));
+    entries.emplace_back(child->path.substr(child->path.rfind('\\') + 1),
+                         DirEntry{{}, attributes, child->lastAccess, child->content.size()});
   }
-  return std::make_unique<FakeListing>(std::move(entries), std::move(names), onEntry);
+  return std::make_unique<FakeListing>(std::move(entries), onEntry);
 }
 
 std::optional<std::uint32_t> FakePlatform::AttributesOf(const std::string& path) {

@@ -31,7 +31,8 @@ class FakePlatform : public Platform {
   void RefuseListing(const std::string& path) { Make(path, true).refusesListing = true; }
   // Held open by another program: it cannot be opened for deletion.
   void LockFile(const std::string& path) { Make(path, false).locked = true; }
-  void SetSpecialFolder(int csidl, std::string path) { specialFolder_[csidl] = std::move(path); }
+  // The internet cache folder as the shell names it; none when unset.
+  std::optional<std::string> cacheFolder;
   // Called for every entry a listing delivers ("." and ".." too), on the
   // thread that walks: a test may stop or hold the walk there.
   std::function<void()> onEntry;
@@ -65,8 +66,7 @@ class FakePlatform : public Platform {
     return clock_.TextRanks(texts, order);
   }
   std::optional<std::string> SpecialFolderPath(int csidl) override {
-    auto found = specialFolder_.find(csidl);
-    return found == specialFolder_.end() ? std::nullopt : std::optional(found->second);
+    return csidl == kInternetCacheFolder ? cacheFolder : std::nullopt;
   }
   Moment MomentFromLocal(const LocalFields& fields) override { return clock_.MomentFromLocal(fields); }
   std::optional<LocalFields> LocalFieldsOf(std::int64_t s) override { return clock_.LocalFieldsOf(s); }
@@ -95,7 +95,6 @@ class FakePlatform : public Platform {
 
   Platform& clock_;
   std::map<std::string, Node> nodes_;  // by real path, ASCII case folded
-  std::map<int, std::string> specialFolder_;
   std::vector<std::string> log_;
   std::optional<Moment> now_;
   int listingsOpened_ = 0;

@@ -9,7 +9,6 @@
 #include <atomic>
 #include <functional>
 #include <optional>
-#include <random>
 #include <tuple>
 #include <vector>
 
@@ -55,7 +54,7 @@ TEST_F(MainDlgTest, StartPickersShowAnHourBeforeNow) {
 TEST_F(MainDlgTest, AMissingCacheFolderIsReportedAndEmptiesTheTable) {
   SearchOver({"c.JPG"});
   ASSERT_EQ(Rows(), 1);
-  fs.SetSpecialFolder(kInternetCacheFolder, "");
+  fs.cacheFolder = "";
   Click(IDC_SEARCH);
   EXPECT_EQ(ui.appMessages, std::vector<std::string>{"找不到IE缓存文件夹。"});
   EXPECT_EQ(Rows(), 0);
@@ -256,37 +255,6 @@ TEST_F(SelectionTest, TypeAheadHighlightsByName) {
   EXPECT_FALSE(On(IDC_VIEW_CURRENT));  // a keyboard highlight
 }
 
-// Whatever users and other programs do, the model highlights the row the
-// list shows selected.
-TEST_F(SelectionTest, TheModelsHighlightAlwaysIsTheListsSelection) {
-  std::mt19937 random(7);
-  auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
-  const wchar_t* types[] = {L"*", L"jpg", L"swf", L"zzz"};
-  for (int step = 0; step < 200; ++step) {
-    int row = pick(5) - 1;
-    switch (pick(5)) {
-      case 0:
-        SetWindowTextW(Item(IDC_FILE_TYPE), types[pick(4)]);
-        Click(IDC_SEARCH);
-        break;
-      case 1:
-        if (row >= 0 && row < Rows()) Mouse(WM_LBUTTONDOWN, TextOfRow(row));
-        break;
-      case 2:
-        SetFocus(list);
-        SendMessageW(list, WM_KEYDOWN, pick(2) ? VK_DOWN : VK_UP, 1);
-        break;
-      case 3:
-        ListView_SetItemState(list, row, pick(2) ? LVIS_SELECTED | LVIS_FOCUSED : 0, LVIS_SELECTED | LVIS_FOCUSED);
-        break;
-      default:
-        SendMessageW(list, WM_CHAR, L"a图c"[pick(3)], 1);
-    }
-    test::PumpMessages(hwnd);
-    ASSERT_EQ(dialog.Table().HighlightedRow(), ListSelection()) << "step " << step;
-  }
-}
-
 // Work on the worker, held at one entry of its walk while the test looks
 // at the window, until released.
 class WorkTest : public SelectionTest {
@@ -440,7 +408,7 @@ TEST_F(WorkTest, NoCommandRunsWhileABoxOfOursIsOpen) {
          EnableWindow(hwnd, TRUE);
        }},
       {"message of a refused search", [&] {
-         fs.SetSpecialFolder(kInternetCacheFolder, "");
+         fs.cacheFolder = "";
          command(IDC_SEARCH)();
        }},
   };

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 #include "tests/TestClock.h"
 
@@ -19,21 +20,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class PosixPlatformTest : public ::testing::Test {
- protected:
-  PosixPlatformTest() {
-    std::string pattern = (fs::temp_directory_path() / "morlind-XXXXXX").string();
-    root = mkdtemp(pattern.data());
-  }
-  ~PosixPlatformTest() override { fs::remove_all(root); }
-
-  std::string Path(const char* relative) const { return root.string() + "\\" + relative; }
-
-  fs::path root;
+TEST(PosixPlatform, ListsEntriesWithKindAndAccessTime) {
+  std::string pattern = (fs::temp_directory_path() / "morlind-XXXXXX").string();
+  const fs::path root = mkdtemp(pattern.data());
+  std::shared_ptr<void> removed(nullptr, [&](void*) { fs::remove_all(root); });
   PosixPlatform platform;
-};
-
-TEST_F(PosixPlatformTest, ListsEntriesWithKindAndAccessTime) {
   std::ofstream(root / "a.jpg") << "x";
   fs::create_directory(root / "sub");
   fs::create_directory_symlink(root / "sub", root / "link");
@@ -54,8 +45,8 @@ TEST_F(PosixPlatformTest, ListsEntriesWithKindAndAccessTime) {
   EXPECT_TRUE(seen["link"].IsDirectory());
   EXPECT_TRUE(seen["link"].IsReparsePoint());
 
-  EXPECT_FALSE(platform.OpenListing(Path("a.jpg")));
-  EXPECT_FALSE(platform.OpenListing(Path("none")));
+  EXPECT_FALSE(platform.OpenListing(root.string() + "\\a.jpg"));
+  EXPECT_FALSE(platform.OpenListing(root.string() + "\\none"));
 }
 
 TEST(PosixTime, ConvertsBothWaysAndFailsBefore1970) {

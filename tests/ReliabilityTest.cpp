@@ -26,7 +26,7 @@ const std::string kCache = "C:\\cache", kTarget = "D:\\out", kSentinel = "C:\\ke
 // every copy went from the cache into the target.
 struct World {
   World() {
-    fake.SetSpecialFolder(kInternetCacheFolder, kCache);
+    fake.cacheFolder = kCache;
     fake.AddFolder(kCache);
     fake.AddFile(kTarget + "\\old.jpg", 0, "there before");
     fake.AddFile(kSentinel + "\\a.jpg", 0, "sentinel a");

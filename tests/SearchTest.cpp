@@ -58,7 +58,7 @@ SearchOutcome RunSearch(Platform& platform, const SearchInput& input, SearchCrit
 class SearchTest : public ::testing::Test {
  protected:
   SearchTest() {
-    fake.SetSpecialFolder(kInternetCacheFolder, "C:\\cache");
+    fake.cacheFolder = "C:\\cache";
     fake.AddFile("C:\\cache\\A1\\photo[1].jpg", FileTimeOfUtc(2008, 9, 25, 17, 6, 45));
     fake.AddFile("C:\\cache\\A1\\clip[1].swf", FileTimeOfUtc(2008, 9, 25, 17, 6, 45));
     fake.SetNow(2214061605);  // 2040-02-28 17:06:45 UTC
@@ -115,7 +115,7 @@ TEST_F(SearchTest, WithoutACacheFolderTheTableIsEmptiedAndNothingScanned) {
   noCache.AddFile("C:\\f.jpg");
   for (const char* folder : {"", "C:\\missing", "C:\\cache.jpg", "C:", "C:\\", "c:/", "D:\\\\", "\\", "\\\\",
                              "A:", "Z:\\", "a:\\", "z:"}) {
-    noCache.SetSpecialFolder(kInternetCacheFolder, folder);
+    noCache.cacheFolder = folder;
     EXPECT_EQ(RunSearch(noCache, input, criteria, table), SearchOutcome::kNoCacheFolder) << folder;
     EXPECT_FALSE(GetCacheFolder(noCache)) << folder;
   }

@@ -32,20 +32,13 @@ ScopedZone::ScopedZone(const char* zone) {
 ScopedZone::~ScopedZone() {}
 #else
 ScopedZone::ScopedZone(const char* zone) {
-  if (const char* old = std::getenv("TZ")) {
-    previous_ = old;
-    hadPrevious_ = true;
-  }
+  if (const char* old = std::getenv("TZ")) previous_ = old;
   setenv("TZ", zone, 1);
   tzset();
 }
 
 ScopedZone::~ScopedZone() {
-  if (hadPrevious_) {
-    setenv("TZ", previous_.c_str(), 1);
-  } else {
-    unsetenv("TZ");
-  }
+  previous_ ? setenv("TZ", previous_->c_str(), 1) : unsetenv("TZ");
   tzset();
 }
 #endif

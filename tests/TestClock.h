@@ -1,6 +1,7 @@
 // The host's own time conversions, and the zone a test runs in.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "platform/Platform.h"
@@ -23,8 +24,7 @@ class ScopedZone {
 
  private:
   bool active_ = true;
-  std::string previous_;
-  bool hadPrevious_ = false;
+  std::optional<std::string> previous_;  // the zone before, natively
 };
 
 #define MORLIND_USE_ZONE(zone)                          \

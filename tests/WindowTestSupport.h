@@ -45,7 +45,7 @@ class MainDlgFixture : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { RegisterCommonControls(); }
   void SetUp() override {
-    fs.SetSpecialFolder(kInternetCacheFolder, "C:\\cache");
+    fs.cacheFolder = "C:\\cache";
     ASSERT_TRUE(dialog.Create());
     hwnd = dialog.GetSafeHwnd();
     list = Item(IDC_RESULTS);

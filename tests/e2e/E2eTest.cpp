@@ -712,14 +712,17 @@ class MorlindNames : public MorlindE2e {
 TEST_F(MorlindNames, EveryNameIsListedSavedAndCleanedExactlyAndNothingOutsideIsTouched) {
   Press(IDC_SEARCH);
   const std::wstring deepName = deep_.filename().wstring();
-  const Names listed{L"한국.jpg", L"😀.jpg", L"ñandú.jpg", L"Yes.jpg", L"Ýes.jpg", L"a.jpg", L"innocent.jpg", deepName};
+  const Names listed{L"한국.jpg", L"😀.jpg",       L"ñandú.jpg",    L"Yes.jpg", L"Ýes.jpg",
+                     L"a.jpg",   L"innocent.jpg", L"deeplink.jpg", deepName};
   EXPECT_EQ(Rows(), listed) << "nothing may come through the link Data";
 
   SetTick(-1, true);
   PressLater(IDC_SAVE_SELECTED);
   ChooseFolder(WaitForBox(), out_ / "picked");
   Files copies;
-  for (const std::wstring& name : listed) copies[name] = name == L"innocent.jpg" ? "precious" : ContentOf(name);
+  for (const std::wstring& name : listed) {
+    copies[name] = name == L"innocent.jpg" || name == L"deeplink.jpg" ? "precious" : ContentOf(name);
+  }
   ExpectFiles(out_ / "picked", copies);
   EXPECT_TRUE(TurnsOn(IDC_SEARCH));
 
@@ -742,7 +745,7 @@ TEST_F(MorlindNames, EveryNameIsListedSavedAndCleanedExactlyAndNothingOutsideIsT
   Press(IDC_CLEAN);
   Names left = Rows();
   left.erase(L"index.dat");  // the URL cache index, if the program's own WinINet made and holds one
-  EXPECT_EQ(left, Names{L"innocent.jpg"});
+  EXPECT_EQ(left, (Names{L"innocent.jpg", L"deeplink.jpg"}));
   EXPECT_TRUE(fs::exists(cache_ / L"Data"));
   EXPECT_FALSE(fs::exists(cache_ / L"Ðata"));
   EXPECT_FALSE(fs::exists(cache_ / std::wstring(150, L'd')));

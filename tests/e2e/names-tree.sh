@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Lays out, from the Unix side (Wine cannot make links), what the names
 # scenario finds in its prefix's cache folder: a real folder Ðata beside a
-# folder link Data to a folder outside, and a file link innocent.jpg to a
-# file outside. rm never follows a link, so emptying the cache here is safe.
+# folder link Data to a folder outside, and file links innocent.jpg (and one
+# past 260 characters) to a file outside. rm never follows a link, so
+# emptying the cache here is safe.
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/wine-env.sh"
 "$MORLIND_ROOT/scripts/wine-prefix.sh"
@@ -16,3 +17,7 @@ printf 'precious' >"$outside/precious.doc"
 printf 'cache file a.jpg' >"$cache/Ðata/a.jpg"
 ln -s "$outside/MyDocs" "$cache/Data"
 ln -s "$outside/precious.doc" "$cache/innocent.jpg"
+# The same past 260 characters, where Wine's final path of a handle fails.
+deep="$cache/$(printf 'l%.0s' {1..120})/$(printf 'm%.0s' {1..150})"
+mkdir -p "$deep"
+ln -s "$outside/precious.doc" "$deep/deeplink.jpg"

@@ -29,16 +29,6 @@ class CacheScanTest : public ::testing::Test {
   ResultTable table;
 };
 
-TEST_F(CacheScanTest, ReportsAPathThatCannotBeListedAsAFolder) {
-  fake.AddFile("C:\\c\\a.jpg");
-  fake.AddFolder("C:\\empty");
-  for (const std::string& dir : {std::string("C:\\c\\a.jpg"), std::string("C:\\missing")}) {
-    EXPECT_EQ(CacheScan(fake, filter, table).ScanFolder(dir), 1) << dir;
-  }
-  EXPECT_EQ(CacheScan(fake, filter, table).ScanFolder("C:\\empty"), 0);
-  EXPECT_EQ(table.RowCount(), 0);
-}
-
 TEST_F(CacheScanTest, TheWindowHasExclusiveBounds) {
   MORLIND_USE_ZONE("Asia/Shanghai");
   fake.AddFile("C:\\c\\atStart", FileTimeOfUtc(2008, 9, 25, 17, 6, 45));

@@ -1,17 +1,16 @@
-// Typed text of any shape against names of every byte class: ReliabilityTest.cpp.
 #include "search/Extension.h"
 
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 namespace morlind {
 namespace {
 
 TEST(NameMatches, IsAPlainEndingTestFoldingOnlyAsciiCase) {
   const std::string picture = "图片";
-  const struct {
-    std::string name, ending;
-    bool matches;
-  } cases[] = {
+  // Name, ending, whether it matches.
+  const std::tuple<std::string, std::string, bool> cases[] = {
       {"photo.jpg", "jpg", true},      {"photo.JPG", "jpg", true},    {"photojpg", "jpg", true},
       {"a.xjpg", "jpg", true},         {"photo.jpg", ".JPG", true},   {"photojpg", ".jpg", false},
       {"photo.jpeg", "jpg", false},    {"mid", "mid", true},          {"id", "mid", false},
@@ -24,7 +23,9 @@ TEST(NameMatches, IsAPlainEndingTestFoldingOnlyAsciiCase) {
       {"x.A", "a", true},              {"x.Z", "z", true},            {"x.@", "`", false},
       {"x.[", "{", false},
   };
-  for (const auto& c : cases) EXPECT_EQ(NameMatches(c.name, c.ending), c.matches) << c.name << " " << c.ending;
+  for (const auto& [name, ending, matches] : cases) {
+    EXPECT_EQ(NameMatches(name, ending), matches) << name << " " << ending;
+  }
 }
 
 TEST(SettleExtension, TypedTextWinsOverListThenPreviousIsKept) {

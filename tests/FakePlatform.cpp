@@ -190,11 +190,8 @@ std::unique_ptr<OpenedEntry> FakePlatform::OpenForDelete(const std::string& path
 }
 
 std::string FakePlatform::ErrorText(SystemError error) {
-  static const std::map<SystemError, std::string> kTexts = {{kErrorFileNotFound, "系统找不到指定的文件。"},
-                                                            {kErrorPathNotFound, "系统找不到指定的路径。"},
-                                                            {kErrorAccessDenied, "拒绝访问。"}};
-  auto found = kTexts.find(error);
-  return found == kTexts.end() ? "错误 " + std::to_string(error) : found->second;
+  if (error == kErrorPathNotFound) return "系统找不到指定的路径。";
+  return error == kErrorAccessDenied ? "拒绝访问。" : "错误 " + std::to_string(error);
 }
 
 }  // namespace morlind

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 #include <stdexcept>
+#include <tuple>
 
 #include "actions/Clean.h"
 #include "actions/Save.h"
@@ -52,8 +53,7 @@ struct World {
 
   // 搜索 over every type; the table's names.
   Paths Search() {
-    Moment now = fake.Now();
-    SearchInput input{now, now, now, now, std::nullopt, "*"};
+    SearchInput input{0, 0, 0, 0, std::nullopt, "*"};
     EXPECT_EQ(PrepareSearch(fake, input, criteria, table), SearchOutcome::kReady);
     ScanCache(fake, criteria, table);
     Paths names;
@@ -108,31 +108,27 @@ TEST(Reliability, LinksRefusedFoldersAndHeldFilesAreSkippedQuietly) {
 // A source gone is skipped quietly; every other failure is counted, the
 // copies after it are made, and the first is said in the system's words.
 TEST(Reliability, FailedCopiesAreCountedAndChangeNothingElse) {
-  const struct {
-    const char* fault;
-    std::string folder;
-    std::function<void(FakePlatform&)> inject;
-    Paths made;
-    std::optional<std::string> said;
-  } cases[] = {
+  // The fault, the folder chosen, how it is made, the copies made, what is said.
+  const std::tuple<const char*, std::string, std::function<void(FakePlatform&)>, Paths, std::optional<std::string>>
+      cases[] = {
       {"source gone", kTarget, [](FakePlatform& f) { f.OpenForDelete(kCache + "\\b.jpg")->Delete(); },
        {"a.jpg", "c.jpg"}, std::nullopt},
       {"a folder holds one name", kTarget, [](FakePlatform& f) { f.AddFolder(kTarget + "\\b.jpg"); },
        {"a.jpg", "c.jpg"}, "有 1 个文件没有保存：拒绝访问。"},
       {"folder gone", kTarget + "\\gone", [](FakePlatform&) {}, {}, "有 3 个文件没有保存：系统找不到指定的路径。"},
       {"a file for a folder", kTarget + "\\old.jpg", [](FakePlatform&) {}, {}, "有 3 个文件没有保存：拒绝访问。"}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.fault);
+  for (const auto& [fault, folder, inject, made, said] : cases) {
+    SCOPED_TRACE(fault);
     World w;
     for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) w.fake.AddFile(kCache + "\\" + name, 0, name);
     w.Search();
-    c.inject(w.fake);
+    inject(w.fake);
     w.table.SetAllTicks(true);
-    w.ui.folderAnswers = {c.folder};
+    w.ui.folderAnswers = {folder};
     CopyReport report = CopyFiles(w.fake, *PlanSaveSelected(w.ui, w.table));
-    EXPECT_EQ(report.copied, static_cast<int>(c.made.size()));
-    EXPECT_EQ(CopyFailureText(w.fake, report), c.said);
-    for (const std::string& name : c.made) EXPECT_EQ(w.fake.ContentOf(kTarget + "\\" + name), name);
+    EXPECT_EQ(report.copied, static_cast<int>(made.size()));
+    EXPECT_EQ(CopyFailureText(w.fake, report), said);
+    for (const std::string& name : made) EXPECT_EQ(w.fake.ContentOf(kTarget + "\\" + name), name);
     EXPECT_EQ(w.fake.ContentOf(kTarget + "\\old.jpg"), "there before");
   }
 }

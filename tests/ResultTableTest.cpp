@@ -1,12 +1,10 @@
-// The name and type columns are checked for every byte class of names in
-// ReliabilityTest.cpp.
 #include "search/ResultTable.h"
 
 #include "search/AccessTime.h"
 #include "search/Sort.h"
 #include "tests/TestClock.h"
 
-#include <cstring>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -45,13 +43,8 @@ TEST(ResultTable, FindsANameFromARowOnFoldingAsciiCase) {
   ResultTable table;
   EXPECT_EQ(table.FindName("a", 0, NameMatch::kPrefix, true), -1);
   for (const char* name : {"a.jpg", "b1.jpg", "c.swf", "B2.gif", "Ñandú.jpg"}) Add(table, "C:\\f", name);
-  const struct {
-    const char* text;
-    int from;
-    NameMatch match;
-    bool wrap;
-    int row;
-  } cases[] = {
+  // Text, from, match, wrap, the row found.
+  const std::tuple<const char*, int, NameMatch, bool, int> cases[] = {
       {"b", 0, NameMatch::kPrefix, true, 1},       {"b", 2, NameMatch::kPrefix, true, 3},
       {"b", 4, NameMatch::kPrefix, true, 1},       {"b", 4, NameMatch::kPrefix, false, -1},
       {"B1", -1, NameMatch::kPrefix, false, 1},    {"b", 9, NameMatch::kPrefix, false, 1},
@@ -59,9 +52,18 @@ TEST(ResultTable, FindsANameFromARowOnFoldingAsciiCase) {
       {"Ñan", 0, NameMatch::kPrefix, true, 4},    {"ñan", 0, NameMatch::kPrefix, true, -1},
       {"x", 0, NameMatch::kPrefix, true, -1},      {"c.swf.", 0, NameMatch::kPrefix, true, -1},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(table.FindName(c.text, c.from, c.match, c.wrap), c.row) << c.text << " from " << c.from;
+  for (const auto& [text, from, match, wrap, row] : cases) {
+    EXPECT_EQ(table.FindName(text, from, match, wrap), row) << text << " from " << from;
   }
+}
+
+// The type is the name's ending after its last dot, never the folder's.
+TEST(ResultTable, TypeIsTheNamesEndingAfterItsLastDot) {
+  ResultTable table;
+  const std::pair<std::string, std::string> cases[] = {
+      {"a.JPG", "JPG"}, {"x.tar.gz", "gz"}, {"a.", ""}, {"README", ""}, {"图.片", "片"}, {"...", ""}};
+  for (const auto& [name, type] : cases) Add(table, "C:\\d.txt", name);
+  for (int row = 0; row < table.RowCount(); ++row) EXPECT_EQ(table.GetItemText(row, Column::kType), cases[row].second);
 }
 
 TEST(ResultTable, SizesShowAsExplorerShowsThem) {
@@ -75,20 +77,15 @@ TEST(ResultTable, SizesShowAsExplorerShowsThem) {
 // order; the ticked and highlighted files go with their rows.
 TEST(ResultTable, SortsByEveryColumnKeepingTicksAndTheHighlightWithTheirFiles) {
   ResultTable table;
-  const struct {
-    const char* name;
-    std::int64_t access;
-    std::uint64_t size;
-  } files[] = {{"f10.jpg", 300, 5000}, {"F2.swf", 100, 0}, {"a.JPG", 200, 5000}, {"f2.gif", 100, 9}};
-  for (const auto& f : files) table.AddResultRow(std::string("C:\\c\\") + f.name, std::strlen(f.name), f.access, f.size);
+  // Name, access, size.
+  const std::tuple<std::string, std::int64_t, std::uint64_t> files[] = {
+      {"f10.jpg", 300, 5000}, {"F2.swf", 100, 0}, {"a.JPG", 200, 5000}, {"f2.gif", 100, 9}};
+  for (const auto& [name, access, size] : files) table.AddResultRow("C:\\c\\" + name, name.size(), access, size);
   table.SetAddresses({"http://b/10", "", "http://a/x"});  // the last row has none
   table.SetCheck(2, true);
   table.SetHighlighted(1);
-  const struct {
-    Column column;
-    bool descending;
-    std::vector<std::string> names;
-  } cases[] = {
+  // Column, descending, the names in order.
+  const std::tuple<Column, bool, std::vector<std::string>> cases[] = {
       {Column::kName, false, {"a.JPG", "f2.gif", "F2.swf", "f10.jpg"}},
       {Column::kName, true, {"f10.jpg", "F2.swf", "f2.gif", "a.JPG"}},
       {Column::kType, false, {"f2.gif", "f10.jpg", "a.JPG", "F2.swf"}},
@@ -97,8 +94,8 @@ TEST(ResultTable, SortsByEveryColumnKeepingTicksAndTheHighlightWithTheirFiles) {
       {Column::kSize, true, {"f10.jpg", "a.JPG", "f2.gif", "F2.swf"}},
       {Column::kAddress, false, {"F2.swf", "f2.gif", "a.JPG", "f10.jpg"}},
   };
-  for (const auto& c : cases) {
-    table.ApplyOrder(SortOrder(test::HostPlatform(), table.KeysOf(c.column), c.column, c.descending));
+  for (const auto& [column, descending, sorted] : cases) {
+    table.ApplyOrder(SortOrder(test::HostPlatform(), table.KeysOf(column), column, descending));
     std::vector<std::string> names;
     for (int row = 0; row < table.RowCount(); ++row) {
       names.push_back(table.GetItemText(row, Column::kName));
@@ -106,7 +103,7 @@ TEST(ResultTable, SortsByEveryColumnKeepingTicksAndTheHighlightWithTheirFiles) {
       EXPECT_EQ(table.PathOf(row), "C:\\c\\" + names.back());
       EXPECT_EQ(table.AddressOf(row), names.back() == "f10.jpg" ? "http://b/10" : names.back() == "a.JPG" ? "http://a/x" : "");
     }
-    EXPECT_EQ(names, c.names) << static_cast<int>(c.column) << c.descending;
+    EXPECT_EQ(names, sorted) << static_cast<int>(column) << descending;
     EXPECT_EQ(table.GetItemText(table.HighlightedRow(), Column::kName), "F2.swf");
   }
   EXPECT_EQ(table.PathsInWalkOrder(), (std::vector<std::string>{"C:\\c\\f10.jpg", "C:\\c\\F2.swf", "C:\\c\\a.JPG",

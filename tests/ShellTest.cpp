@@ -42,8 +42,7 @@ TEST_F(ShellTest, LinkLabelIsBlueOnTheDefaultBrushAndOtherTextIsLeftAlone) {
   const HWND controls[2] = {Item(IDC_HOMEPAGE), GetWindow(hwnd, GW_CHILD) /* "文件类型：" */};
   for (int i = 0; i < 2; ++i) {
     HDC dc = CreateCompatibleDC(nullptr);
-    SetTextColor(dc, RGB(1, 2, 3));
-    SetBkMode(dc, OPAQUE);
+    SetTextColor(dc, RGB(1, 2, 3));  // its background mode starts opaque
     brushes[i] = reinterpret_cast<HBRUSH>(SendMessageW(hwnd, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                                                        reinterpret_cast<LPARAM>(controls[i])));
     EXPECT_EQ(GetTextColor(dc) == 0x00C80000, i == 0) << i;

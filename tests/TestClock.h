@@ -18,8 +18,6 @@ class ScopedZone {
  public:
   explicit ScopedZone(const char* zone);
   ~ScopedZone();
-  ScopedZone(const ScopedZone&) = delete;
-  ScopedZone& operator=(const ScopedZone&) = delete;
   bool Active() const { return active_; }
 
  private:

@@ -19,6 +19,7 @@ class FakeUi : public UiServices {
     std::string verb, target;
     int showCommand;
     bool withOwner;
+    bool operator==(const ShellCall&) const = default;
   };
 
   // Answers for the next dialogs; an empty queue means the user cancels

@@ -4,8 +4,6 @@
 // outside by the end-to-end test.
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include "app/AboutDlg.h"
 #include "app/MainApp.h"
 #include "tests/WindowTestSupport.h"
@@ -80,10 +78,8 @@ TEST_F(ShellTest, OverTheLinkLabelTheHandShowsAndAClickOpensTheSiteMaximised) {
     SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
     SendMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
     ASSERT_EQ(ui.shellCalls.size(), overLabel ? 1u : 0u);
-    if (overLabel) {
-      const auto& c = ui.shellCalls[0];  // default verb, maximised, owned by the dialog
-      EXPECT_EQ(std::tie(c.verb, c.target, c.showCommand, c.withOwner),
-                std::make_tuple(std::string(), std::string(kHomePageAddress), 3, true));
+    if (overLabel) {  // the default verb, maximised (SW_SHOWMAXIMIZED), owned by the dialog
+      EXPECT_EQ(ui.shellCalls[0], (test::FakeUi::ShellCall{"", kHomePageAddress, 3, true}));
     }
   }
 }

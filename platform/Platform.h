@@ -82,6 +82,19 @@ class DirListing {
   virtual bool Next() = 0;
 };
 
+// A file opened for reading only, sharing read, write and delete with
+// everyone, so a program that keeps it open (a running browser) is never
+// disturbed. Closing happens in the destructor.
+class ReadOnlyFile {
+ public:
+  virtual ~ReadOnlyFile() = default;
+  // Its size when it was opened.
+  virtual std::uint64_t Size() const = 0;
+  // Reads up to size bytes at offset into buffer: the count read (short
+  // only at the end of the file), or nothing when the read failed.
+  virtual std::optional<std::size_t> ReadAt(std::uint64_t offset, void* buffer, std::size_t size) = 0;
+};
+
 // One entry of the browser's URL cache index: a downloaded file and the
 // address it came from.
 struct UrlIndexEntry {
@@ -107,6 +120,9 @@ class Platform {
   // partial target. 0, or why it failed (kErrorCancelled when stopped).
   virtual SystemError CopyFileReplacing(const std::string& from, const std::string& to,
                                         const std::atomic<bool>* stop = nullptr) = 0;
+  // Opens a file for reading; nullptr when it cannot be opened, with the
+  // reason in error when one is given.
+  virtual std::unique_ptr<ReadOnlyFile> OpenForReading(const std::string& path, SystemError* error = nullptr) = 0;
   // Where path really lies, every link resolved; nothing when it cannot be
   // opened.
   virtual std::optional<std::string> RealPath(const std::string& path) = 0;

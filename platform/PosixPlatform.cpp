@@ -98,6 +98,45 @@ SystemError PosixPlatform::CopyFileReplacing(const std::string& from, const std:
   return static_cast<SystemError>(error.value());
 }
 
+namespace {
+
+class PosixReadOnlyFile : public ReadOnlyFile {
+ public:
+  PosixReadOnlyFile(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+  ~PosixReadOnlyFile() override { close(fd_); }
+  PosixReadOnlyFile(const PosixReadOnlyFile&) = delete;
+  PosixReadOnlyFile& operator=(const PosixReadOnlyFile&) = delete;
+  std::uint64_t Size() const override { return size_; }
+  std::optional<std::size_t> ReadAt(std::uint64_t offset, void* buffer, std::size_t size) override {
+    std::size_t total = 0;
+    while (total < size) {
+      ssize_t read = pread(fd_, static_cast<char*>(buffer) + total, size - total, static_cast<off_t>(offset + total));
+      if (read < 0 && errno == EINTR) continue;
+      if (read < 0) return std::nullopt;
+      if (read == 0) break;
+      total += static_cast<std::size_t>(read);
+    }
+    return total;
+  }
+
+ private:
+  int fd_;
+  std::uint64_t size_;
+};
+
+}  // namespace
+
+std::unique_ptr<ReadOnlyFile> PosixPlatform::OpenForReading(const std::string& path, SystemError* error) {
+  int fd = open(ToNativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat st {};
+  if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (error) *error = static_cast<SystemError>(fd < 0 ? errno : EISDIR);
+    if (fd >= 0) close(fd);
+    return nullptr;
+  }
+  return std::make_unique<PosixReadOnlyFile>(fd, static_cast<std::uint64_t>(st.st_size));
+}
+
 std::optional<std::string> PosixPlatform::RealPath(const std::string& path) {
   std::error_code error;
   std::filesystem::path real = std::filesystem::canonical(ToNativePath(path), error);

@@ -151,6 +151,33 @@ class Win32OpenedEntry : public OpenedEntry {
   bool isLink_;
 };
 
+class Win32ReadOnlyFile : public ReadOnlyFile {
+ public:
+  Win32ReadOnlyFile(FileHandle handle, std::uint64_t size) : handle_(std::move(handle)), size_(size) {}
+  std::uint64_t Size() const override { return size_; }
+  std::optional<std::size_t> ReadAt(std::uint64_t offset, void* buffer, std::size_t size) override {
+    std::size_t total = 0;
+    while (total < size) {
+      OVERLAPPED at{};
+      at.Offset = static_cast<DWORD>(offset + total);
+      at.OffsetHigh = static_cast<DWORD>((offset + total) >> 32);
+      DWORD want = static_cast<DWORD>(std::min<std::size_t>(size - total, 1u << 30));
+      DWORD read = 0;
+      if (!ReadFile(handle_.Get(), static_cast<char*>(buffer) + total, want, &read, &at)) {
+        if (GetLastError() == ERROR_HANDLE_EOF) break;
+        return std::nullopt;
+      }
+      if (read == 0) break;
+      total += read;
+    }
+    return total;
+  }
+
+ private:
+  FileHandle handle_;
+  std::uint64_t size_;
+};
+
 // Gives up the partial target of a copy that did not finish.
 void DiscardTarget(HANDLE target) {
   FILE_DISPOSITION_INFO disposition{TRUE};
@@ -234,6 +261,18 @@ SystemError Win32Platform::CopyFileReplacing(const std::string& from, const std:
   }
   SetFileTime(target.Get(), nullptr, nullptr, &lastWrite);
   return 0;
+}
+
+std::unique_ptr<ReadOnlyFile> Win32Platform::OpenForReading(const std::string& path, SystemError* error) {
+  FileHandle handle(CreateFileW(SystemPath(path).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER size{};
+  if (!handle.IsValid() || !GetFileSizeEx(handle.Get(), &size)) {
+    if (error) *error = GetLastError();
+    return nullptr;
+  }
+  return std::make_unique<Win32ReadOnlyFile>(std::move(handle), static_cast<std::uint64_t>(size.QuadPart));
 }
 
 std::optional<std::string> Win32Platform::RealPath(const std::string& path) {

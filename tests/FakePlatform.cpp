@@ -12,6 +12,7 @@ namespace {
 // Windows gives up on a chain of links after a few dozen hops, as here.
 constexpr int kMaxLinkHops = 32;
 constexpr SystemError kErrorPathNotFound = 3;
+constexpr SystemError kErrorSharingViolation = 32;
 constexpr SystemError kErrorDirNotEmpty = 145;
 
 // Empty components (doubled backslashes) are ignored, as Windows does.
@@ -178,6 +179,35 @@ SystemError FakePlatform::CopyFileReplacing(const std::string& from, const std::
   if (target && (target->folder || target->locked)) return kErrorAccessDenied;
   AddFile(*folder + to.substr(to.rfind('\\')), 0, *source);
   return 0;
+}
+
+namespace {
+
+// Reads a copy of the content taken when it was opened.
+class FakeReadOnlyFile : public ReadOnlyFile {
+ public:
+  explicit FakeReadOnlyFile(std::string content) : content_(std::move(content)) {}
+  std::uint64_t Size() const override { return content_.size(); }
+  std::optional<std::size_t> ReadAt(std::uint64_t offset, void* buffer, std::size_t size) override {
+    if (offset >= content_.size()) return 0;
+    return content_.copy(static_cast<char*>(buffer), size, static_cast<std::size_t>(offset));
+  }
+
+ private:
+  std::string content_;
+};
+
+}  // namespace
+
+std::unique_ptr<ReadOnlyFile> FakePlatform::OpenForReading(const std::string& path, SystemError* error) {
+  std::optional<std::string> real = Resolve(path, true);
+  const Node* node = real ? Find(*real) : nullptr;
+  SystemError why = !node || node->folder ? kErrorFileNotFound : node->locked ? kErrorSharingViolation : 0;
+  if (why != 0) {
+    if (error) *error = why;
+    return nullptr;
+  }
+  return std::make_unique<FakeReadOnlyFile>(node->content);
 }
 
 // A folder link opens as the link, a file link (Wine shows no reparse

@@ -9,6 +9,7 @@ can be checked byte for byte against what was served. Bodies are under
 1 KB or over 16 KB, so Chromium's block files stay small.
 """
 import gzip
+import os
 import http.server
 import struct
 import sys

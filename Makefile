@@ -40,6 +40,8 @@ test-windows: windows wine-prefix
 test: deps
 	@rm -f build/test-counts
 	@$(MAKE) --no-print-directory test-linux test-asan test-tsan test-windows windows-x86
+	@scripts/check-imports.sh build/windows/Morlind.exe x86_64-w64-mingw32-objdump
+	@scripts/check-imports.sh build/windows-x86/Morlind.exe i686-w64-mingw32-objdump
 	@awk '{ p += $$1; f += $$2 } END { printf "all suites: %d passed, %d failed\n", p, f }' build/test-counts
 
 # On the user's display; without TZ, which the C runtime would misread. An

@@ -6,10 +6,6 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 
-# What a statically linked program of ours may import.
-system_dlls=(advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll
-             oleaut32.dll shell32.dll shlwapi.dll user32.dll version.dll)
-
 stage="build/dist"
 rm -rf "$stage"
 mkdir -p "$stage"
@@ -18,14 +14,7 @@ for build in "windows x64 x86_64-w64-mingw32" "windows-x86 x86 i686-w64-mingw32"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$(nproc)" --target Morlind >/dev/null
   exe="build/$preset/Morlind.exe"
-  foreign=()
-  for dll in $("$triple-objdump" -p "$exe" | awk '/DLL Name:/ { print tolower($3) }'); do
-    [[ " ${system_dlls[*]} " == *" $dll "* ]] || foreign+=("$dll")
-  done
-  if [ ${#foreign[@]} -gt 0 ]; then
-    echo "dist: $exe needs ${foreign[*]}, which Windows does not ship" >&2
-    exit 1
-  fi
+  scripts/check-imports.sh "$exe" "$triple-objdump" >/dev/null
   mkdir -p "$stage/Morlind-$arch"
   "$triple-strip" -o "$stage/Morlind-$arch/Morlind.exe" "$exe"
 done

@@ -17,7 +17,7 @@ struct SortColumn {
 constexpr std::array<SortColumn, kColumnCount> kSortColumns = {
     SortColumn{Column::kName, "name"}, SortColumn{Column::kType, "type"},
     SortColumn{Column::kAccessTime, "access time"}, SortColumn{Column::kSize, "size"},
-    SortColumn{Column::kAddress, "address"}};
+    SortColumn{Column::kAddress, "address"}, SortColumn{Column::kSource, "source"}};
 
 // By walk index, shaped as a browser's index gives them:
 // http://bench.example/<walk index>/<file name>.

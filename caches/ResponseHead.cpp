@@ -33,9 +33,11 @@ ResponseHead ParseResponseHead(std::string_view raw) {
     if (first && line.substr(0, 5) == "HTTP/") {
       std::size_t space = line.find(' ');
       if (space != std::string_view::npos) {
+        std::string_view code = line.substr(space + 1, 3);
         int status = 0;
-        for (std::size_t i = space + 1; i < line.size() && i < space + 4 && std::isdigit(static_cast<unsigned char>(line[i])); ++i) {
-          status = status * 10 + (line[i] - '0');
+        for (char digit : code) {
+          if (!std::isdigit(static_cast<unsigned char>(digit))) break;
+          status = status * 10 + (digit - '0');
         }
         head.status = status;
       }

@@ -28,20 +28,47 @@ std::string FormatKBSize(std::uint64_t bytes) {
 
 void ResultTable::AddResultRow(std::string_view fullPath, std::size_t nameLength,
                                std::optional<std::int64_t> localAccess, std::uint64_t size) {
-  assert(nameLength <= fullPath.size() && fullPath.size() <= UINT32_MAX);
-  std::size_t nameStart = fullPath.size() - nameLength;
-  std::size_t dot = fullPath.substr(nameStart).rfind('.');
-  std::size_t typeStart = dot == std::string_view::npos ? fullPath.size() : nameStart + dot + 1;
+  assert(nameLength <= fullPath.size());
+  AddRow(fullPath, fullPath.size() - nameLength, localAccess, size, kNoEntry, kFileSource);
+}
 
+void ResultTable::AddEntryRow(std::string_view name, std::uint16_t source, std::optional<std::int64_t> localAccess,
+                              std::uint64_t size, CacheEntryRow entry) {
+  entries_.push_back(std::move(entry));
+  AddRow(name, 0, localAccess, size, static_cast<std::uint32_t>(entries_.size() - 1), source);
+}
+
+void ResultTable::AddRow(std::string_view text, std::size_t nameStart, std::optional<std::int64_t> localAccess,
+                         std::uint64_t size, std::uint32_t entry, std::uint16_t source) {
+  assert(text.size() <= UINT32_MAX);
+  std::size_t dot = text.substr(nameStart).rfind('.');
+  std::size_t typeStart = dot == std::string_view::npos ? text.size() : nameStart + dot + 1;
   std::size_t row = rows_.size();
-  paths_.Set(row, fullPath);
+  paths_.Set(row, text);
   rows_.push_back(Row{localAccess.value_or(0), size, static_cast<std::uint32_t>(nameStart),
-                      static_cast<std::uint32_t>(typeStart), static_cast<std::uint32_t>(row), localAccess.has_value(),
-                      false});
+                      static_cast<std::uint32_t>(typeStart), static_cast<std::uint32_t>(row), entry, source,
+                      localAccess.has_value(), false});
+}
+
+std::string ResultTable::PathOf(int row) const {
+  if (rows_[static_cast<std::size_t>(row)].entry != kNoEntry) return {};
+  return paths_.At(static_cast<std::size_t>(row));
+}
+
+const std::string& ResultTable::SourceOf(int row) const {
+  static const std::string kNone;
+  std::size_t source = rows_[static_cast<std::size_t>(row)].source;
+  return source < sourceNames_.size() ? sourceNames_[source] : kNone;
+}
+
+const CacheEntryRow* ResultTable::EntryOf(int row) const {
+  std::uint32_t entry = rows_[static_cast<std::size_t>(row)].entry;
+  return entry == kNoEntry ? nullptr : &entries_[entry];
 }
 
 void ResultTable::DeleteAllItems() {
   rows_.clear();
+  entries_.clear();
   addresses_.clear();
   ticked_ = 0;
   highlighted_ = -1;
@@ -57,6 +84,7 @@ std::string ResultTable::GetItemText(int row, Column column) const {
       return r.hasAccess ? FormatAccessText(CivilOfSeconds(r.localAccess)) : std::string();
     case Column::kSize: return FormatKBSize(r.size);
     case Column::kAddress: return AddressOf(row);
+    case Column::kSource: return SourceOf(row);
   }
   return {};
 }
@@ -85,13 +113,14 @@ int ResultTable::FindName(std::string_view text, int from, NameMatch match, bool
 
 const std::string& ResultTable::AddressOf(int row) const {
   static const std::string kNone;
+  if (const CacheEntryRow* entry = EntryOf(row)) return entry->address;
   std::size_t walkIndex = rows_[static_cast<std::size_t>(row)].walkIndex;
   return walkIndex < addresses_.size() ? addresses_[walkIndex] : kNone;
 }
 
 std::vector<std::string> ResultTable::PathsInWalkOrder() const {
   std::vector<std::string> paths(rows_.size());
-  for (std::size_t row = 0; row < rows_.size(); ++row) paths[rows_[row].walkIndex] = paths_.At(row);
+  for (std::size_t row = 0; row < rows_.size(); ++row) paths[rows_[row].walkIndex] = PathOf(static_cast<int>(row));
   return paths;
 }
 
@@ -142,6 +171,8 @@ ResultTable ResultTable::Reordered(const std::vector<std::uint32_t>& walkOrder) 
     sorted.paths_.Set(sorted.rows_.size(), paths_.At(from));
     sorted.rows_.push_back(rows_[from]);
   }
+  sorted.entries_ = entries_;
+  sorted.sourceNames_ = sourceNames_;
   sorted.addresses_ = addresses_;
   sorted.ticked_ = ticked_;
   return sorted;

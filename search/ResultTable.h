@@ -3,12 +3,15 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace morlind {
+
+class BodyReader;
 
 // Full paths by row index. Grows to row + 100 when a row reaches its size and
 // is never shrunk: a new search overwrites from entry 0, and entries at or
@@ -24,8 +27,19 @@ class PathStore {
   std::vector<std::string> paths_;
 };
 
-enum class Column { kName = 0, kType = 1, kAccessTime = 2, kSize = 3, kAddress = 4 };
-constexpr int kColumnCount = 5;
+enum class Column { kName = 0, kType = 1, kAccessTime = 2, kSize = 3, kAddress = 4, kSource = 5 };
+constexpr int kColumnCount = 6;
+
+// Rows of the IE cache are files; the others are a browser cache's entries,
+// whose body is read through the cache and may need decoding.
+constexpr std::uint16_t kFileSource = 0;
+
+struct CacheEntryRow {
+  std::string address;
+  std::string contentEncoding;
+  bool complete = true;  // false: the cache holds only part of the body
+  std::shared_ptr<const BodyReader> body;
+};
 
 // "1,234 KB": whole kilobytes rounded up, as Explorer's size column shows
 // a file's size ("0 KB" for an empty file).
@@ -42,10 +56,22 @@ class ResultTable {
   // see LocalTimeCache), empty when there is none.
   void AddResultRow(std::string_view fullPath, std::size_t nameLength,
                     std::optional<std::int64_t> localAccess, std::uint64_t size = 0);
+  // Appends a row for a browser cache's entry, listed under source (an
+  // index of SetSourceNames, not kFileSource) with the given file name.
+  void AddEntryRow(std::string_view name, std::uint16_t source, std::optional<std::int64_t> localAccess,
+                   std::uint64_t size, CacheEntryRow entry);
   void DeleteAllItems();
 
+  // What the source column shows for each source index; index 0 names the
+  // files' source, "IE" unless set.
+  void SetSourceNames(std::vector<std::string> names) { sourceNames_ = std::move(names); }
+  const std::string& SourceOf(int row) const;
+  // The entry behind a browser row; nullptr for a file's row.
+  const CacheEntryRow* EntryOf(int row) const;
+
   int RowCount() const { return static_cast<int>(rows_.size()); }
-  std::string PathOf(int row) const { return paths_.At(static_cast<std::size_t>(row)); }
+  // The file's full path; empty for a browser row, which has no file.
+  std::string PathOf(int row) const;
   // Texts are made when asked for: a view asks only for the rows it shows.
   std::string GetItemText(int row, Column column) const;
 
@@ -59,7 +85,7 @@ class ResultTable {
   const std::string& AddressOf(int row) const;
   // Addresses by walk index: the place each row had when the walk added it.
   void SetAddresses(std::vector<std::string> byWalkIndex) { addresses_ = std::move(byWalkIndex); }
-  // The rows' paths in the order the walk added them.
+  // The rows' paths in the order the walk added them (empty for browser rows).
   std::vector<std::string> PathsInWalkOrder() const;
 
   // One column's values by walk index, for a sort made elsewhere: texts for
@@ -98,18 +124,27 @@ class ResultTable {
  private:
   std::string_view NameOf(int row) const;
 
+  static constexpr std::uint32_t kNoEntry = UINT32_MAX;
+
   struct Row {
     std::int64_t localAccess = 0;
     std::uint64_t size = 0;
-    std::uint32_t nameStart = 0;  // offsets into the row's path
+    std::uint32_t nameStart = 0;  // offsets into the row's path (a browser row's name)
     std::uint32_t typeStart = 0;  // == path size when the name has no dot
     std::uint32_t walkIndex = 0;
+    std::uint32_t entry = kNoEntry;  // index into entries_ for a browser row
+    std::uint16_t source = kFileSource;
     bool hasAccess = false;
     bool ticked = false;
   };
 
+  void AddRow(std::string_view text, std::size_t nameStart, std::optional<std::int64_t> localAccess,
+              std::uint64_t size, std::uint32_t entry, std::uint16_t source);
+
   std::vector<Row> rows_;
   PathStore paths_;
+  std::vector<CacheEntryRow> entries_;  // by the index rows keep
+  std::vector<std::string> sourceNames_{"IE"};
   std::vector<std::string> addresses_;  // by walk index; may be shorter
   int ticked_ = 0;
   int highlighted_ = -1;

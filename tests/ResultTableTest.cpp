@@ -110,6 +110,66 @@ TEST(ResultTable, SortsByEveryColumnKeepingTicksAndTheHighlightWithTheirFiles) {
                                                                 "C:\\c\\f2.gif"}));
 }
 
+// Browser entries sit beside files: no path, their own address and source,
+// and each stays with its row through a sort made away from the window and
+// through a removal, as do ticks and the highlight.
+TEST(ResultTable, BrowserRowsKeepTheirEntryThroughSortsAndRemovals) {
+  ResultTable table;
+  table.SetSourceNames({"IE", "Chrome", "Firefox"});
+  Add(table, "C:\\c", "b.jpg");
+  table.AddEntryRow("a.png", 1, std::nullopt, 70, {"https://x/a.png", "", true, nullptr});
+  table.AddEntryRow("c", 2, 100, 5, {"https://y/c", "gzip", false, nullptr});
+  Add(table, "C:\\c", "d.gif");
+  table.SetAddresses({"http://ie/b"});
+  table.SetCheck(1, true);
+  table.SetCheck(3, true);
+  table.SetHighlighted(2);
+
+  auto rowOf = [&](const std::string& name) {
+    for (int row = 0; row < table.RowCount(); ++row) {
+      if (table.GetItemText(row, Column::kName) == name) return row;
+    }
+    return -1;
+  };
+  auto expectRows = [&](const std::vector<std::string>& names) {
+    ASSERT_EQ(table.RowCount(), static_cast<int>(names.size()));
+    for (int row = 0; row < table.RowCount(); ++row) EXPECT_EQ(table.GetItemText(row, Column::kName), names[row]);
+    if (int row = rowOf("a.png"); row >= 0) {
+      EXPECT_EQ(table.PathOf(row), "");
+      EXPECT_EQ(table.AddressOf(row), "https://x/a.png");
+      EXPECT_EQ(table.GetItemText(row, Column::kSource), "Chrome");
+      EXPECT_TRUE(table.GetCheck(row));
+    }
+    if (int row = rowOf("c"); row >= 0) {
+      EXPECT_EQ(table.EntryOf(row)->contentEncoding, "gzip");
+      EXPECT_EQ(table.GetItemText(row, Column::kType), "");
+      EXPECT_EQ(table.HighlightedRow(), row);
+    }
+    if (int row = rowOf("b.jpg"); row >= 0) {
+      EXPECT_EQ(table.PathOf(row), "C:\\c\\b.jpg");
+      EXPECT_EQ(table.AddressOf(row), "http://ie/b");
+      EXPECT_EQ(table.EntryOf(row), nullptr);
+      EXPECT_EQ(table.GetItemText(row, Column::kSource), "IE");
+    }
+  };
+
+  table.SetHighlighted(0);  // moved while the sort ran: the copy follows it
+  ResultTable sorted =
+      table.Reordered(SortOrder(test::HostPlatform(), table.KeysOf(Column::kSource), Column::kSource, false));
+  table.SetHighlighted(2);
+  table.TakeOrderFrom(std::move(sorted));
+  expectRows({"a.png", "c", "b.jpg", "d.gif"});
+  EXPECT_EQ(table.PathsInWalkOrder(), (std::vector<std::string>{"C:\\c\\b.jpg", "", "", "C:\\c\\d.gif"}));
+
+  table.RemoveRows({0, 3});  // a ticked entry and a ticked file
+  expectRows({"c", "b.jpg"});
+  EXPECT_EQ(table.TickedCount(), 0);
+  table.RemoveRows({1});
+  expectRows({"c"});
+  table.RemoveRows({0});
+  EXPECT_EQ(table.HighlightedRow(), -1);
+}
+
 TEST(ResultTable, AddressesMatchTheIndexByPathIgnoringAsciiCase) {
   const std::vector<UrlIndexEntry> index = {{"C:\\Cache\\IE\\X\\a[1].JPG", "http://h/a.jpg"},
                                             {"C:\\cache\\IE\\X\\Ñ[1].jpg", "http://h/n.jpg"}};

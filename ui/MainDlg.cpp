@@ -33,10 +33,10 @@ struct ColumnLayout {
   int format;
 };
 // In the order of Column; at the designed size the list scrolls sideways
-// to the last two.
+// to the last three.
 constexpr ColumnLayout kColumns[] = {{"文件名", 265, LVCFMT_LEFT},  {"文件类型", 60, LVCFMT_LEFT},
                                      {"访问时间", 120, LVCFMT_LEFT}, {"大小", 80, LVCFMT_RIGHT},
-                                     {"网址", 300, LVCFMT_LEFT}};
+                                     {"网址", 300, LVCFMT_LEFT},     {"来源", 120, LVCFMT_LEFT}};
 static_assert(std::size(kColumns) == kColumnCount);
 
 constexpr Moment kOneHour = 3600;

@@ -40,15 +40,16 @@ void CacheScan::VisitEntry(std::string& path, const DirEntry& entry) {
 void CacheScan::TestFile(const std::string& path, const DirEntry& entry) {
   if (!NameMatches(entry.name, filter_.extension)) return;
   std::int64_t accessSeconds = UnixSecondsOfFileTime(entry.lastAccess);
-  if (filter_.accessMode == AccessMode::kMatchWindow && !InWindow(accessSeconds)) return;
+  if (!PassesWindow(filter_, accessSeconds)) return;
 
   table_.AddResultRow(path, entry.name.size(), localTime_.LocalSecondsOf(accessSeconds), entry.size);
   CountOne(job_);
 }
 
-bool CacheScan::InWindow(std::int64_t unixSeconds) const {
+bool PassesWindow(const ScanFilter& filter, std::int64_t unixSeconds) {
+  if (filter.accessMode == AccessMode::kNoLimit) return true;
   std::optional<Moment> access = MomentOf(unixSeconds);
-  return access && filter_.start < *access && *access < filter_.end;
+  return access && filter.start < *access && *access < filter.end;
 }
 
 }  // namespace morlind

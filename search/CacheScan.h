@@ -22,6 +22,9 @@ struct ScanFilter {
   Moment end = 0;
 };
 
+// Whether a time in seconds since 1970 UTC passes the filter's window.
+bool PassesWindow(const ScanFilter& filter, std::int64_t unixSeconds);
+
 class CacheScan {
  public:
   // With a job, the walk counts the rows it adds and ends early when asked
@@ -38,7 +41,6 @@ class CacheScan {
   int ScanInto(std::string& path);
   void VisitEntry(std::string& path, const DirEntry& entry);
   void TestFile(const std::string& path, const DirEntry& entry);
-  bool InWindow(std::int64_t unixSeconds) const;
 
   Platform& platform_;
   const ScanFilter& filter_;

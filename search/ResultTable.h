@@ -33,6 +33,8 @@ constexpr int kColumnCount = 6;
 // Rows of the IE cache are files; the others are a browser cache's entries,
 // whose body is read through the cache and may need decoding.
 constexpr std::uint16_t kFileSource = 0;
+// One past the last source index a row can carry.
+constexpr std::size_t kNoSource = UINT16_MAX;
 
 struct CacheEntryRow {
   std::string address;

@@ -33,7 +33,7 @@ void ResultTable::AddResultRow(std::string_view fullPath, std::size_t nameLength
 }
 
 void ResultTable::AddEntryRow(std::string_view name, std::uint16_t source, std::optional<std::int64_t> localAccess,
-                              std::uint64_t size, CacheEntryRow entry) {
+                              std::uint64_t size, CacheEntry entry) {
   entries_.push_back(std::move(entry));
   AddRow(name, 0, localAccess, size, static_cast<std::uint32_t>(entries_.size() - 1), source);
 }
@@ -61,7 +61,7 @@ const std::string& ResultTable::SourceOf(int row) const {
   return source < sourceNames_.size() ? sourceNames_[source] : kNone;
 }
 
-const CacheEntryRow* ResultTable::EntryOf(int row) const {
+const CacheEntry* ResultTable::EntryOf(int row) const {
   std::uint32_t entry = rows_[static_cast<std::size_t>(row)].entry;
   return entry == kNoEntry ? nullptr : &entries_[entry];
 }
@@ -113,7 +113,7 @@ int ResultTable::FindName(std::string_view text, int from, NameMatch match, bool
 
 const std::string& ResultTable::AddressOf(int row) const {
   static const std::string kNone;
-  if (const CacheEntryRow* entry = EntryOf(row)) return entry->address;
+  if (const CacheEntry* entry = EntryOf(row)) return entry->address;
   std::size_t walkIndex = rows_[static_cast<std::size_t>(row)].walkIndex;
   return walkIndex < addresses_.size() ? addresses_[walkIndex] : kNone;
 }

@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-namespace morlind {
+#include "caches/CacheEntry.h"
 
-class BodyReader;
+namespace morlind {
 
 // Full paths by row index. Grows to row + 100 when a row reaches its size and
 // is never shrunk: a new search overwrites from entry 0, and entries at or
@@ -36,12 +36,6 @@ constexpr std::uint16_t kFileSource = 0;
 // One past the last source index a row can carry.
 constexpr std::size_t kNoSource = UINT16_MAX;
 
-struct CacheEntryRow {
-  std::string address;
-  std::string contentEncoding;
-  bool complete = true;  // false: the cache holds only part of the body
-  std::shared_ptr<const BodyReader> body;
-};
 
 // "1,234 KB": whole kilobytes rounded up, as Explorer's size column shows
 // a file's size ("0 KB" for an empty file).
@@ -61,7 +55,7 @@ class ResultTable {
   // Appends a row for a browser cache's entry, listed under source (an
   // index of SetSourceNames, not kFileSource) with the given file name.
   void AddEntryRow(std::string_view name, std::uint16_t source, std::optional<std::int64_t> localAccess,
-                   std::uint64_t size, CacheEntryRow entry);
+                   std::uint64_t size, CacheEntry entry);
   void DeleteAllItems();
 
   // What the source column shows for each source index; index 0 names the
@@ -69,7 +63,7 @@ class ResultTable {
   void SetSourceNames(std::vector<std::string> names) { sourceNames_ = std::move(names); }
   const std::string& SourceOf(int row) const;
   // The entry behind a browser row; nullptr for a file's row.
-  const CacheEntryRow* EntryOf(int row) const;
+  const CacheEntry* EntryOf(int row) const;
 
   int RowCount() const { return static_cast<int>(rows_.size()); }
   // The file's full path; empty for a browser row, which has no file.
@@ -145,7 +139,7 @@ class ResultTable {
 
   std::vector<Row> rows_;
   PathStore paths_;
-  std::vector<CacheEntryRow> entries_;  // by the index rows keep
+  std::vector<CacheEntry> entries_;  // by the index rows keep
   std::vector<std::string> sourceNames_{"IE"};
   std::vector<std::string> addresses_;  // by walk index; may be shorter
   int ticked_ = 0;

@@ -117,8 +117,12 @@ TEST(ResultTable, BrowserRowsKeepTheirEntryThroughSortsAndRemovals) {
   ResultTable table;
   table.SetSourceNames({"IE", "Chrome", "Firefox"});
   Add(table, "C:\\c", "b.jpg");
-  table.AddEntryRow("a.png", 1, std::nullopt, 70, {"https://x/a.png", "", true, nullptr});
-  table.AddEntryRow("c", 2, 100, 5, {"https://y/c", "gzip", false, nullptr});
+  CacheEntry png, plain;
+  png.address = "https://x/a.png";
+  plain.address = "https://y/c";
+  plain.contentEncoding = "gzip";
+  table.AddEntryRow("a.png", 1, std::nullopt, 70, png);
+  table.AddEntryRow("c", 2, 100, 5, plain);
   Add(table, "C:\\c", "d.gif");
   table.SetAddresses({"http://ie/b"});
   table.SetCheck(1, true);

@@ -56,6 +56,7 @@ struct DirEntry {
 using SystemError = std::uint32_t;
 constexpr SystemError kErrorFileNotFound = 2;
 constexpr SystemError kErrorAccessDenied = 5;
+constexpr SystemError kErrorAlreadyExists = 183;
 // A copy given up because its job was asked to stop.
 constexpr SystemError kErrorCancelled = 1223;
 
@@ -143,6 +144,13 @@ class Platform {
 
   // The file-system path of a shell special folder, or nothing.
   virtual std::optional<std::string> SpecialFolderPath(int csidl) = 0;
+  // The system's folder for temporary files, or nothing.
+  virtual std::optional<std::string> TemporaryFolder() = 0;
+  // Makes a folder whose parent exists: 0, kErrorAlreadyExists, or why not.
+  virtual SystemError CreateFolder(const std::string& path) = 0;
+  // This process's id, and whether a process of that id runs.
+  virtual std::uint32_t ProcessId() = 0;
+  virtual bool ProcessRunning(std::uint32_t id) = 0;
 
   // Local calendar fields to a Moment, daylight saving decided by the
   // library; kBadMoment before 1970 or past the library's last date.

@@ -6,11 +6,13 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -213,6 +215,22 @@ std::optional<std::string> PosixPlatform::SpecialFolderPath(int csidl) {
   auto found = specialFolders_.find(csidl);
   if (found == specialFolders_.end()) return std::nullopt;
   return found->second;
+}
+
+std::optional<std::string> PosixPlatform::TemporaryFolder() {
+  const char* folder = std::getenv("TMPDIR");
+  return std::string(folder && *folder ? folder : "/tmp");
+}
+
+SystemError PosixPlatform::CreateFolder(const std::string& path) {
+  if (mkdir(ToNativePath(path).c_str(), 0777) == 0) return 0;
+  return errno == EEXIST ? kErrorAlreadyExists : static_cast<SystemError>(errno);
+}
+
+std::uint32_t PosixPlatform::ProcessId() { return static_cast<std::uint32_t>(getpid()); }
+
+bool PosixPlatform::ProcessRunning(std::uint32_t id) {
+  return kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM;
 }
 
 Moment PosixPlatform::MomentFromLocal(const LocalFields& fields) {

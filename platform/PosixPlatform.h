@@ -29,6 +29,10 @@ class PosixPlatform : public Platform {
   // Digit runs by their number, ASCII letters folded, other bytes as they are.
   std::vector<std::uint32_t> TextRanks(const std::vector<std::string>& texts, TextOrder order) override;
   std::optional<std::string> SpecialFolderPath(int csidl) override;
+  std::optional<std::string> TemporaryFolder() override;
+  SystemError CreateFolder(const std::string& path) override;
+  std::uint32_t ProcessId() override;
+  bool ProcessRunning(std::uint32_t id) override;
   Moment MomentFromLocal(const LocalFields& fields) override;
   std::optional<LocalFields> LocalFieldsOf(std::int64_t unixSeconds) override;
   Moment Now() override;

@@ -376,6 +376,28 @@ std::optional<std::string> Win32Platform::SpecialFolderPath(int csidl) {
   return WideToUtf8(path);
 }
 
+std::optional<std::string> Win32Platform::TemporaryFolder() {
+  std::wstring path(MAX_PATH + 1, L'\0');
+  DWORD length = GetTempPathW(static_cast<DWORD>(path.size()), path.data());
+  if (length == 0 || length > path.size()) return std::nullopt;
+  path.resize(length);
+  while (path.size() > 3 && path.back() == L'\\') path.pop_back();
+  return WideToUtf8(path);
+}
+
+SystemError Win32Platform::CreateFolder(const std::string& path) {
+  return CreateDirectoryW(SystemPath(path).c_str(), nullptr) ? 0 : GetLastError();
+}
+
+std::uint32_t Win32Platform::ProcessId() { return GetCurrentProcessId(); }
+
+bool Win32Platform::ProcessRunning(std::uint32_t id) {
+  FileHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
+  // A process that exists but refuses us is running all the same.
+  if (!process.IsValid()) return GetLastError() == ERROR_ACCESS_DENIED;
+  return WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT;
+}
+
 Moment Win32Platform::MomentFromLocal(const LocalFields& fields) {
   std::tm tm = TmOfLocal(fields);
   return MomentOrBad(_mktime64(&tm));

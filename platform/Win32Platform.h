@@ -22,6 +22,10 @@ class Win32Platform : public Platform {
   bool ForgetUrl(const std::string& address) override;
   std::vector<std::uint32_t> TextRanks(const std::vector<std::string>& texts, TextOrder order) override;
   std::optional<std::string> SpecialFolderPath(int csidl) override;
+  std::optional<std::string> TemporaryFolder() override;
+  SystemError CreateFolder(const std::string& path) override;
+  std::uint32_t ProcessId() override;
+  bool ProcessRunning(std::uint32_t id) override;
   Moment MomentFromLocal(const LocalFields& fields) override;
   std::optional<LocalFields> LocalFieldsOf(std::int64_t unixSeconds) override;
   Moment Now() override;

@@ -181,6 +181,14 @@ SystemError FakePlatform::CopyFileReplacing(const std::string& from, const std::
   return 0;
 }
 
+SystemError FakePlatform::CreateFolder(const std::string& path) {
+  if (Resolve(path, true)) return kErrorAlreadyExists;
+  std::optional<std::string> parent = Resolve(path.substr(0, path.rfind('\\')), true);
+  if (!parent || !Find(*parent)->folder) return kErrorPathNotFound;
+  AddFolder(*parent + path.substr(path.rfind('\\')));
+  return 0;
+}
+
 namespace {
 
 // Reads a copy of the content taken when it was opened.

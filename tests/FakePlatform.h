@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -36,6 +37,11 @@ class FakePlatform : public Platform {
   // Called for every entry a listing delivers ("." and ".." too), on the
   // thread that walks: a test may stop or hold the walk there.
   std::function<void()> onEntry;
+  // The system's temporary folder; none when unset.
+  std::optional<std::string> temporaryFolder;
+  // This process, and the others that run.
+  std::uint32_t processId = 100;
+  std::set<std::uint32_t> otherProcesses;
   // What ReadUrlIndex gives.
   std::vector<UrlIndexEntry> urlIndex;
   // Now() answers this from here on.
@@ -70,6 +76,10 @@ class FakePlatform : public Platform {
   std::optional<std::string> SpecialFolderPath(int csidl) override {
     return csidl == kInternetCacheFolder ? cacheFolder : std::nullopt;
   }
+  std::optional<std::string> TemporaryFolder() override { return temporaryFolder; }
+  SystemError CreateFolder(const std::string& path) override;
+  std::uint32_t ProcessId() override { return processId; }
+  bool ProcessRunning(std::uint32_t id) override { return id == processId || otherProcesses.count(id) > 0; }
   Moment MomentFromLocal(const LocalFields& fields) override { return clock_.MomentFromLocal(fields); }
   std::optional<LocalFields> LocalFieldsOf(std::int64_t s) override { return clock_.LocalFieldsOf(s); }
   Moment Now() override { return now_ ? *now_ : clock_.Now(); }

@@ -30,6 +30,9 @@ constexpr std::uint32_t kAttrReparsePoint = 0x400;
 
 // Shell special folder of the browser cache (CSIDL_INTERNET_CACHE).
 constexpr int kInternetCacheFolder = 0x20;
+// The user's local application data (CSIDL_LOCAL_APPDATA), where the
+// browsers keep their own caches.
+constexpr int kLocalAppDataFolder = 0x1C;
 
 struct LocalFields {
   int year = 0;    // four digits

@@ -366,7 +366,22 @@ std::vector<std::uint32_t> Win32Platform::TextRanks(const std::vector<std::strin
   });
 }
 
+namespace {
+
+// Known folders have no MAX_PATH limit, unlike the CSIDL calls.
+std::optional<std::string> KnownFolderPath(REFKNOWNFOLDERID id) {
+  struct TaskText {
+    PWSTR text = nullptr;
+    ~TaskText() { CoTaskMemFree(text); }
+  } path;
+  if (FAILED(SHGetKnownFolderPath(id, 0, nullptr, &path.text)) || !path.text) return std::nullopt;
+  return WideToUtf8(path.text);
+}
+
+}  // namespace
+
 std::optional<std::string> Win32Platform::SpecialFolderPath(int csidl) {
+  if (csidl == kLocalAppDataFolder) return KnownFolderPath(FOLDERID_LocalAppData);
   ItemIdList pidl;
   if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, pidl.Receive())) || !pidl.Get()) {
     return std::nullopt;

@@ -8,6 +8,7 @@ packages=(
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64
   wine wine64 xvfb xauth imagemagick python3
   locales fonts-wqy-zenhei zip
+  zlib1g-dev libz-mingw-w64-dev brotli zstd
 )
 
 missing=()

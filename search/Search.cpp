@@ -25,6 +25,7 @@ SearchOutcome PrepareSearch(Platform& platform, const SearchInput& input, Search
   table.DeleteAllItems();
   criteria.extension = SettleExtension(criteria.extension, input.listSelection, input.editText);
 
+  criteria.cacheFolder.clear();
   std::optional<std::string> folder = GetCacheFolder(platform);
   if (!folder) return SearchOutcome::kNoCacheFolder;
   criteria.cacheFolder = *folder;

@@ -1,0 +1,43 @@
+#include "search/BrowserScan.h"
+
+#include "caches/EntryName.h"
+#include "search/AccessTime.h"
+#include "search/Extension.h"
+
+namespace morlind {
+
+std::string SearchNotes(bool noCacheFolder, const BrowserScanReport& report,
+                        const std::vector<CacheSource>& unreadSqlCaches) {
+  std::string notes = noCacheFolder ? "找不到IE缓存文件夹。" : "";
+  for (const std::string& source : report.partlyRead) notes += source + "的缓存无法完整读取。";
+  for (const CacheSource& source : unreadSqlCaches) notes += source.displayName + "的缓存是SQL格式，本版本不能读取。";
+  return notes;
+}
+
+BrowserScanReport ScanBrowserCaches(Platform& platform, const std::vector<CacheSource>& sources,
+                                    const ScanFilter& filter, ResultTable& table, JobControl* job) {
+  BrowserScanReport report;
+  std::vector<std::string> names{"IE"};
+  for (const CacheSource& source : sources) names.push_back(source.displayName);
+  table.SetSourceNames(std::move(names));
+
+  LocalTimeCache localTime(platform);
+  for (std::size_t i = 0; i < sources.size() && i + 1 < kNoSource; ++i) {
+    const CacheSource& source = sources[i];
+    if (StopRequested(job) || !source.format) continue;
+    CacheListing listing = source.format->Read(platform, source.folder, job ? &job->StopFlag() : nullptr);
+    if (StopRequested(job)) break;
+    if (!listing.whole) report.partlyRead.push_back(source.displayName);
+    for (CacheEntry& entry : listing.entries) {
+      std::string name = EntryFileName(entry.address, entry.contentType);
+      if (!NameMatches(name, filter.extension) || !PassesWindow(filter, entry.lastUsed)) continue;
+      std::optional<std::int64_t> local;
+      if (entry.lastUsed != kBadMoment) local = localTime.LocalSecondsOf(entry.lastUsed);
+      table.AddEntryRow(name, static_cast<std::uint16_t>(i + 1), local, entry.storedSize, std::move(entry));
+      CountOne(job);
+    }
+  }
+  return report;
+}
+
+}  // namespace morlind

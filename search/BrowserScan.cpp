@@ -10,7 +10,9 @@ std::string SearchNotes(bool noCacheFolder, const BrowserScanReport& report,
                         const std::vector<CacheSource>& unreadSqlCaches) {
   std::string notes = noCacheFolder ? "找不到IE缓存文件夹。" : "";
   for (const std::string& source : report.partlyRead) notes += source + "的缓存无法完整读取。";
-  for (const CacheSource& source : unreadSqlCaches) notes += source.displayName + "的缓存是SQL格式，本版本不能读取。";
+  for (const CacheSource& source : unreadSqlCaches) {
+    notes += source.displayName + "的缓存是SQL格式，本版本不能读取。";
+  }
   return notes;
 }
 

@@ -58,7 +58,8 @@ TEST(BrowserScan, ListsEntriesThatPassUnderTheirSource) {
     EXPECT_EQ(report.partlyRead, std::vector<std::string>{"Firefox"});
   }
   EXPECT_EQ(SearchNotes(true, {{"Firefox"}}, {{"C:\\s", "Edge", "Default", "Edge", nullptr}}),
-            "找不到IE缓存文件夹。Firefox的缓存无法完整读取。Edge的缓存是SQL格式，本版本不能读取。");
+            "找不到IE缓存文件夹。Firefox的缓存无法完整读取。"
+            "Edge的缓存是SQL格式，本版本不能读取。");
   EXPECT_EQ(SearchNotes(false, {}, {}), "");
 }
 

@@ -1,0 +1,295 @@
+// Chromium's two cache formats, read from caches the real browser wrote
+// (scripts/make-chromium-caches.sh), then from damaged copies of them.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sstream>
+
+#include "caches/ChromiumBlockFile.h"
+#include "caches/ChromiumShared.h"
+#include "caches/ChromiumSimple.h"
+#include "platform/PosixPlatform.h"
+#include "tests/FakePlatform.h"
+
+namespace morlind {
+namespace {
+
+namespace fs = std::filesystem;
+const fs::path kData = MORLIND_TEST_DATA "/caches";
+const std::string kOrigin = "http://127.0.0.1:8731";
+const ChromiumBlockFileCache kBlockFile;
+const ChromiumSimpleCache kSimple;
+
+std::string FileText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+struct Served {
+  std::string path, type, encoding, body;
+};
+
+std::vector<Served> ServedFiles() {
+  std::vector<Served> served;
+  std::istringstream manifest(FileText(kData / "served" / "manifest.tsv"));
+  std::string line;
+  std::getline(manifest, line);
+  while (std::getline(manifest, line)) {
+    std::vector<std::string> fields;
+    std::istringstream cells(line);
+    for (std::string cell; std::getline(cells, cell, '\t');) fields.push_back(cell);
+    std::string type = fields[2].substr(0, fields[2].find(';'));
+    served.push_back({fields[1], type, fields[3], FileText(kData / "served" / (fields[0] + ".body"))});
+  }
+  return served;
+}
+
+std::string BodyOf(Platform& platform, const CacheEntry& entry, BodyStatus& status) {
+  std::string body;
+  status = entry.body->Read(platform, [&](std::string_view piece) {
+    body += piece;
+    return true;
+  });
+  return body;
+}
+
+std::string Gunzip(const std::string& gzipped) {
+  z_stream stream{};
+  inflateInit2(&stream, 16 + MAX_WBITS);
+  std::string out(1 << 16, '\0');
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(gzipped.data()));
+  stream.avail_in = static_cast<uInt>(gzipped.size());
+  stream.next_out = reinterpret_cast<Bytef*>(out.data());
+  stream.avail_out = static_cast<uInt>(out.size());
+  int result = inflate(&stream, Z_FINISH);
+  out.resize(result == Z_STREAM_END ? stream.total_out : 0);
+  inflateEnd(&stream);
+  return out;
+}
+
+// What the loopback server sends for the bodies it encodes with tools
+// whose output this test does not decode (brotli 1.0.9, zstd 1.5.4).
+const std::map<std::string, std::uint64_t> kEncodedSizes = {{"/data/list.json", 131}, {"/data/more.json", 200}};
+
+struct Format {
+  const char* name;
+  const CacheFormat& format;
+  const CacheFormat& other;
+};
+
+class RealCache : public testing::TestWithParam<Format> {};
+
+TEST_P(RealCache, ListsEveryServedFileOnceWithItsBodyTypeAndLastUse) {
+  PosixPlatform platform;
+  std::string folder = (kData / ("chromium-" + std::string(GetParam().name))).string();
+  EXPECT_TRUE(GetParam().format.Recognises(platform, folder));
+  EXPECT_FALSE(GetParam().other.Recognises(platform, folder));
+  CacheListing listing = GetParam().format.Read(platform, folder, nullptr);
+  EXPECT_TRUE(listing.whole);
+  std::vector<Served> served = ServedFiles();
+  ASSERT_EQ(listing.entries.size(), served.size() + 1);  // and the page
+  for (const Served& file : served) {
+    SCOPED_TRACE(file.path);
+    auto found = std::find_if(listing.entries.begin(), listing.entries.end(),
+                              [&](const CacheEntry& entry) { return entry.address == kOrigin + file.path; });
+    ASSERT_NE(found, listing.entries.end());
+    EXPECT_EQ(found->contentType, file.type);
+    EXPECT_EQ(found->contentEncoding, file.encoding);
+    EXPECT_TRUE(found->complete);
+    EXPECT_GT(found->lastUsed, 1'764'547'200);  // 2025-12-01, before the caches were made
+    EXPECT_LT(found->lastUsed, platform.Now() + 86'400);
+    BodyStatus status{};
+    std::string body = BodyOf(platform, *found, status);
+    EXPECT_EQ(status, BodyStatus::kWhole);
+    EXPECT_EQ(body.size(), found->storedSize);
+    if (file.encoding.empty()) {
+      EXPECT_EQ(body, file.body);
+    } else if (file.encoding == "gzip") {
+      EXPECT_EQ(Gunzip(body), file.body);
+    } else {
+      EXPECT_EQ(found->storedSize, kEncodedSizes.at(file.path));
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Chromium, RealCache,
+                         testing::Values(Format{"blockfile", kBlockFile, kSimple}, Format{"simple", kSimple, kBlockFile}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ChromiumKey, GivesTheUrlAfterEveryPrefix) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"1/0/https://a.com/x.png", "https://a.com/x.png"},
+      {"0/42/https://a.com/", "https://a.com/"},
+      {"1/0/_dk_https://a.com https://a.com https://c.com/y?q=1", "https://c.com/y?q=1"},
+      {"1/0/_dk_s_https://a.com https://b.com https://c.com/", "https://c.com/"},
+      {"1/0/_dk_cn_https://a.com https://a.com https://c.com/", "https://c.com/"},
+      {"7/https://old.com/a.js", "https://old.com/a.js"},  // before the credential part
+      {"https://older.com/b.css", "https://older.com/b.css"},
+      {"1/0/_dk_nospace", ""},
+      {"", ""},
+  };
+  for (const auto& [key, url] : cases) EXPECT_EQ(chromium::AddressFromKey(key), url) << key;
+}
+
+std::string Pickle(std::uint32_t flags, const std::string& headers, bool extra = true) {
+  std::string payload;
+  auto put32 = [&](std::uint32_t v) { payload.append(reinterpret_cast<const char*>(&v), 4); };
+  put32(flags | (extra ? 1u << 31 : 0));
+  if (extra) put32(4);  // an original response time follows
+  for (int i = 0; i < (extra ? 6 : 4); ++i) put32(0);
+  put32(static_cast<std::uint32_t>(headers.size()));
+  payload += headers;
+  payload.resize((payload.size() + 3) & ~std::size_t{3});
+  std::uint32_t size = static_cast<std::uint32_t>(payload.size());
+  return std::string(reinterpret_cast<const char*>(&size), 4) + payload;
+}
+
+TEST(ChromiumHead, TellsWhetherTheStoredBodyIsWhole) {
+  using namespace std::string_literals;
+  const struct {
+    std::string pickle;
+    std::uint64_t stored;
+    bool parsed, whole;
+  } cases[] = {
+      {Pickle(3, "HTTP/1.1 200 OK\0Content-Length: 10\0\0"s), 10, true, true},
+      {Pickle(3, "HTTP/1.1 200 OK\0Content-Length: 10\0\0"s, false), 10, true, true},
+      {Pickle(3, "HTTP/1.1 200 OK\0Content-Length: 10\0\0"s), 9, true, false},
+      {Pickle(3, "HTTP/1.1 200 OK\0\0"s), 9, true, true},
+      {Pickle(3, "HTTP/1.1 206 Partial\0\0"s), 9, true, false},
+      {Pickle(3 | 1u << 12, "HTTP/1.1 200 OK\0\0"s), 9, true, false},  // truncated
+      {Pickle(4, "HTTP/1.1 200 OK\0\0"s), 9, false, false},             // unknown version
+      {Pickle(3, "no status\0\0"s), 9, false, false},
+      {Pickle(3, "HTTP/1.1 200 OK\0\0"s).substr(0, 20), 9, false, false},
+  };
+  for (const auto& test : cases) {
+    std::optional<chromium::StoredResponse> response = chromium::ParseResponseInfo(test.pickle);
+    ASSERT_EQ(response.has_value(), test.parsed);
+    if (response) {
+      EXPECT_EQ(chromium::BodyIsWhole(*response, test.stored), test.whole);
+    }
+  }
+}
+
+// A cache folder's files in memory, damaged by a test.
+using Files = std::map<std::string, std::string>;
+
+Files LoadCache(const std::string& kind) {
+  Files files;
+  fs::path root = kData / ("chromium-" + kind);
+  for (const auto& file : fs::recursive_directory_iterator(root)) {
+    if (file.is_regular_file()) files[fs::relative(file.path(), root).generic_string()] = FileText(file.path());
+  }
+  return files;
+}
+
+void Put32(std::string& bytes, std::size_t at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes.at(at + i) = static_cast<char>(value >> (8 * i));
+}
+
+// The index slot and block offset in data_1 of the block-file entry whose
+// key ends in suffix.
+std::pair<std::size_t, std::size_t> BlockEntry(const Files& files, const std::string& suffix) {
+  const std::string& index = files.at("index");
+  for (std::size_t slot = 368; slot + 4 <= index.size(); slot += 4) {
+    std::uint32_t addr = chromium::LoadU32(&index[slot]);
+    if (addr == 0) continue;
+    std::size_t at = 8192 + (addr & 0xFFFF) * 256;
+    std::string key = files.at("data_1").substr(at + 96, chromium::LoadU32(&files.at("data_1")[at + 32]));
+    if (key.ends_with(suffix)) return {slot, at};
+  }
+  ADD_FAILURE() << suffix;
+  return {0, 0};
+}
+
+struct Damage {
+  const char* name;
+  const char* kind;
+  std::function<void(Files&)> damage;
+  std::size_t entries;  // what still comes out of the 13
+};
+
+class DamagedCache : public testing::TestWithParam<Damage> {};
+
+TEST_P(DamagedCache, ListsWhatIsReadableAndSaysItIsNotWhole) {
+  PosixPlatform clock;
+  FakePlatform platform(clock);
+  Files files = LoadCache(GetParam().kind);
+  GetParam().damage(files);
+  for (const auto& [name, content] : files) {
+    std::string path = "C:\\cache\\" + name;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    if (content != "<locked>") platform.AddFile(path, 133'000'000'000'000'000, content);
+    if (content == "<locked>") platform.LockFile(path);
+  }
+  const CacheFormat& format = std::string(GetParam().kind) == "simple" ? static_cast<const CacheFormat&>(kSimple) : kBlockFile;
+  CacheListing listing = format.Read(platform, "C:\\cache", nullptr);
+  EXPECT_FALSE(listing.whole);
+  EXPECT_EQ(listing.entries.size(), GetParam().entries);
+  for (const CacheEntry& entry : listing.entries) {
+    BodyStatus status{};
+    EXPECT_EQ(BodyOf(platform, entry, status).size(), entry.storedSize) << entry.address;
+  }
+}
+
+const Damage kDamages[] = {
+    {"BlockIndexMagic", "blockfile", [](Files& f) { f["index"][0] = 'x'; }, 0},
+    {"BlockIndexVersion", "blockfile", [](Files& f) { Put32(f["index"], 4, 0x40000); }, 0},
+    {"BlockIndexCutInHeader", "blockfile", [](Files& f) { f["index"].resize(300); }, 0},
+    {"BlockIndexCutInTable", "blockfile", [](Files& f) { f["index"].resize(368 + 4 * 200'000); }, 4},
+    {"BlockIndexLocked", "blockfile", [](Files& f) { f["index"] = "<locked>"; }, 0},
+    {"BlockFileMagic", "blockfile", [](Files& f) { f["data_1"][0] = 'x'; }, 0},
+    {"BlockFileCut", "blockfile", [](Files& f) { f["data_1"].resize(8192 + 20 * 256); }, 3},
+    {"BlockFileMissing", "blockfile", [](Files& f) { f.erase("data_1"); }, 0},
+    {"RankingsMissing", "blockfile", [](Files& f) { f.erase("data_0"); }, 13},
+    {"ExternalFileCut", "blockfile", [](Files& f) { f["f_000001"].resize(39'999); }, 12},
+    {"ChainLoop", "blockfile",
+     [](Files& f) {
+       auto [slot, at] = BlockEntry(f, "/img/big.jpg");
+       Put32(f["data_1"], at + 4, chromium::LoadU32(&f["index"][slot]));
+     }, 13},
+    {"EntryPastFileEnd", "blockfile",
+     [](Files& f) { Put32(f["index"], BlockEntry(f, "/img/big.jpg").first, 0xA001FFF0); }, 12},
+    {"BodyBlocksPastFileEnd", "blockfile",
+     [](Files& f) { Put32(f["data_1"], BlockEntry(f, "/img/photo.jpg").second + 60, 0xA3010FFF); }, 12},
+    {"BodyLargerThanItsBlocks", "blockfile",
+     [](Files& f) { Put32(f["data_1"], BlockEntry(f, "/img/photo.jpg").second + 44, 1025); }, 12},
+    {"KeyLongerThanItsBlock", "blockfile",
+     [](Files& f) { Put32(f["data_1"], BlockEntry(f, "/a/logo.png").second + 32, 160); }, 12},
+    {"LongKeyWithoutItsBlock", "blockfile",
+     [](Files& f) { Put32(f["data_1"], BlockEntry(f, "/a/logo.png").second + 32, 2000); }, 12},
+    {"HeadSizeHuge", "blockfile",
+     [](Files& f) { Put32(f["data_1"], BlockEntry(f, "/a/logo.png").second + 40, 0x7FFFFFFF); }, 12},
+    {"BodySizeNegative", "blockfile",
+     [](Files& f) { Put32(f["data_1"], BlockEntry(f, "/a/logo.png").second + 44, 0xFFFFFFFF); }, 12},
+    {"SimpleHeaderMagic", "simple", [](Files& f) { f["089b05afba7c0f97_0"][0] = 'x'; }, 12},
+    {"SimpleVersion", "simple", [](Files& f) { Put32(f["089b05afba7c0f97_0"], 8, 4); }, 12},
+    {"SimpleCutInHalf", "simple", [](Files& f) { f["316996e896dae63b_0"].resize(20'000); }, 12},
+    {"SimpleCutToNothing", "simple", [](Files& f) { f["316996e896dae63b_0"].clear(); }, 12},
+    {"SimpleKeyLongerThanFile", "simple", [](Files& f) { Put32(f["089b05afba7c0f97_0"], 12, 5000); }, 12},
+    {"SimpleHeadLongerThanFile", "simple",
+     [](Files& f) {
+       std::string& e = f["089b05afba7c0f97_0"];
+       Put32(e, e.size() - 8, 0x10000);
+     }, 12},
+    {"SimpleStreamOneEofMagic", "simple",
+     [](Files& f) {
+       std::string& e = f["089b05afba7c0f97_0"];
+       e[24 + 39 + 900] ^= 1;
+     }, 12},
+    {"SimpleEntryLocked", "simple", [](Files& f) { f["089b05afba7c0f97_0"] = "<locked>"; }, 12},
+    {"SimpleIndexMagic", "simple", [](Files& f) { f["index-dir/the-real-index"][8] ^= 1; }, 13},
+    {"SimpleIndexCountHuge", "simple", [](Files& f) { Put32(f["index-dir/the-real-index"], 20, 100); }, 13},
+    {"SimpleSparseDamaged", "simple", [](Files& f) { f["089b05afba7c0f97_s"] = "short"; }, 12},
+};
+
+INSTANTIATE_TEST_SUITE_P(Chromium, DamagedCache, testing::ValuesIn(kDamages),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace morlind

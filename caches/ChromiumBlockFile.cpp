@@ -176,7 +176,12 @@ Outcome ReadEntry(const EntryStore& entry, CacheFiles& files, std::vector<CacheE
 
 bool ChromiumBlockFileCache::Recognises(Platform& platform, const std::string& folder) const {
   std::unique_ptr<ReadOnlyFile> index = platform.OpenForReading(JoinPath(folder, "index"));
-  std::optional<std::string> magic = index ? ReadExact(*index, 0, 4) : std::nullopt;
+  if (!index) {
+    // Held without sharing: its files' names tell, so the cache can be
+    // named as one that could not be read.
+    return platform.AttributesOf(JoinPath(folder, "index")) && platform.AttributesOf(JoinPath(folder, "data_1"));
+  }
+  std::optional<std::string> magic = ReadExact(*index, 0, 4);
   return magic && LoadU32(magic->data()) == kIndexMagic;
 }
 

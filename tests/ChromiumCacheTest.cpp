@@ -256,7 +256,6 @@ const Damage kDamages[] = {
     {"BlockIndexVersion", "blockfile", [](Files& f) { Put32(f["index"], 4, 0x40000); }, 0},
     {"BlockIndexCutInHeader", "blockfile", [](Files& f) { f["index"].resize(300); }, 0},
     {"BlockIndexCutInTable", "blockfile", [](Files& f) { f["index"].resize(368 + 4 * 200'000); }, 4},
-    {"BlockIndexLocked", "blockfile", [](Files& f) { f["index"] = "<locked>"; }, 0},
     {"BlockFileMagic", "blockfile", [](Files& f) { f["data_1"][0] = 'x'; }, 0},
     {"BlockFileCut", "blockfile", [](Files& f) { f["data_1"].resize(8192 + 20 * 256); }, 3},
     {"BlockFileMissing", "blockfile", [](Files& f) { f.erase("data_1"); }, 0},
@@ -373,6 +372,16 @@ TEST(ChromiumSimple, ReadsABodyHeldInRangesAndFallsBackToFileTimes) {
     EXPECT_EQ(BodyOf(platform, *found, status), photo.substr(0, gap ? 400 : 900));
     EXPECT_EQ(status, gap ? BodyStatus::kPartial : BodyStatus::kWhole);
   }
+}
+
+TEST(ChromiumBlockFile, ALockedIndexIsRecognisedAndNamedAsNotWhole) {
+  PosixPlatform clock;
+  FakePlatform platform(clock);
+  Files files = LoadCache("blockfile");
+  files["index"] = "<locked>";
+  EXPECT_FALSE(ReadCopy(platform, "blockfile", files).whole);
+  EXPECT_TRUE(kBlockFile.Recognises(platform, "C:\\cache"));
+  EXPECT_FALSE(kSimple.Recognises(platform, "C:\\cache"));
 }
 
 TEST(ChromiumCaches, StopWhenAsked) {

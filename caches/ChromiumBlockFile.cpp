@@ -142,35 +142,157 @@ std::optional<std::string> KeyOf(const EntryStore& entry, CacheFiles& files) {
   return entry.bytes.substr(kEntryKeyOffset, static_cast<std::size_t>(length));
 }
 
+// A sparse entry's stream 2 starts with a SparseHeader (disk_format_base.h)
+// and goes on with a bitmap: a parent's has a bit per child, each child
+// holding 1 MB of the body in its stream 1; a child's has a bit per 1 KB
+// block it holds whole (sparse_control.cc).
+constexpr std::uint64_t kSparseHeaderSize = 64;
+constexpr std::uint64_t kChildMapSize = 128;
+constexpr std::uint64_t kMaxParentMapSize = 8192;
+constexpr std::uint64_t kChildSpan = 1 << 20;
+constexpr std::uint64_t kSparseBlock = 1024;
+
+bool BitIsSet(std::string_view map, std::uint64_t bit) {
+  return bit / 8 < map.size() && (static_cast<unsigned char>(map[bit / 8]) >> (bit % 8) & 1) != 0;
+}
+
+std::string ChildKey(const std::string& parentKey, std::uint64_t signature, std::uint64_t child) {
+  char numbers[48];
+  std::snprintf(numbers, sizeof numbers, ":%llx:%llx", static_cast<unsigned long long>(signature),
+                static_cast<unsigned long long>(child));
+  return "Range_" + parentKey + numbers;
+}
+
+// A child's part of its parent's body.
+struct Child {
+  std::uint64_t signature = 0;
+  Place body;
+  std::uint64_t fromStart = 0;  // held from the child's first byte on
+  std::uint64_t held = 0;       // held in all
+};
+
+// A parent whose rows wait until the walk has met all its children.
+struct Parent {
+  CacheEntry row;
+  std::string key;
+  std::uint64_t signature = 0;
+  std::string childMap;
+  std::uint64_t whole = 0;  // the body's size, as the head gives it
+};
+
 enum class Outcome { kListed, kSkipped, kDamaged };
 
-// The entry's row, when it has a body.
-Outcome ReadEntry(const EntryStore& entry, CacheFiles& files, std::vector<CacheEntry>& out) {
-  if (entry.State() != kEntryNormal || (entry.Flags() & kChildEntry)) return Outcome::kSkipped;
-  std::int64_t headSize = entry.DataSize(0), bodySize = entry.DataSize(1);
-  if (headSize < 0 || headSize > kMaxHeadSize || bodySize < 0) return Outcome::kDamaged;
-  if (bodySize == 0) return Outcome::kSkipped;
-  std::optional<std::string> key = KeyOf(entry, files);
-  std::string address = key ? chromium::AddressFromKey(*key) : std::string();
-  std::optional<std::string> head = files.Read(entry.DataAddr(0), static_cast<std::uint64_t>(headSize));
-  std::optional<chromium::StoredResponse> response = head ? chromium::ParseResponseInfo(*head) : std::nullopt;
-  Addr bodyAddr = entry.DataAddr(1);
-  std::optional<Place> body = bodyAddr.IsData() ? files.Locate(bodyAddr, static_cast<std::uint64_t>(bodySize)) : std::nullopt;
-  if (address.empty() || !response || !body) return Outcome::kDamaged;
+// What the walk over the index's chains has met.
+class Walk {
+ public:
+  explicit Walk(CacheFiles& files) : files_(files) {}
 
-  CacheEntry row;
-  row.address = std::move(address);
-  row.storedSize = static_cast<std::uint64_t>(bodySize);
-  chromium::DescribeEntry(*response, row);
-  if (entry.Flags() & kParentEntry) row.complete = false;
-  row.body = std::make_shared<chromium::FileRangeBody>(std::move(body->path), body->offset, row.storedSize, row.complete);
-  Addr rankings = entry.RankingsNode();
-  std::optional<std::string> node =
-      rankings.FileType() == Addr::kRankings ? files.Read(rankings, kRankingsNodeSize) : std::nullopt;
-  if (node) row.lastUsed = chromium::MomentFromChromiumTime(static_cast<std::int64_t>(LoadU64(node->data())));
-  out.push_back(std::move(row));
-  return node ? Outcome::kListed : Outcome::kDamaged;
-}
+  Outcome Entry(const EntryStore& entry, std::vector<CacheEntry>& out) {
+    if (entry.State() != kEntryNormal) return Outcome::kSkipped;
+    std::int64_t headSize = entry.DataSize(0), bodySize = entry.DataSize(1), sparseSize = entry.DataSize(2);
+    if (headSize < 0 || headSize > kMaxHeadSize || bodySize < 0 || sparseSize < 0) return Outcome::kDamaged;
+    bool sparse = (entry.Flags() & kParentEntry) && bodySize == 0;
+    if (bodySize == 0 && !sparse && !(entry.Flags() & kChildEntry)) return Outcome::kSkipped;
+    std::optional<std::string> key = KeyOf(entry, files_);
+    if (!key) return Outcome::kDamaged;
+    if (entry.Flags() & kChildEntry) return AddChild(entry, *key) ? Outcome::kSkipped : Outcome::kDamaged;
+
+    std::string address = chromium::AddressFromKey(*key);
+    std::optional<std::string> head = files_.Read(entry.DataAddr(0), static_cast<std::uint64_t>(headSize));
+    std::optional<chromium::StoredResponse> response = head ? chromium::ParseResponseInfo(*head) : std::nullopt;
+    if (address.empty() || !response) return Outcome::kDamaged;
+    CacheEntry row;
+    row.address = std::move(address);
+    Addr rankings = entry.RankingsNode();
+    std::optional<std::string> node =
+        rankings.FileType() == Addr::kRankings ? files_.Read(rankings, kRankingsNodeSize) : std::nullopt;
+    if (node) row.lastUsed = chromium::MomentFromChromiumTime(static_cast<std::int64_t>(LoadU64(node->data())));
+    Outcome listed = node ? Outcome::kListed : Outcome::kDamaged;
+
+    if (sparse) {
+      std::optional<std::string> control =
+          sparseSize >= static_cast<std::int64_t>(kSparseHeaderSize) &&
+                  sparseSize <= static_cast<std::int64_t>(kSparseHeaderSize + kMaxParentMapSize)
+              ? files_.Read(entry.DataAddr(2), static_cast<std::uint64_t>(sparseSize))
+              : std::nullopt;
+      if (!control || LoadU32(control->data() + 8) != kIndexMagic) return Outcome::kDamaged;
+      chromium::DescribeEntry(*response, row);
+      std::uint64_t whole = response->truncated ? 0 : chromium::WholeSize(response->head);
+      parents_.push_back({std::move(row), std::move(*key), LoadU64(control->data()), control->substr(kSparseHeaderSize),
+                          whole});
+      return listed;
+    }
+    Addr bodyAddr = entry.DataAddr(1);
+    std::optional<Place> body =
+        bodyAddr.IsData() ? files_.Locate(bodyAddr, static_cast<std::uint64_t>(bodySize)) : std::nullopt;
+    if (!body) return Outcome::kDamaged;
+    row.storedSize = static_cast<std::uint64_t>(bodySize);
+    chromium::DescribeEntry(*response, row);
+    row.body = std::make_shared<chromium::PiecesBody>(
+        std::vector<chromium::FilePiece>{{std::move(body->path), body->offset, row.storedSize}}, row.complete);
+    out.push_back(std::move(row));
+    return listed;
+  }
+
+  // Each sparse parent's row, its body the children's parts that follow
+  // on from its start.
+  void AddParents(std::vector<CacheEntry>& out) {
+    for (Parent& parent : parents_) {
+      std::vector<chromium::FilePiece> pieces;
+      std::uint64_t fromStart = 0;
+      for (std::uint64_t bit = 0; bit < parent.childMap.size() * 8; ++bit) {
+        if (!BitIsSet(parent.childMap, bit)) continue;
+        auto child = children_.find(ChildKey(parent.key, parent.signature, bit));
+        if (child == children_.end() || child->second.signature != parent.signature) continue;
+        parent.row.storedSize += child->second.held;
+        if (fromStart == bit * kChildSpan && child->second.fromStart > 0) {
+          pieces.push_back({child->second.body.path, child->second.body.offset, child->second.fromStart});
+          fromStart += child->second.fromStart;
+        }
+      }
+      if (parent.row.storedSize == 0) continue;
+      parent.row.complete = parent.whole > 0 && fromStart >= parent.whole;
+      parent.row.body = std::make_shared<chromium::PiecesBody>(std::move(pieces), parent.row.complete);
+      out.push_back(std::move(parent.row));
+    }
+  }
+
+ private:
+  bool AddChild(const EntryStore& entry, const std::string& key) {
+    std::int64_t size = entry.DataSize(1);
+    std::optional<std::string> control =
+        entry.DataSize(2) >= static_cast<std::int64_t>(kSparseHeaderSize + kChildMapSize)
+            ? files_.Read(entry.DataAddr(2), kSparseHeaderSize + kChildMapSize)
+            : std::nullopt;
+    std::optional<Place> body = Place{};
+    if (size > 0) {
+      body = entry.DataAddr(1).IsData() && size <= static_cast<std::int64_t>(kChildSpan)
+                 ? files_.Locate(entry.DataAddr(1), static_cast<std::uint64_t>(size))
+                 : std::nullopt;
+    }
+    if (!control || !body || LoadU32(control->data() + 8) != kIndexMagic) return false;
+    // Whole blocks from the bitmap; a block written in part is the last one
+    // written, with its length beside it.
+    std::string_view map = std::string_view(*control).substr(kSparseHeaderSize);
+    std::int64_t lastBlock = static_cast<std::int32_t>(LoadU32(control->data() + 16));
+    std::uint64_t lastLength = LoadU32(control->data() + 20);
+    if (lastLength >= kSparseBlock) lastBlock = -1;
+    Child child{LoadU64(control->data()), std::move(*body)};
+    std::uint64_t run = 0;
+    while (BitIsSet(map, run)) ++run;
+    child.fromStart = run * kSparseBlock + (lastBlock == static_cast<std::int64_t>(run) ? lastLength : 0);
+    for (std::uint64_t bit = 0; bit < kChildMapSize * 8; ++bit) child.held += BitIsSet(map, bit) ? kSparseBlock : 0;
+    if (lastBlock >= 0 && !BitIsSet(map, static_cast<std::uint64_t>(lastBlock))) child.held += lastLength;
+    child.fromStart = std::min<std::uint64_t>(child.fromStart, static_cast<std::uint64_t>(size));
+    child.held = std::min<std::uint64_t>(child.held, static_cast<std::uint64_t>(size));
+    children_[key] = std::move(child);
+    return true;
+  }
+
+  CacheFiles& files_;
+  std::map<std::string, Child> children_;
+  std::vector<Parent> parents_;
+};
 
 }  // namespace
 
@@ -208,6 +330,7 @@ CacheListing ChromiumBlockFileCache::Read(Platform& platform, const std::string&
   }
 
   CacheFiles files(platform, folder);
+  Walk walk(files);
   // Every entry is met once; one met again closes a loop in a chain.
   std::unordered_set<std::uint32_t> met;
   for (std::uint64_t bucket = 0; bucket < tableLength; ++bucket) {
@@ -221,10 +344,11 @@ CacheListing ChromiumBlockFileCache::Read(Platform& platform, const std::string&
         break;
       }
       EntryStore entry(*bytes);
-      if (ReadEntry(entry, files, listing.entries) == Outcome::kDamaged) listing.whole = false;
+      if (walk.Entry(entry, listing.entries) == Outcome::kDamaged) listing.whole = false;
       addr.value = entry.Next();
     }
   }
+  walk.AddParents(listing.entries);
   return listing;
 }
 

@@ -132,17 +132,33 @@ void DescribeEntry(const StoredResponse& response, CacheEntry& entry) {
   entry.complete = BodyIsWhole(response, entry.storedSize);
 }
 
-BodyStatus FileRangeBody::Read(Platform& platform, const BodySink& sink) const {
-  std::unique_ptr<ReadOnlyFile> file = platform.OpenForReading(path_);
-  if (!file || offset_ > file->Size() || size_ > file->Size() - offset_) return BodyStatus::kUnreadable;
-  constexpr std::uint64_t kPiece = 64 * 1024;
-  std::vector<char> buffer(static_cast<std::size_t>(std::min(size_, kPiece)));
-  for (std::uint64_t done = 0; done < size_;) {
-    std::size_t want = static_cast<std::size_t>(std::min(size_ - done, kPiece));
-    std::optional<std::size_t> got = file->ReadAt(offset_ + done, buffer.data(), want);
-    if (!got || *got != want) return BodyStatus::kUnreadable;
-    if (!sink(std::string_view(buffer.data(), want))) return BodyStatus::kStopped;
-    done += want;
+std::uint64_t WholeSize(const ResponseHead& head) {
+  std::size_t slash = head.contentRange.rfind('/');
+  std::uint64_t total = 0;
+  if (slash != std::string::npos && slash + 1 < head.contentRange.size() && head.contentRange.size() - slash < 19) {
+    for (std::size_t i = slash + 1; i < head.contentRange.size(); ++i) {
+      if (!std::isdigit(static_cast<unsigned char>(head.contentRange[i]))) return 0;
+      total = total * 10 + static_cast<std::uint64_t>(head.contentRange[i] - '0');
+    }
+    return total;
+  }
+  return AnnouncedLength(head).value_or(0);
+}
+
+BodyStatus PiecesBody::Read(Platform& platform, const BodySink& sink) const {
+  constexpr std::uint64_t kChunk = 64 * 1024;
+  std::vector<char> buffer;
+  for (const FilePiece& piece : pieces_) {
+    std::unique_ptr<ReadOnlyFile> file = platform.OpenForReading(piece.path);
+    if (!file || piece.offset > file->Size() || piece.size > file->Size() - piece.offset) return BodyStatus::kUnreadable;
+    buffer.resize(static_cast<std::size_t>(std::min(piece.size, kChunk)));
+    for (std::uint64_t done = 0; done < piece.size;) {
+      std::size_t want = static_cast<std::size_t>(std::min(piece.size - done, kChunk));
+      std::optional<std::size_t> got = file->ReadAt(piece.offset + done, buffer.data(), want);
+      if (!got || *got != want) return BodyStatus::kUnreadable;
+      if (!sink(std::string_view(buffer.data(), want))) return BodyStatus::kStopped;
+      done += want;
+    }
   }
   return complete_ ? BodyStatus::kWhole : BodyStatus::kPartial;
 }

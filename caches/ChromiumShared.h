@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "caches/CacheEntry.h"
 #include "caches/ResponseHead.h"
@@ -48,18 +49,27 @@ bool BodyIsWhole(const StoredResponse& response, std::uint64_t storedSize);
 // The head's fields copied into an entry, its completeness decided.
 void DescribeEntry(const StoredResponse& response, CacheEntry& entry);
 
-// A body that lies as size bytes at offset in one file, read again when
-// asked (the browser may have changed the file since it was listed).
-class FileRangeBody : public BodyReader {
+// size bytes at offset in the file at path.
+struct FilePiece {
+  std::string path;
+  std::uint64_t offset = 0, size = 0;
+};
+
+// A body that lies as pieces of files, read in order and read again when
+// asked (the browser may have changed the files since they were listed);
+// kPartial after the last piece when the pieces are not all of the body.
+class PiecesBody : public BodyReader {
  public:
-  FileRangeBody(std::string path, std::uint64_t offset, std::uint64_t size, bool complete)
-      : path_(std::move(path)), offset_(offset), size_(size), complete_(complete) {}
+  PiecesBody(std::vector<FilePiece> pieces, bool complete) : pieces_(std::move(pieces)), complete_(complete) {}
   BodyStatus Read(Platform& platform, const BodySink& sink) const override;
 
  private:
-  std::string path_;
-  std::uint64_t offset_, size_;
+  std::vector<FilePiece> pieces_;
   bool complete_;
 };
+
+// The whole size a Content-Range ("bytes 0-99/1234") announces, else
+// Content-Length's; 0 when neither tells.
+std::uint64_t WholeSize(const ResponseHead& head);
 
 }  // namespace morlind::chromium

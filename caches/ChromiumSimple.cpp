@@ -84,30 +84,6 @@ struct Range {
   bool operator<(const Range& other) const { return offset < other.offset; }
 };
 
-// A body held as ranges in the entry's _s file (media fetched in parts).
-// What is held from the start on is handed out; kPartial when that is not
-// all of it.
-class SparseBody : public BodyReader {
- public:
-  SparseBody(std::string path, std::vector<Range> ranges, bool complete)
-      : path_(std::move(path)), ranges_(std::move(ranges)), complete_(complete) {}
-  BodyStatus Read(Platform& platform, const BodySink& sink) const override {
-    std::uint64_t next = 0;
-    for (const Range& range : ranges_) {
-      if (range.offset != next) return BodyStatus::kPartial;
-      BodyStatus status = chromium::FileRangeBody(path_, range.at, range.length, true).Read(platform, sink);
-      if (status != BodyStatus::kWhole) return status;
-      next += range.length;
-    }
-    return complete_ ? BodyStatus::kWhole : BodyStatus::kPartial;
-  }
-
- private:
-  std::string path_;
-  std::vector<Range> ranges_;
-  bool complete_;
-};
-
 // The ranges of an _s file, in order of their offsets; nothing when the
 // file is damaged.
 std::optional<std::vector<Range>> ReadRanges(ReadOnlyFile& file, std::uint64_t keyLength) {
@@ -130,25 +106,16 @@ std::optional<std::vector<Range>> ReadRanges(ReadOnlyFile& file, std::uint64_t k
   return ranges;
 }
 
-// Whether ranges hold every byte from 0 to total.
-bool HoldsAll(const std::vector<Range>& ranges, std::uint64_t total) {
+// The pieces that hold the body from its start on, up to the first gap.
+std::vector<chromium::FilePiece> PiecesFromStart(const std::string& path, const std::vector<Range>& ranges) {
+  std::vector<chromium::FilePiece> pieces;
   std::uint64_t next = 0;
   for (const Range& range : ranges) {
-    if (range.offset > next) return false;
-    next = std::max(next, range.offset + range.length);
+    if (range.offset != next) break;
+    pieces.push_back({path, range.at, range.length});
+    next += range.length;
   }
-  return next >= total && !ranges.empty();
-}
-
-// The whole size a Content-Range ("bytes 0-99/1234") announces, or 0.
-std::uint64_t RangeTotal(const std::string& contentRange) {
-  std::size_t slash = contentRange.rfind('/');
-  std::uint64_t total = 0;
-  for (std::size_t i = slash == std::string::npos ? contentRange.size() : slash + 1; i < contentRange.size(); ++i) {
-    if (contentRange[i] < '0' || contentRange[i] > '9' || total > (1ull << 50)) return 0;
-    total = total * 10 + static_cast<std::uint64_t>(contentRange[i] - '0');
-  }
-  return total;
+  return pieces;
 }
 
 enum class Outcome { kListed, kSkipped, kDamaged };
@@ -197,16 +164,17 @@ Outcome ReadEntry(Platform& platform, const std::string& folder, const EntryFile
     for (const Range& range : *ranges) row.storedSize += range.length;
     if (row.storedSize == 0) return Outcome::kSkipped;
     chromium::DescribeEntry(*response, row);
-    // The whole size: a range response's Content-Range, else Content-Length.
-    std::uint64_t total = RangeTotal(response->head.contentRange);
-    if (total == 0) total = chromium::AnnouncedLength(response->head).value_or(0);
-    row.complete = !response->truncated && total > 0 && HoldsAll(*ranges, total);
-    row.body = std::make_shared<SparseBody>(std::move(sparsePath), std::move(*ranges), row.complete);
+    std::vector<chromium::FilePiece> pieces = PiecesFromStart(sparsePath, *ranges);
+    std::uint64_t held = 0, whole = chromium::WholeSize(response->head);
+    for (const chromium::FilePiece& piece : pieces) held += piece.size;
+    row.complete = !response->truncated && whole > 0 && held >= whole;
+    row.body = std::make_shared<chromium::PiecesBody>(std::move(pieces), row.complete);
   } else {
     if (bodySize == 0) return Outcome::kSkipped;
     row.storedSize = bodySize;
     chromium::DescribeEntry(*response, row);
-    row.body = std::make_shared<chromium::FileRangeBody>(std::move(path), bodyAt, bodySize, row.complete);
+    row.body = std::make_shared<chromium::PiecesBody>(
+        std::vector<chromium::FilePiece>{{std::move(path), bodyAt, bodySize}}, row.complete);
   }
   out.push_back(std::move(row));
   return Outcome::kListed;

@@ -59,12 +59,11 @@ class PickleReader {
     return value;
   }
   bool Skip64() { return U32() && U32(); }
-  std::optional<std::string_view> String() {
+  // The last field read: what follows it is not needed.
+  std::optional<std::string_view> LastString() {
     std::optional<std::uint32_t> length = U32();
     if (!length || *length > rest_.size()) return std::nullopt;
-    std::string_view text = rest_.substr(0, *length);
-    rest_.remove_prefix(std::min<std::size_t>(rest_.size(), (*length + 3) & ~std::size_t{3}));
-    return text;
+    return rest_.substr(0, *length);
   }
 
  private:
@@ -98,7 +97,7 @@ std::optional<StoredResponse> ParseResponseInfo(std::string_view pickle) {
   if (version < 1 || version > 3) return std::nullopt;
   if (!reader.Skip64() || !reader.Skip64()) return std::nullopt;  // request and response times
   if ((extraFlags & kExtraHasOriginalResponseTime) && !reader.Skip64()) return std::nullopt;
-  std::optional<std::string_view> rawHeaders = reader.String();
+  std::optional<std::string_view> rawHeaders = reader.LastString();
   if (!rawHeaders) return std::nullopt;
   StoredResponse response;
   response.head = ParseResponseHead(*rawHeaders);

@@ -166,6 +166,7 @@ TEST(ChromiumHead, TellsWhetherTheStoredBodyIsWhole) {
       {Pickle(4, "HTTP/1.1 200 OK\0\0"s), 9, false, false},             // unknown version
       {Pickle(3, "no status\0\0"s), 9, false, false},
       {Pickle(3, "HTTP/1.1 200 OK\0\0"s).substr(0, 20), 9, false, false},
+      {Pickle(3, "HTTP/1.1 200 OK\0\0"s).replace(0, 1, 1, '\x3a'), 9, false, false},  // payload 2 bytes past the end
   };
   for (const auto& test : cases) {
     std::optional<chromium::StoredResponse> response = chromium::ParseResponseInfo(test.pickle);
@@ -174,6 +175,27 @@ TEST(ChromiumHead, TellsWhetherTheStoredBodyIsWhole) {
       EXPECT_EQ(chromium::BodyIsWhole(*response, test.stored), test.whole);
     }
   }
+}
+
+TEST(ChromiumBody, ReadsLongPiecesInOrderAndStopsWhenAsked) {
+  PosixPlatform clock;
+  FakePlatform platform(clock);
+  std::string content(300'000, '\0');
+  for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7 / 5);
+  platform.AddFile("C:\\f", 0, content);
+  chromium::PiecesBody body({{"C:\\f", 200'000, 100'000}, {"C:\\f", 10, 150'000}}, true);
+  CacheEntry entry;
+  entry.body = std::make_shared<chromium::PiecesBody>(body);
+  BodyStatus status{};
+  EXPECT_EQ(BodyOf(platform, entry, status),
+            content.substr(200'000) + content.substr(10, 150'000));
+  EXPECT_EQ(status, BodyStatus::kWhole);
+  int pieces = 0;
+  EXPECT_EQ(body.Read(platform, [&](std::string_view) { return ++pieces < 2; }), BodyStatus::kStopped);
+  std::unique_ptr<ReadOnlyFile> file = platform.OpenForReading("C:\\f", nullptr);
+  EXPECT_FALSE(chromium::ReadExact(*file, 10, std::uint64_t{1} << 40));  // never allocated
+  EXPECT_FALSE(chromium::PiecesBody({{"C:\\f", 299'999, 2}}, true).Read(platform, [](std::string_view) { return true; }) ==
+               BodyStatus::kWhole);
 }
 
 // A cache folder's files in memory, damaged by a test.

@@ -396,8 +396,8 @@ TEST(ChromiumSimple, ReadsABodyHeldInRangesAndFallsBackToFileTimes) {
   }
 }
 
-// The photo's entry made a sparse parent whose one child holds its body in
-// the blocks the photo had, the last (or only) 1 KB block written in part.
+// The photo's entry made a sparse parent whose first child holds its body
+// in the blocks the photo had, the last (or only) 1 KB block written in part.
 TEST(ChromiumBlockFile, ReadsABodyHeldByASparseEntrysChild) {
   PosixPlatform clock;
   const std::string photo = FileText(kData / "served" / "00.body");
@@ -414,20 +414,22 @@ TEST(ChromiumBlockFile, ReadsABodyHeldByASparseEntrysChild) {
       return 0xA0010000 | next++;
     };
     Put32(blocks, parent + 72, 1);  // PARENT_ENTRY, its stream 1 moved to the child
-    Put32(blocks, parent + 44, 0), Put32(blocks, parent + 48, 68), Put32(blocks, parent + 64, control("\x01"));
-    std::string child(256, '\0');
-    std::string childKey = "Range_" + key + ":5eed:0";
-    Put32(child, 32, static_cast<std::uint32_t>(childKey.size())), Put32(child, 72, 2);  // CHILD_ENTRY
-    Put32(child, 44, 900), Put32(child, 60, body), Put32(child, 48, 192), Put32(child, 64, control(std::string(128, '\0')));
-    Put32(files["index"], 368, 0xA0010000 | next++);
-    blocks += child.replace(96, childKey.size(), childKey);
+    Put32(blocks, parent + 44, 0), Put32(blocks, parent + 48, 68), Put32(blocks, parent + 64, control("\x03"));
+    for (int id : {0, 1}) {  // the second child, at 1 MB, follows no gapless start
+      std::string child(256, '\0');
+      std::string childKey = "Range_" + key + ":5eed:" + std::to_string(id);
+      Put32(child, 32, static_cast<std::uint32_t>(childKey.size())), Put32(child, 72, 2);  // CHILD_ENTRY
+      Put32(child, 44, 900), Put32(child, 60, body), Put32(child, 48, 192), Put32(child, 64, control(std::string(128, '\0')));
+      Put32(files["index"], 368 + 4 * id, 0xA0010000 | next++);
+      blocks += child.replace(96, childKey.size(), childKey);
+    }
     FakePlatform platform(clock);
     CacheListing listing = ReadCopy(platform, "blockfile", files);
     auto found = std::find_if(listing.entries.begin(), listing.entries.end(),
                               [&](const CacheEntry& row) { return row.address == kOrigin + "/img/photo.jpg"; });
     ASSERT_NE(found, listing.entries.end());
     EXPECT_EQ(listing.entries.size(), 13u);
-    EXPECT_EQ(found->storedSize, held);
+    EXPECT_EQ(found->storedSize, 2 * held);
     EXPECT_EQ(found->complete, held == 900);
     BodyStatus status{};
     EXPECT_EQ(BodyOf(platform, *found, status), photo.substr(0, held));

@@ -1,10 +1,21 @@
 #include "search/BrowserScan.h"
 
+#include "caches/ChromiumBlockFile.h"
+#include "caches/ChromiumSimple.h"
 #include "caches/EntryName.h"
 #include "search/AccessTime.h"
 #include "search/Extension.h"
 
 namespace morlind {
+
+FoundCaches FindBrowserCaches(Platform& platform) {
+  static const ChromiumBlockFileCache blockFile;
+  static const ChromiumSimpleCache simple;
+  static const std::vector<const CacheFormat*> formats = {&blockFile, &simple};
+  std::optional<std::string> localAppData = platform.SpecialFolderPath(kLocalAppDataFolder);
+  if (!localAppData) return {};
+  return FindCacheSources(platform, *localAppData, formats);
+}
 
 std::string SearchNotes(bool noCacheFolder, const BrowserScanReport& report,
                         const std::vector<CacheSource>& unreadSqlCaches) {

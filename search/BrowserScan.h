@@ -17,6 +17,10 @@ struct BrowserScanReport {
   std::vector<std::string> partlyRead;  // sources that could not be read whole
 };
 
+// The current user's browser caches under the local application-data
+// folder, each with the format its files are in.
+FoundCaches FindBrowserCaches(Platform& platform);
+
 // What the status line says after a search that found no IE cache folder
 // (the message box says it when nothing at all was found), or sources it
 // could not read whole or cannot read; empty when there is nothing to say.

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "actions/Clean.h"
+#include "search/BrowserScan.h"
 #include "search/Sort.h"
 #include "actions/Save.h"
 #include "res/resource.h"
@@ -177,35 +178,50 @@ void CMainDlg::StartSearch() {
   input.editText = fileType_.GetWindowTextUtf8();
 
   SearchOutcome outcome = PrepareSearch(platform_, input, criteria_, table_);
-  if (outcome != SearchOutcome::kWindowInverted) list_.Refresh();
-  if (outcome != SearchOutcome::kReady) {
+  if (outcome == SearchOutcome::kWindowInverted) {
     EndWork();
-    ui_.ShowAppMessage(outcome == SearchOutcome::kWindowInverted ? kWindowInvertedText : kNoCacheFolderText);
+    ui_.ShowAppMessage(kWindowInvertedText);
+    return;
+  }
+  list_.Refresh();
+  // Without the IE cache folder the browsers' caches still list; only when
+  // there is nothing at all does the message say so.
+  FoundCaches browsers = FindBrowserCaches(platform_);
+  const bool noCacheFolder = outcome == SearchOutcome::kNoCacheFolder;
+  if (noCacheFolder && browsers.readable.empty() && browsers.sqlCaches.empty()) {
+    EndWork();
+    ui_.ShowAppMessage(kNoCacheFolderText);
     return;
   }
   // The walk fills a table of its own, in the order chosen for the last
   // one; the list shows the emptied table until the walk hands its rows
   // over. Then the addresses follow.
   std::swap(table_, pending_);
-  work_.Run([&platform = platform_, criteria = criteria_, &table = pending_, sort = sort_](JobControl& job) {
-              ScanCache(platform, criteria, table, &job);
-              if (sort && sort->column != Column::kAddress) {
-                table.ApplyOrder(SortOrder(platform, table.KeysOf(sort->column), sort->column, sort->descending));
-              }
-            },
-            SearchProgress,
-            [this] {
-              std::swap(table_, pending_);
-              list_.Refresh();
-              ReadAddresses();
-            });
+  auto notes = std::make_shared<std::string>();
+  work_.Run(
+      [&platform = platform_, criteria = criteria_, &table = pending_, sort = sort_, browsers = std::move(browsers),
+       noCacheFolder, notes](JobControl& job) {
+        if (!noCacheFolder) ScanCache(platform, criteria, table, &job);
+        const ScanFilter filter{criteria.extension, criteria.accessMode, criteria.start, criteria.end};
+        BrowserScanReport report = ScanBrowserCaches(platform, browsers.readable, filter, table, &job);
+        *notes = SearchNotes(noCacheFolder, report, browsers.sqlCaches);
+        if (sort && sort->column != Column::kAddress) {
+          table.ApplyOrder(SortOrder(platform, table.KeysOf(sort->column), sort->column, sort->descending));
+        }
+      },
+      SearchProgress,
+      [this, notes] {
+        std::swap(table_, pending_);
+        list_.Refresh();
+        ReadAddresses(*notes);
+      });
 }
 
 // The index is read after the rows show: a large one takes seconds. A
 // stop keeps the rows without addresses.
-void CMainDlg::ReadAddresses() {
+void CMainDlg::ReadAddresses(const std::string& notes) {
   if (work_.Stopped() || table_.RowCount() == 0) {
-    EndWork();
+    EndSearch(notes);
     return;
   }
   // The job only reads the table, which the window meanwhile changes in
@@ -224,15 +240,23 @@ void CMainDlg::ReadAddresses() {
         }
       },
       AddressProgress,
-      [this, found] {
+      [this, found, notes] {
         if (found->sorted) {
           table_.TakeOrderFrom(std::move(*found->sorted));
         } else {
           table_.SetAddresses(std::move(found->addresses));
         }
         list_.ShowRowsAgain();
-        EndWork();
+        EndSearch(notes);
       });
+}
+
+// What a search could not find or read whole stays on the status line.
+void CMainDlg::EndSearch(const std::string& notes) {
+  EndWork();
+  if (notes.empty() || work_.Stopped()) return;
+  status_ = Utf8ToWide(notes);
+  UpdateData(false);
 }
 
 // A header sorts by its column, a second click the other way round. The

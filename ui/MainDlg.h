@@ -81,7 +81,8 @@ class CMainDlg : public CDialog {
   void OnRowCopyAddress();
   void OnRowCopyFiles();
   void OnRowDelete();
-  void ReadAddresses();
+  void ReadAddresses(const std::string& notes);
+  void EndSearch(const std::string& notes);
   void OnTimer(UINT_PTR id);
   HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind);
   BOOL OnSetCursor(HWND window, UINT hitTest, UINT message);
@@ -108,10 +109,10 @@ class CMainDlg : public CDialog {
   void RunCheckTool(int& box, const std::function<void()>& changeRows, bool alwaysTicked);
   // "保存选中" on when some row is ticked; pulls and pushes the data.
   void UpdateSaveSelectedButton();
-  // The highlighted row's full path, if a row is highlighted.
+  // The highlighted row's full path, if a file's row is highlighted.
   std::optional<std::string> HighlightedPath() const;
-  // The status line and "查看当前"/"保存当前" for that path (none: off).
-  void ShowHighlight(const std::optional<std::string>& path);
+  // The status line and "查看当前"/"保存当前" for the highlighted row (none: off).
+  void ShowHighlight();
 
   static const EventEntry kEvents[];
   static const EventTable kEventTable;

@@ -54,8 +54,12 @@ LRESULT CMainDlg::OnContextMenu(WPARAM window, LPARAM position) {
   MenuHandle menu(::CreatePopupMenu());
   if (!menu.IsValid()) return 0;
   const bool busy = Busy();
+  // Browser rows have no file of their own to show or delete.
+  bool anyFile = false;
+  for (int chosen : ChosenRows(table_)) anyFile = anyFile || !table_.EntryOf(chosen);
   for (const RowMenuItem& item : kRowMenu) {
-    bool on = !busy && (item.id != IDM_ROW_COPY_ADDRESS || !table_.AddressOf(row).empty());
+    bool on = !busy && (item.id != IDM_ROW_COPY_ADDRESS || !table_.AddressOf(row).empty()) &&
+              (item.id != IDM_ROW_SHOW_IN_FOLDER || !table_.EntryOf(row)) && (item.id != IDM_ROW_DELETE || anyFile);
     ::AppendMenuW(menu.Get(), MF_STRING | (on ? MF_ENABLED : MF_GRAYED), item.id, Utf8ToWide(item.text).c_str());
   }
   UINT command = 0;

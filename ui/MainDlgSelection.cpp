@@ -31,20 +31,29 @@ std::optional<std::string> CMainDlg::HighlightedPath() const {
   // The list keeps the model's row in step with its selection: the first
   // selected row from row 0, and selection is single.
   int row = table_.HighlightedRow();
-  if (row < 0) return std::nullopt;
+  if (row < 0 || table_.EntryOf(row)) return std::nullopt;
   return table_.PathOf(row);
 }
 
-void CMainDlg::ShowHighlight(const std::optional<std::string>& path) {
-  status_ = path ? Utf8ToWide(kHighlightedPrefix + *path) : Utf8ToWide(kNothingHighlightedText);
-  EnableItem(IDC_VIEW_CURRENT, path.has_value());
-  EnableItem(IDC_SAVE_CURRENT, path.has_value());
+// A file by its path, a browser's entry by its source and address.
+void CMainDlg::ShowHighlight() {
+  const int row = table_.HighlightedRow();
+  const bool any = row >= 0 && row < table_.RowCount();
+  std::string shown = kNothingHighlightedText;
+  if (any && table_.EntryOf(row)) {
+    shown = kHighlightedPrefix + table_.SourceOf(row) + " " + table_.AddressOf(row);
+  } else if (any) {
+    shown = kHighlightedPrefix + table_.PathOf(row);
+  }
+  status_ = Utf8ToWide(shown);
+  EnableItem(IDC_VIEW_CURRENT, any);
+  EnableItem(IDC_SAVE_CURRENT, any);
 }
 
 void CMainDlg::OnClickList(NMHDR*, LRESULT* result) {
   *result = 0;
   UpdateData(true);
-  ShowHighlight(HighlightedPath());
+  ShowHighlight();
   UpdateData(false);
   // A tick made with the mouse is such a click: from now on the timer
   // carries ticks to "保存选中".
@@ -61,7 +70,7 @@ void CMainDlg::OnViewCurrent() {
   std::optional<std::string> path = HighlightedPath();
   // A launch that fails shows nothing.
   if (path) OpenFile(ui_, *path);
-  ShowHighlight(path);
+  ShowHighlight();
   UpdateData(false);
 }
 

@@ -118,8 +118,8 @@ class PosixReplacementFile : public ReplacementFile {
   }
   SystemError Commit(std::uint64_t lastWrite) override {
     std::int64_t seconds = static_cast<std::int64_t>(lastWrite / kFileTicksPerSecond) - kSecondsFrom1601To1970;
-    const timespec times[2] = {{0, UTIME_OMIT},
-                               {static_cast<time_t>(seconds), static_cast<long>(lastWrite % kFileTicksPerSecond) * 100}};
+    const long nanoseconds = static_cast<long>(lastWrite % kFileTicksPerSecond) * 100;
+    const timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(seconds), nanoseconds}};
     if (futimens(fd_, times) != 0 || rename(path_.c_str(), target_.c_str()) != 0) {
       return static_cast<SystemError>(errno);
     }
@@ -150,7 +150,8 @@ namespace {
 
 class PosixReadOnlyFile : public ReadOnlyFile {
  public:
-  PosixReadOnlyFile(int fd, std::uint64_t size, std::uint64_t lastWrite) : fd_(fd), size_(size), lastWrite_(lastWrite) {}
+  PosixReadOnlyFile(int fd, std::uint64_t size, std::uint64_t lastWrite)
+      : fd_(fd), size_(size), lastWrite_(lastWrite) {}
   ~PosixReadOnlyFile() override { close(fd_); }
   PosixReadOnlyFile(const PosixReadOnlyFile&) = delete;
   PosixReadOnlyFile& operator=(const PosixReadOnlyFile&) = delete;

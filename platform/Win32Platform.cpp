@@ -291,7 +291,8 @@ std::unique_ptr<ReadOnlyFile> Win32Platform::OpenForReading(const std::string& p
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   LARGE_INTEGER size{};
   FILETIME lastWrite{};
-  if (!handle.IsValid() || !GetFileSizeEx(handle.Get(), &size) || !GetFileTime(handle.Get(), nullptr, nullptr, &lastWrite)) {
+  if (!handle.IsValid() || !GetFileSizeEx(handle.Get(), &size) ||
+      !GetFileTime(handle.Get(), nullptr, nullptr, &lastWrite)) {
     if (error) *error = GetLastError();
     return nullptr;
   }

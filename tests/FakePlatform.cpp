@@ -226,7 +226,8 @@ namespace {
 // Reads a copy of the content taken when it was opened.
 class FakeReadOnlyFile : public ReadOnlyFile {
  public:
-  FakeReadOnlyFile(std::string content, std::uint64_t lastWrite) : content_(std::move(content)), lastWrite_(lastWrite) {}
+  FakeReadOnlyFile(std::string content, std::uint64_t lastWrite)
+      : content_(std::move(content)), lastWrite_(lastWrite) {}
   std::uint64_t Size() const override { return content_.size(); }
   std::uint64_t LastWrite() const override { return lastWrite_; }
   std::optional<std::size_t> ReadAt(std::uint64_t offset, void* buffer, std::size_t size) override {

@@ -64,7 +64,8 @@ TEST_F(SaveTest, CopiesTickedRowsInOrderUnderTheirNamesUnlessTheChooserIsCancell
                             {"C:\\cache\\B\\photo[1].jpg", "D:\\out\\photo[1].jpg"},
                             {"C:\\cache\\A\\clip[1].swf", "D:\\out\\clip[1].swf"}}));
   Save(plan);
-  EXPECT_EQ(fake.Log(), (Paths{"write D:\\out\\photo[1].jpg", "write D:\\out\\photo[1].jpg", "write D:\\out\\clip[1].swf"}));
+  EXPECT_EQ(fake.Log(),
+            (Paths{"write D:\\out\\photo[1].jpg", "write D:\\out\\photo[1].jpg", "write D:\\out\\clip[1].swf"}));
   EXPECT_EQ(fake.ContentOf("D:\\out\\photo[1].jpg"), "two");
   // Shown the other way round, the other file of that name wins.
   table.ApplyOrder({2, 1, 0});
@@ -143,12 +144,18 @@ TEST_F(SaveTest, CopiesWholeOverANameAndNeverThroughALink) {
 TEST_F(SaveTest, AFailedOrStoppedCopyLeavesTheOldTargetAndNoNewFile) {
   const std::string source = "C:\\cache\\big.flv", target = "D:\\out\\big.flv";
   JobControl* running = nullptr;
+  auto stopAtTheSecondWrite = [&](FakePlatform& f) {
+    f.onWrite = [&, writes = 0]() mutable {
+      if (++writes == 2) running->RequestStop();
+    };
+  };
   const std::tuple<const char*, std::function<void(FakePlatform&)>, int, SystemError> cases[] = {
       {"disk full", [](FakePlatform& f) { f.diskRoom = kMiB + kMiB / 2; }, 1, kErrorDiskFull},
-      {"stopped", [&](FakePlatform& f) { f.onWrite = [&, writes = 0]() mutable { if (++writes == 2) running->RequestStop(); }; }, 0, 0},
+      {"stopped", stopAtTheSecondWrite, 0, 0},
       {"source held open", [&](FakePlatform& f) { f.LockFile(source); }, 1, 32},
       {"target held open", [&](FakePlatform& f) { f.LockFile(target); }, 1, kErrorAccessDenied},
-      {"target a folder", [&](FakePlatform& f) { f.OpenForDelete(target)->Delete(), f.AddFolder(target); }, 1, kErrorAccessDenied}};
+      {"target a folder", [&](FakePlatform& f) { f.OpenForDelete(target)->Delete(), f.AddFolder(target); }, 1,
+       kErrorAccessDenied}};
   for (const auto& [fault, inject, failed, error] : cases) {
     SCOPED_TRACE(fault);
     FakePlatform fs{test::HostPlatform()};

@@ -816,7 +816,8 @@ class MorlindSafeSave : public MorlindE2e {
     cache_ = CacheFolder();
     for (const auto& entry : fs::directory_iterator(cache_)) fs::remove_all(entry.path());
     std::ofstream(cache_ / L"photo[1].jpg", std::ios::binary) << ContentOf(L"photo[1].jpg");
-    std::ofstream(cache_ / L"大文件.flv", std::ios::binary) << std::string(3 << 20, 'f');  // 3 MiB: more than the tmpfs
+    // 3 MiB: more than the tmpfs holds.
+    std::ofstream(cache_ / L"大文件.flv", std::ios::binary) << std::string(3 << 20, 'f');
     std::ofstream(cache_ / L"gone.txt", std::ios::binary) << "soon gone";
     std::ofstream(cache_ / L"typeless.qqz", std::ios::binary) << "no program opens this";
     HANDLE file = CreateFileW((cache_ / L"大视频.flv").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);

@@ -9,6 +9,7 @@ namespace morlind {
 
 const char* const kRunsCodeQuestion = "此文件可能是程序或脚本，打开它会运行其中的代码。确定要打开吗？";
 const char* const kPathTooLongToOpenText = "此文件的路径太长，系统无法打开它。";
+const char* const kCannotOpenText = "无法打开此文件：";
 
 namespace {
 
@@ -37,10 +38,13 @@ bool RunsCodeWhenOpened(std::string_view name) {
   return std::find(std::begin(kRunnableTypes), std::end(kRunnableTypes), type) != std::end(kRunnableTypes);
 }
 
-void OpenFile(UiServices& ui, const std::string& path) {
+void OpenFile(UiServices& ui, Platform& platform, const std::string& path) {
   bool runsCode = RunsCodeWhenOpened(path) || ui.ShellMarksDangerous("." + TypeOf(path));
   if (runsCode && !ui.AskYesNo(kRunsCodeQuestion)) return;
-  if (!ui.ShellOpen("open", path, kShowNormal, /*withOwner=*/false)) ui.ShowMessage(kPathTooLongToOpenText);
+  LaunchResult launch = ui.ShellOpen("open", path, kShowNormal, /*withOwner=*/false);
+  if (launch.error == 0 || launch.shellTold) return;
+  ui.ShowMessage(launch.error == kErrorPathTooLong ? kPathTooLongToOpenText
+                                                   : kCannotOpenText + platform.ErrorText(launch.error));
 }
 
 }  // namespace morlind

@@ -1,5 +1,8 @@
 #include "actions/Save.h"
 
+#include <memory>
+#include <vector>
+
 #include "platform/Paths.h"
 
 namespace morlind {
@@ -9,6 +12,32 @@ const char* const kNothingToSaveText = "当前没有选中的文件!";
 namespace {
 
 constexpr const char* kFolderTitle = "所选择路径:";
+
+// Small enough for a stop to take effect within milliseconds.
+constexpr std::size_t kChunk = 1 << 20;
+// ReadAt gives no reason of its own.
+constexpr SystemError kErrorReadFault = 30;
+
+// Copies into a new file beside the target that replaces it only once
+// whole: a failure or a stop leaves whatever the target name held as it was.
+SystemError CopyOne(Platform& platform, const FileCopy& copy, const std::atomic<bool>* stop) {
+  SystemError error = 0;
+  // The source stays open until the copy has replaced the target, so a
+  // copy onto itself is refused instead of replacing it.
+  std::unique_ptr<ReadOnlyFile> source = platform.OpenForReading(copy.source, &error);
+  if (!source) return error;
+  std::unique_ptr<ReplacementFile> target = platform.CreateReplacement(copy.target, &error);
+  if (!target) return error;
+  std::vector<char> buffer(kChunk);
+  for (std::uint64_t offset = 0;; offset += kChunk) {
+    if (stop && stop->load(std::memory_order_relaxed)) return kErrorCancelled;
+    std::optional<std::size_t> read = source->ReadAt(offset, buffer.data(), kChunk);
+    if (!read) return kErrorReadFault;
+    if (*read > 0 && (error = target->Write(buffer.data(), *read)) != 0) return error;
+    if (*read < kChunk) break;
+  }
+  return target->Commit(source->LastWrite());
+}
 
 }  // namespace
 
@@ -53,7 +82,7 @@ CopyReport CopyFiles(Platform& platform, const CopyPlan& plan, JobControl* job) 
   CopyReport report;
   for (const FileCopy& copy : plan) {
     if (StopRequested(job)) break;
-    SystemError error = platform.CopyFileReplacing(copy.source, copy.target, job ? &job->StopFlag() : nullptr);
+    SystemError error = CopyOne(platform, copy, job ? &job->StopFlag() : nullptr);
     if (error == 0) {
       ++report.copied;
     } else if (error != kErrorCancelled && platform.AttributesOf(copy.source)) {

@@ -42,9 +42,11 @@ struct CopyReport {
   SystemError firstError = 0;
 };
 
-// Makes the copies, replacing existing targets. With a job, each copy is
-// counted, and once it is asked to stop no copy starts and the one under
-// way is given up, leaving no partial target.
+// Makes the copies, replacing existing targets (a link at a target's name
+// is replaced, never written through). Each copy is written beside its
+// target and renamed over it once whole, so a copy that fails leaves the
+// target as it was. With a job, each copy is counted, and once it is asked
+// to stop no copy starts and the one under way is given up the same way.
 CopyReport CopyFiles(Platform& platform, const CopyPlan& plan, JobControl* job = nullptr);
 
 // "有 3 个文件没有保存：拒绝访问。", or nothing when every copy was made.

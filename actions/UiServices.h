@@ -3,6 +3,7 @@
 // Every text, path and file name is UTF-8.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +20,17 @@ struct SaveAsRequest {
   std::string initialName;
   unsigned flags = 0;
 };
+
+// How a shell launch went: error 0 when it started; otherwise why not, and
+// whether the shell has told the user itself (its own box, or a box of its
+// that the user cancelled).
+struct LaunchResult {
+  std::uint32_t error = 0;
+  bool shellTold = false;
+  bool operator==(const LaunchResult&) const = default;
+};
+// The shell takes no path this long (ERROR_FILENAME_EXCED_RANGE).
+constexpr std::uint32_t kErrorPathTooLong = 206;
 
 // Show commands of ShellExecute.
 constexpr int kShowNormal = 1;
@@ -38,11 +50,11 @@ class UiServices {
   virtual std::optional<std::string> ChooseFolder(const std::string& title) = 0;
   // The full path the user chose in the save-as dialog, or nothing.
   virtual std::optional<std::string> ChooseSavePath(const SaveAsRequest& request) = 0;
-  // Asks the shell to open target with verb (empty: the default);
-  // withOwner gives the main window as owner. Whether the launch succeeds is
-  // not looked at; false only when the shell cannot take a path that long.
-  virtual bool ShellOpen(const std::string& verb, const std::string& target, int showCommand,
-                         bool withOwner) = 0;
+  // Asks the shell to open target with verb (empty: the default), letting
+  // it show its own boxes (cannot find, open with); withOwner gives the main
+  // window as owner.
+  virtual LaunchResult ShellOpen(const std::string& verb, const std::string& target, int showCommand,
+                                 bool withOwner) = 0;
   // Explorer on the file's folder with the file selected.
   virtual void ShowInFolder(const std::string& path) = 0;
   // Puts text on the clipboard.

@@ -66,7 +66,7 @@ class SilentUi : public UiServices {
   bool AskYesNo(const std::string&) override { return false; }
   std::optional<std::string> ChooseFolder(const std::string&) override { return std::nullopt; }
   std::optional<std::string> ChooseSavePath(const SaveAsRequest&) override { return std::nullopt; }
-  bool ShellOpen(const std::string&, const std::string&, int, bool) override { return true; }
+  LaunchResult ShellOpen(const std::string&, const std::string&, int, bool) override { return {}; }
   bool ShellMarksDangerous(const std::string&) override { return false; }
   bool ShowHelp(const std::string&, unsigned) override { return false; }
   void ShowInFolder(const std::string&) override {}

@@ -59,6 +59,7 @@ struct DirEntry {
 using SystemError = std::uint32_t;
 constexpr SystemError kErrorFileNotFound = 2;
 constexpr SystemError kErrorAccessDenied = 5;
+constexpr SystemError kErrorDiskFull = 112;
 constexpr SystemError kErrorAlreadyExists = 183;
 // A copy given up because its job was asked to stop.
 constexpr SystemError kErrorCancelled = 1223;
@@ -94,9 +95,25 @@ class ReadOnlyFile {
   virtual ~ReadOnlyFile() = default;
   // Its size when it was opened.
   virtual std::uint64_t Size() const = 0;
+  // Its last-write time when it was opened, in 100 ns ticks since 1601.
+  virtual std::uint64_t LastWrite() const = 0;
   // Reads up to size bytes at offset into buffer: the count read (short
   // only at the end of the file), or nothing when the read failed.
   virtual std::optional<std::size_t> ReadAt(std::uint64_t offset, void* buffer, std::size_t size) = 0;
+};
+
+// A new file written under a name of its own in its target's folder, which
+// takes the target's name only once it is whole. Until then the target name
+// keeps what it held; destroyed before that, the new file goes.
+class ReplacementFile {
+ public:
+  virtual ~ReplacementFile() = default;
+  // Appends size bytes: 0, or why not (kErrorDiskFull for a short write).
+  virtual SystemError Write(const void* data, std::size_t size) = 0;
+  // Gives it lastWrite (100 ns ticks since 1601) and renames it over the
+  // target name: whatever is there, a link included, is replaced as a name,
+  // never written through. 0, or why not; then the target is untouched.
+  virtual SystemError Commit(std::uint64_t lastWrite) = 0;
 };
 
 // One entry of the browser's URL cache index: a downloaded file and the
@@ -119,11 +136,9 @@ class Platform {
   virtual std::unique_ptr<DirListing> OpenListing(const std::string& folder) = 0;
   // The attributes of path, or nothing when it does not exist.
   virtual std::optional<std::uint32_t> AttributesOf(const std::string& path) = 0;
-  // Copies a file, replacing the target, and keeps its last-write time. A
-  // copy that fails or is stopped (stop set, from any thread) leaves no
-  // partial target. 0, or why it failed (kErrorCancelled when stopped).
-  virtual SystemError CopyFileReplacing(const std::string& from, const std::string& to,
-                                        const std::atomic<bool>* stop = nullptr) = 0;
+  // Starts the file that is to replace target, in target's folder;
+  // nullptr with the reason in error when none can be made there.
+  virtual std::unique_ptr<ReplacementFile> CreateReplacement(const std::string& target, SystemError* error) = 0;
   // Opens a file for reading; nullptr when it cannot be opened, with the
   // reason in error when one is given.
   virtual std::unique_ptr<ReadOnlyFile> OpenForReading(const std::string& path, SystemError* error = nullptr) = 0;

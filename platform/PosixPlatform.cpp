@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <cstdlib>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -91,24 +92,73 @@ std::optional<std::uint32_t> PosixPlatform::AttributesOf(const std::string& path
   return attributes;
 }
 
-SystemError PosixPlatform::CopyFileReplacing(const std::string& from, const std::string& to,
-                                             const std::atomic<bool>* stop) {
-  if (stop && *stop) return kErrorCancelled;
-  std::error_code error;
-  std::filesystem::copy_file(ToNativePath(from), ToNativePath(to), std::filesystem::copy_options::overwrite_existing,
-                             error);
-  return static_cast<SystemError>(error.value());
+namespace {
+
+// Written beside its target and renamed over it with rename(2), which
+// replaces a link as a name.
+class PosixReplacementFile : public ReplacementFile {
+ public:
+  PosixReplacementFile(int fd, std::string path, std::string target)
+      : fd_(fd), path_(std::move(path)), target_(std::move(target)) {}
+  ~PosixReplacementFile() override {
+    close(fd_);
+    if (!committed_) unlink(path_.c_str());
+  }
+  PosixReplacementFile(const PosixReplacementFile&) = delete;
+  PosixReplacementFile& operator=(const PosixReplacementFile&) = delete;
+  SystemError Write(const void* data, std::size_t size) override {
+    const char* at = static_cast<const char*>(data);
+    while (size > 0) {
+      ssize_t written = write(fd_, at, size);
+      if (written < 0 && errno == EINTR) continue;
+      if (written < 0) return static_cast<SystemError>(errno);
+      if (written == 0) return ENOSPC;
+      at += written;
+      size -= static_cast<std::size_t>(written);
+    }
+    return 0;
+  }
+  SystemError Commit(std::uint64_t lastWrite) override {
+    std::int64_t seconds = static_cast<std::int64_t>(lastWrite / kFileTicksPerSecond) - kSecondsFrom1601To1970;
+    const long nanoseconds = static_cast<long>(lastWrite % kFileTicksPerSecond) * 100;
+    const timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(seconds), nanoseconds}};
+    if (futimens(fd_, times) != 0 || rename(path_.c_str(), target_.c_str()) != 0) {
+      return static_cast<SystemError>(errno);
+    }
+    committed_ = true;
+    return 0;
+  }
+
+ private:
+  int fd_;
+  std::string path_, target_;
+  bool committed_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<ReplacementFile> PosixPlatform::CreateReplacement(const std::string& target, SystemError* error) {
+  std::string native = ToNativePath(target);
+  std::string pattern = native.substr(0, native.rfind('/') + 1) + "~morlind-XXXXXX";
+  int fd = mkstemp(pattern.data());
+  if (fd < 0) {
+    if (error) *error = static_cast<SystemError>(errno);
+    return nullptr;
+  }
+  return std::make_unique<PosixReplacementFile>(fd, pattern, native);
 }
 
 namespace {
 
 class PosixReadOnlyFile : public ReadOnlyFile {
  public:
-  PosixReadOnlyFile(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+  PosixReadOnlyFile(int fd, std::uint64_t size, std::uint64_t lastWrite)
+      : fd_(fd), size_(size), lastWrite_(lastWrite) {}
   ~PosixReadOnlyFile() override { close(fd_); }
   PosixReadOnlyFile(const PosixReadOnlyFile&) = delete;
   PosixReadOnlyFile& operator=(const PosixReadOnlyFile&) = delete;
   std::uint64_t Size() const override { return size_; }
+  std::uint64_t LastWrite() const override { return lastWrite_; }
   std::optional<std::size_t> ReadAt(std::uint64_t offset, void* buffer, std::size_t size) override {
     std::size_t total = 0;
     while (total < size) {
@@ -124,6 +174,7 @@ class PosixReadOnlyFile : public ReadOnlyFile {
  private:
   int fd_;
   std::uint64_t size_;
+  std::uint64_t lastWrite_;
 };
 
 }  // namespace
@@ -136,7 +187,7 @@ std::unique_ptr<ReadOnlyFile> PosixPlatform::OpenForReading(const std::string& p
     if (fd >= 0) close(fd);
     return nullptr;
   }
-  return std::make_unique<PosixReadOnlyFile>(fd, static_cast<std::uint64_t>(st.st_size));
+  return std::make_unique<PosixReadOnlyFile>(fd, static_cast<std::uint64_t>(st.st_size), FileTimeOf(st.st_mtim));
 }
 
 std::optional<std::string> PosixPlatform::RealPath(const std::string& path) {

@@ -1,5 +1,6 @@
 #include "platform/Win32Platform.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -153,8 +154,10 @@ class Win32OpenedEntry : public OpenedEntry {
 
 class Win32ReadOnlyFile : public ReadOnlyFile {
  public:
-  Win32ReadOnlyFile(FileHandle handle, std::uint64_t size) : handle_(std::move(handle)), size_(size) {}
+  Win32ReadOnlyFile(FileHandle handle, std::uint64_t size, std::uint64_t lastWrite)
+      : handle_(std::move(handle)), size_(size), lastWrite_(lastWrite) {}
   std::uint64_t Size() const override { return size_; }
+  std::uint64_t LastWrite() const override { return lastWrite_; }
   std::optional<std::size_t> ReadAt(std::uint64_t offset, void* buffer, std::size_t size) override {
     std::size_t total = 0;
     while (total < size) {
@@ -176,13 +179,46 @@ class Win32ReadOnlyFile : public ReadOnlyFile {
  private:
   FileHandle handle_;
   std::uint64_t size_;
+  std::uint64_t lastWrite_;
 };
 
-// Gives up the partial target of a copy that did not finish.
-void DiscardTarget(HANDLE target) {
-  FILE_DISPOSITION_INFO disposition{TRUE};
-  SetFileInformationByHandle(target, FileDispositionInfo, &disposition, sizeof disposition);
-}
+// Held open until it is renamed, sharing only delete so that the rename can
+// go through; given up, it goes when the handle closes.
+class Win32ReplacementFile : public ReplacementFile {
+ public:
+  Win32ReplacementFile(FileHandle file, std::string path, std::string target)
+      : file_(std::move(file)), path_(std::move(path)), target_(std::move(target)) {}
+  ~Win32ReplacementFile() override {
+    if (committed_) return;
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    SetFileInformationByHandle(file_.Get(), FileDispositionInfo, &disposition, sizeof disposition);
+  }
+  SystemError Write(const void* data, std::size_t size) override {
+    const char* at = static_cast<const char*>(data);
+    while (size > 0) {
+      DWORD want = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30)), written = 0;
+      if (!WriteFile(file_.Get(), at, want, &written, nullptr)) return GetLastError();
+      if (written == 0) return kErrorDiskFull;
+      at += written;
+      size -= written;
+    }
+    return 0;
+  }
+  SystemError Commit(std::uint64_t lastWrite) override {
+    FILETIME time{static_cast<DWORD>(lastWrite), static_cast<DWORD>(lastWrite >> 32)};
+    if (!SetFileTime(file_.Get(), nullptr, nullptr, &time)) return GetLastError();
+    if (!MoveFileExW(SystemPath(path_).c_str(), SystemPath(target_).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+      return GetLastError();
+    }
+    committed_ = true;
+    return 0;
+  }
+
+ private:
+  FileHandle file_;
+  std::string path_, target_;
+  bool committed_ = false;
+};
 
 LocalFields FieldsOf(const SYSTEMTIME& t) {
   return LocalFields{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
@@ -223,44 +259,30 @@ std::optional<std::uint32_t> Win32Platform::AttributesOf(const std::string& path
   return attributes;
 }
 
-// A copy loop of our own: the system's CopyFileEx cannot be stopped under
-// Wine and leaves a partial target there when it fails.
-SystemError Win32Platform::CopyFileReplacing(const std::string& from, const std::string& to,
-                                             const std::atomic<bool>* stop) {
-  // Others may read the source, not write it: copying a file onto itself
-  // then fails instead of emptying it.
-  FileHandle source(CreateFileW(SystemPath(from).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!source.IsValid()) return GetLastError();
-  FILETIME lastWrite{};
-  GetFileTime(source.Get(), nullptr, nullptr, &lastWrite);
-  FileHandle target(CreateFileW(SystemPath(to).c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!target.IsValid()) return GetLastError();
-
-  constexpr DWORD kChunk = 1 << 20;  // small enough to stop within milliseconds
-  std::vector<char> buffer(kChunk);
-  for (;;) {
-    if (stop && stop->load(std::memory_order_relaxed)) {
-      DiscardTarget(target.Get());
-      return kErrorCancelled;
-    }
-    DWORD read = 0;
-    if (!ReadFile(source.Get(), buffer.data(), kChunk, &read, nullptr)) {
-      SystemError error = GetLastError();
-      DiscardTarget(target.Get());
-      return error;
-    }
-    if (read == 0) break;
-    DWORD written = 0;
-    if (!WriteFile(target.Get(), buffer.data(), read, &written, nullptr) || written != read) {
-      SystemError error = written != read && GetLastError() == 0 ? ERROR_DISK_FULL : GetLastError();
-      DiscardTarget(target.Get());
-      return error;
+// A copy goes to a file of our own beside the target and is renamed over
+// it once whole, so a failed or stopped copy leaves the target as it was.
+// MoveFileExW renames (a link at the target name is replaced, not written
+// through, under Wine too: its server renames with rename(2)); Wine's
+// ReplaceFileW instead deletes the old file before it moves the new one in,
+// and fails where no old file is.
+std::unique_ptr<ReplacementFile> Win32Platform::CreateReplacement(const std::string& target, SystemError* error) {
+  const std::string folder = target.substr(0, target.rfind('\\') + 1);
+  static std::atomic<unsigned> made{0};
+  for (int tries = 0; tries < 100; ++tries) {
+    // CREATE_NEW never opens what is there, a link included.
+    std::string temporary =
+        folder + "~morlind-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(made++) + ".tmp";
+    FileHandle file(CreateFileW(SystemPath(temporary).c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr,
+                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.IsValid()) return std::make_unique<Win32ReplacementFile>(std::move(file), std::move(temporary), target);
+    SystemError why = GetLastError();
+    if (why != ERROR_FILE_EXISTS && why != ERROR_ALREADY_EXISTS) {
+      if (error) *error = why;
+      return nullptr;
     }
   }
-  SetFileTime(target.Get(), nullptr, nullptr, &lastWrite);
-  return 0;
+  if (error) *error = ERROR_FILE_EXISTS;
+  return nullptr;
 }
 
 std::unique_ptr<ReadOnlyFile> Win32Platform::OpenForReading(const std::string& path, SystemError* error) {
@@ -268,11 +290,15 @@ std::unique_ptr<ReadOnlyFile> Win32Platform::OpenForReading(const std::string& p
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   LARGE_INTEGER size{};
-  if (!handle.IsValid() || !GetFileSizeEx(handle.Get(), &size)) {
+  FILETIME lastWrite{};
+  if (!handle.IsValid() || !GetFileSizeEx(handle.Get(), &size) ||
+      !GetFileTime(handle.Get(), nullptr, nullptr, &lastWrite)) {
     if (error) *error = GetLastError();
     return nullptr;
   }
-  return std::make_unique<Win32ReadOnlyFile>(std::move(handle), static_cast<std::uint64_t>(size.QuadPart));
+  return std::make_unique<Win32ReadOnlyFile>(std::move(handle), static_cast<std::uint64_t>(size.QuadPart),
+                                             (static_cast<std::uint64_t>(lastWrite.dwHighDateTime) << 32) |
+                                                 lastWrite.dwLowDateTime);
 }
 
 std::optional<std::string> Win32Platform::RealPath(const std::string& path) {

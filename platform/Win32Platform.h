@@ -12,8 +12,7 @@ class Win32Platform : public Platform {
 
   std::unique_ptr<DirListing> OpenListing(const std::string& folder) override;
   std::optional<std::uint32_t> AttributesOf(const std::string& path) override;
-  SystemError CopyFileReplacing(const std::string& from, const std::string& to,
-                                const std::atomic<bool>* stop) override;
+  std::unique_ptr<ReplacementFile> CreateReplacement(const std::string& target, SystemError* error) override;
   std::unique_ptr<ReadOnlyFile> OpenForReading(const std::string& path, SystemError* error) override;
   std::optional<std::string> RealPath(const std::string& path) override;
   std::unique_ptr<OpenedEntry> OpenForDelete(const std::string& path) override;

@@ -121,7 +121,7 @@ std::vector<const FakePlatform::Node*> FakePlatform::Children(const std::string&
 
 void FakePlatform::AddFile(const std::string& path, std::uint64_t lastAccess, std::string content) {
   Node& file = Make(path, false);
-  file.lastAccess = lastAccess;
+  file.lastAccess = file.lastWrite = lastAccess;
   file.content = std::move(content);
 }
 
@@ -130,6 +130,13 @@ std::optional<std::string> FakePlatform::ContentOf(const std::string& path) cons
   const Node* node = real ? Find(*real) : nullptr;
   if (!node || node->folder) return std::nullopt;
   return node->content;
+}
+
+std::optional<std::uint64_t> FakePlatform::LastWriteOf(const std::string& path) const {
+  std::optional<std::string> real = Resolve(path, true);
+  const Node* node = real ? Find(*real) : nullptr;
+  if (!node) return std::nullopt;
+  return node->lastWrite;
 }
 
 std::vector<std::string> FakePlatform::Tree(const std::string& root) const {
@@ -166,19 +173,52 @@ std::optional<std::uint32_t> FakePlatform::AttributesOf(const std::string& path)
   return node->linkTarget.empty() ? kAttrDirectory : kAttrDirectory | kAttrReparsePoint;
 }
 
-SystemError FakePlatform::CopyFileReplacing(const std::string& from, const std::string& to,
-                                            const std::atomic<bool>* stop) {
-  log_.push_back("copy " + from + " -> " + to);
-  if (stop && *stop) return kErrorCancelled;
-  std::optional<std::string> source = ContentOf(from);
-  if (!source) return kErrorFileNotFound;
-  std::optional<std::string> folder = Resolve(to.substr(0, to.rfind('\\')), true);
-  if (!folder) return kErrorPathNotFound;
-  if (!Find(*folder)->folder) return kErrorAccessDenied;
-  const Node* target = Find(*folder + to.substr(to.rfind('\\')));
-  if (target && (target->folder || target->locked)) return kErrorAccessDenied;
-  AddFile(*folder + to.substr(to.rfind('\\')), 0, *source);
-  return 0;
+// Renamed over its target as rename(2) does: whatever has that name, a
+// link included, goes as a name; a folder or a file held open stays.
+class FakeReplacementFile : public ReplacementFile {
+ public:
+  FakeReplacementFile(FakePlatform& fs, std::string path, std::string folder, std::string target)
+      : fs_(fs), path_(std::move(path)), folder_(std::move(folder)), target_(std::move(target)) {}
+  ~FakeReplacementFile() override {
+    if (!committed_) fs_.nodes_.erase(FoldedAscii(path_));
+  }
+  SystemError Write(const void* data, std::size_t size) override {
+    if (fs_.onWrite) fs_.onWrite();
+    std::size_t room = std::min(size, fs_.diskRoom.value_or(size));
+    fs_.nodes_.at(FoldedAscii(path_)).content.append(static_cast<const char*>(data), room);
+    if (fs_.diskRoom) *fs_.diskRoom -= room;
+    return room < size ? kErrorDiskFull : 0;
+  }
+  SystemError Commit(std::uint64_t lastWrite) override {
+    const std::string name = target_.substr(target_.rfind('\\') + 1), spelt = folder_ + "\\" + name;
+    if (const FakePlatform::Node* there = fs_.Find(spelt); there && (there->folder || there->locked)) {
+      return kErrorAccessDenied;
+    }
+    FakePlatform::Node node = fs_.nodes_.at(FoldedAscii(path_));
+    fs_.nodes_.erase(FoldedAscii(path_));
+    node.path = spelt;
+    node.lastWrite = lastWrite;
+    fs_.nodes_.insert_or_assign(FoldedAscii(spelt), std::move(node));
+    fs_.log_.push_back("write " + target_);
+    committed_ = true;
+    return 0;
+  }
+
+ private:
+  FakePlatform& fs_;
+  std::string path_, folder_, target_;
+  bool committed_ = false;
+};
+
+std::unique_ptr<ReplacementFile> FakePlatform::CreateReplacement(const std::string& target, SystemError* error) {
+  std::optional<std::string> folder = Resolve(target.substr(0, target.rfind('\\')), true);
+  if (!folder || !Find(*folder)->folder) {
+    if (error) *error = kErrorPathNotFound;
+    return nullptr;
+  }
+  std::string path = *folder + "\\~morlind-" + std::to_string(++replacementsMade_) + ".tmp";
+  Make(path, false);
+  return std::make_unique<FakeReplacementFile>(*this, path, *folder, target);
 }
 
 SystemError FakePlatform::CreateFolder(const std::string& path) {
@@ -194,8 +234,10 @@ namespace {
 // Reads a copy of the content taken when it was opened.
 class FakeReadOnlyFile : public ReadOnlyFile {
  public:
-  explicit FakeReadOnlyFile(std::string content) : content_(std::move(content)) {}
+  FakeReadOnlyFile(std::string content, std::uint64_t lastWrite)
+      : content_(std::move(content)), lastWrite_(lastWrite) {}
   std::uint64_t Size() const override { return content_.size(); }
+  std::uint64_t LastWrite() const override { return lastWrite_; }
   std::optional<std::size_t> ReadAt(std::uint64_t offset, void* buffer, std::size_t size) override {
     if (offset >= content_.size()) return 0;
     return content_.copy(static_cast<char*>(buffer), size, static_cast<std::size_t>(offset));
@@ -203,6 +245,7 @@ class FakeReadOnlyFile : public ReadOnlyFile {
 
  private:
   std::string content_;
+  std::uint64_t lastWrite_;
 };
 
 }  // namespace
@@ -215,7 +258,7 @@ std::unique_ptr<ReadOnlyFile> FakePlatform::OpenForReading(const std::string& pa
     if (error) *error = why;
     return nullptr;
   }
-  return std::make_unique<FakeReadOnlyFile>(node->content);
+  return std::make_unique<FakeReadOnlyFile>(node->content, node->lastWrite);
 }
 
 // A folder link opens as the link, a file link (Wine shows no reparse

@@ -23,6 +23,7 @@ class FakePlatform : public Platform {
   // created as needed. Paths are UTF-8, '\\'-separated and compared without
   // ASCII case.
   void AddFolder(const std::string& path) { Make(path, true); }
+  // A file is last written when it was last read.
   void AddFile(const std::string& path, std::uint64_t lastAccess = 0, std::string content = {});
   // A folder link (directory + reparse point) whose listing is target's.
   void AddLink(const std::string& path, const std::string& target) { Make(path, true).linkTarget = target; }
@@ -46,21 +47,27 @@ class FakePlatform : public Platform {
   std::set<std::uint32_t> otherProcesses;
   // What ReadUrlIndex gives.
   std::vector<UrlIndexEntry> urlIndex;
+  // How many bytes new files may still take before the disk is full; no
+  // limit when unset.
+  std::optional<std::size_t> diskRoom;
+  // Called before every write to a new file: a test may stop the copy there.
+  std::function<void()> onWrite;
   // Now() answers this from here on.
   void SetNow(Moment now) { now_ = now; }
 
   std::optional<std::string> ContentOf(const std::string& path) const;
+  std::optional<std::uint64_t> LastWriteOf(const std::string& path) const;
   // Every path below root, in listing order, folders with a trailing '\\'.
   std::vector<std::string> Tree(const std::string& root) const;
   int ListingsOpened() const { return listingsOpened_; }
-  // Mutating calls in order, as "copy a -> b", "delete p" (p the real path
-  // of what went).
+  // Mutating calls in order, as "write t" (a new file renamed over the name
+  // t), "delete p" (p the real path of what went).
   const std::vector<std::string>& Log() const { return log_; }
 
   std::unique_ptr<DirListing> OpenListing(const std::string& folder) override;
   std::optional<std::uint32_t> AttributesOf(const std::string& path) override;
-  SystemError CopyFileReplacing(const std::string& from, const std::string& to,
-                                const std::atomic<bool>* stop = nullptr) override;
+  // Named "~morlind-<n>.tmp" in the target's real folder.
+  std::unique_ptr<ReplacementFile> CreateReplacement(const std::string& target, SystemError* error) override;
   std::optional<std::string> RealPath(const std::string& path) override { return Resolve(path, true); }
   std::unique_ptr<OpenedEntry> OpenForDelete(const std::string& path) override;
   // A locked file refuses with a sharing violation.
@@ -89,6 +96,7 @@ class FakePlatform : public Platform {
 
  private:
   friend class FakeOpenedEntry;
+  friend class FakeReplacementFile;
   struct Node {
     std::string path;  // as first spelt
     std::uint64_t added = 0;
@@ -97,6 +105,7 @@ class FakePlatform : public Platform {
     bool locked = false;
     std::string linkTarget;  // non-empty: a link
     std::uint64_t lastAccess = 0;
+    std::uint64_t lastWrite = 0;
     std::string content;
   };
 
@@ -113,6 +122,7 @@ class FakePlatform : public Platform {
   std::vector<std::string> log_;
   std::optional<Moment> now_;
   int listingsOpened_ = 0;
+  int replacementsMade_ = 0;
   std::uint64_t added_ = 0;
 };
 

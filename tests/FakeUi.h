@@ -29,6 +29,7 @@ class FakeUi : public UiServices {
   std::vector<std::string> dangerousTypes;  // what the system counts as unsafe
   bool helpStarts = false;                  // whether the help viewer comes up
   std::function<void()> whileOpen;          // runs while a box or chooser is "open"
+  std::deque<LaunchResult> launchResults;   // how the next launches go; started when empty
 
   std::vector<std::string> messages;     // dialog message boxes (no icon)
   std::vector<std::string> appMessages;  // application message boxes (exclamation)
@@ -52,9 +53,11 @@ class FakeUi : public UiServices {
     return Next(savePathAnswers).value_or(std::nullopt);
   }
   // The shell takes paths shorter than 260 characters.
-  bool ShellOpen(const std::string& verb, const std::string& target, int showCommand, bool withOwner) override {
+  LaunchResult ShellOpen(const std::string& verb, const std::string& target, int showCommand,
+                         bool withOwner) override {
     shellCalls.push_back({verb, target, showCommand, withOwner});
-    return target.size() < 260;
+    if (target.size() >= 260) return {kErrorPathTooLong, false};
+    return Next(launchResults).value_or(LaunchResult{});
   }
   void ShowInFolder(const std::string&) override {}
   void CopyText(const std::string&) override {}

@@ -65,7 +65,7 @@ TEST(Job, AStopAtAnyEntryKeepsWhatWasDoneBeforeIt) {
 
   FakePlatform fake(test::HostPlatform());
   FillCache(fake, 1, 2);
-  const CopyPlan plan{{"C:\\cache\\F0\\p0.jpg", "D:\\a"}, {"C:\\cache\\F0\\p1.jpg", "D:\\b"}};
+  const CopyPlan plan{{"C:\\cache\\F0\\p0.jpg", "C:\\a"}, {"C:\\cache\\F0\\p1.jpg", "C:\\b"}};
   JobControl stopped, running;
   stopped.RequestStop();
   CopyFiles(fake, plan, &stopped);

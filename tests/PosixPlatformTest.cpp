@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 
 #include "tests/TestClock.h"
@@ -46,6 +47,42 @@ TEST(PosixPlatform, ListsEntriesWithKindAndAccessTime) {
 
   EXPECT_FALSE(platform.OpenListing(root.string() + "\\a.jpg"));
   EXPECT_FALSE(platform.OpenListing(root.string() + "\\none"));
+}
+
+// Renamed over a link at the target name, not written through it; given up,
+// it leaves the old file and nothing else.
+TEST(PosixPlatform, AReplacementTakesTheNameOnlyWhenCommitted) {
+  std::string pattern = (fs::temp_directory_path() / "morlind-XXXXXX").string();
+  const fs::path root = mkdtemp(pattern.data());
+  std::shared_ptr<void> removed(nullptr, [&](void*) { fs::remove_all(root); });
+  PosixPlatform platform;
+  std::ofstream(root / "precious") << "precious";
+  fs::create_directory(root / "out");
+  fs::create_symlink(root / "precious", root / "out" / "name.jpg");
+  const std::string target = root.string() + "\\out\\name.jpg";
+
+  for (bool commit : {false, true}) {
+    SystemError error = 0;
+    std::unique_ptr<ReplacementFile> file = platform.CreateReplacement(target, &error);
+    ASSERT_TRUE(file) << error;
+    EXPECT_EQ(file->Write("new", 3), 0u);
+    if (commit) {
+      EXPECT_EQ(file->Commit(test::FileTimeOfUtc(2008, 9, 25, 17, 6, 45)), 0u);
+    }
+    file.reset();
+    EXPECT_EQ(std::distance(fs::directory_iterator(root / "out"), {}), 1);
+    EXPECT_EQ(fs::is_symlink(root / "out" / "name.jpg"), !commit);
+  }
+  std::ifstream copy(root / "out" / "name.jpg"), outside(root / "precious");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(copy), {}), "new");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(outside), {}), "precious");
+  struct stat st {};
+  ASSERT_EQ(stat((root / "out" / "name.jpg").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mtim.tv_sec, 1222362405);
+
+  SystemError error = 0;
+  EXPECT_FALSE(platform.CreateReplacement(root.string() + "\\gone\\x", &error));
+  EXPECT_EQ(error, static_cast<SystemError>(ENOENT));
 }
 
 TEST(PosixTime, ConvertsBothWaysAndFailsBefore1970) {

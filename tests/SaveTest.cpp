@@ -1,8 +1,13 @@
-// What is copied where; failing copies are among the faults of
+// What is copied where, and that a copy never destroys the file it was to
+// replace; failing copies in a whole session are among the faults of
 // ReliabilityTest.cpp.
 #include "actions/Save.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <tuple>
 
 #include "tests/FakePlatform.h"
 #include "tests/FakeUi.h"
@@ -50,16 +55,17 @@ TEST_F(SaveTest, NeedsATickedOrAHighlightedRow) {
 
 TEST_F(SaveTest, CopiesTickedRowsInOrderUnderTheirNamesUnlessTheChooserIsCancelled) {
   table.SetAllTicks(true);
-  Save(PlanSaveSelected(ui, table));  // no answer: cancelled
-  EXPECT_TRUE(fake.Log().empty());
+  EXPECT_EQ(PlanSaveSelected(ui, table), std::nullopt);  // no answer: cancelled
 
   ui.folderAnswers = {"D:\\out", "D:\\"};
-  Save(PlanSaveSelected(ui, table));
+  std::optional<CopyPlan> plan = PlanSaveSelected(ui, table);
   EXPECT_EQ(ui.folderTitles, Paths(2, "所选择路径:"));
-  EXPECT_EQ(fake.Log(), (Paths{"copy C:\\cache\\A\\photo[1].jpg -> D:\\out\\photo[1].jpg",
-                               "copy C:\\cache\\B\\photo[1].jpg -> D:\\out\\photo[1].jpg",
-                               "copy C:\\cache\\A\\clip[1].swf -> D:\\out\\clip[1].swf"}));
-
+  EXPECT_EQ(plan, (CopyPlan{{"C:\\cache\\A\\photo[1].jpg", "D:\\out\\photo[1].jpg"},
+                            {"C:\\cache\\B\\photo[1].jpg", "D:\\out\\photo[1].jpg"},
+                            {"C:\\cache\\A\\clip[1].swf", "D:\\out\\clip[1].swf"}}));
+  Save(plan);
+  EXPECT_EQ(fake.Log(),
+            (Paths{"write D:\\out\\photo[1].jpg", "write D:\\out\\photo[1].jpg", "write D:\\out\\clip[1].swf"}));
   EXPECT_EQ(fake.ContentOf("D:\\out\\photo[1].jpg"), "two");
   // Shown the other way round, the other file of that name wins.
   table.ApplyOrder({2, 1, 0});
@@ -71,18 +77,18 @@ TEST_F(SaveTest, CopiesTickedRowsInOrderUnderTheirNamesUnlessTheChooserIsCancell
   // A drive root ends in a backslash already.
   table.SetCheck(0, false);
   table.SetCheck(1, false);
-  Save(PlanSaveSelected(ui, table));
-  EXPECT_EQ(fake.Log().back(), "copy C:\\cache\\A\\clip[1].swf -> D:\\clip[1].swf");
+  EXPECT_EQ(PlanSaveSelected(ui, table), (CopyPlan{{"C:\\cache\\A\\clip[1].swf", "D:\\clip[1].swf"}}));
   EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(SaveTest, SavesTheHighlightedRowUnderTheChosenPath) {
   table.SetHighlighted(1);
   ui.savePathAnswers = {"D:\\out\\photo.*", std::nullopt, "D:\\out\\b.jpg"};
-  Save(PlanSaveCurrent(ui, table, "*"));  // "photo" typed with extension "*"
-  Save(PlanSaveCurrent(ui, table, "jpg"));
+  // "photo" typed with extension "*".
+  EXPECT_EQ(PlanSaveCurrent(ui, table, "*"), (CopyPlan{{"C:\\cache\\B\\photo[1].jpg", "D:\\out\\photo"}}));
+  EXPECT_EQ(PlanSaveCurrent(ui, table, "jpg"), std::nullopt);
   table.SetHighlighted(2);
-  Save(PlanSaveCurrent(ui, table, "jpg"));
+  EXPECT_EQ(PlanSaveCurrent(ui, table, "jpg"), (CopyPlan{{"C:\\cache\\A\\clip[1].swf", "D:\\out\\b.jpg"}}));
 
   ASSERT_EQ(ui.saveRequests.size(), 3u);
   const SaveAsRequest& all = ui.saveRequests[0];
@@ -92,16 +98,83 @@ TEST_F(SaveTest, SavesTheHighlightedRowUnderTheChosenPath) {
   EXPECT_EQ(all.flags, kOfnHideReadOnly | kOfnOverwritePrompt);
   EXPECT_EQ(ui.saveRequests[1].filter, "保存文件(*.jpg)|*.jpg|所有文件(*.*)|*.*||");
   EXPECT_EQ(ui.saveRequests[2].initialName, "clip[1].swf");
-
-  EXPECT_EQ(fake.Log(), (Paths{"copy C:\\cache\\B\\photo[1].jpg -> D:\\out\\photo",
-                               "copy C:\\cache\\A\\clip[1].swf -> D:\\out\\b.jpg"}));
   EXPECT_EQ(RemoveDotStar("D:\\a.*.b\\c.*"), "D:\\a.b\\c");
   EXPECT_EQ(RemoveDotStar("D:\\x..y*"), "D:\\x..y*");
 
   table.SetHighlighted(0);  // the first row is a row too
   ui.savePathAnswers = {"D:\\out\\first.jpg"};
-  Save(PlanSaveCurrent(ui, table, "jpg"));
-  EXPECT_EQ(fake.Log().back(), "copy C:\\cache\\A\\photo[1].jpg -> D:\\out\\first.jpg");
+  EXPECT_EQ(PlanSaveCurrent(ui, table, "jpg"), (CopyPlan{{"C:\\cache\\A\\photo[1].jpg", "D:\\out\\first.jpg"}}));
+}
+
+constexpr std::size_t kMiB = 1 << 20;
+
+// Whole, at every size around the copy's chunks, with the source's
+// last-write time; a link at the target name is replaced, not written
+// through, and no other file is left in the folder.
+TEST_F(SaveTest, CopiesWholeOverANameAndNeverThroughALink) {
+  fake.AddFile("C:\\keep\\precious.doc", 0, "precious");
+  fake.AddFileLink("D:\\out\\link.jpg", "C:\\keep\\precious.doc");
+  fake.AddFile("D:\\out\\old.jpg", 0, "there before");
+  CopyPlan plan{{"C:\\cache\\A\\photo[1].jpg", "D:\\out\\link.jpg"}, {"C:\\cache\\A\\clip[1].swf", "D:\\out\\old.jpg"}};
+  Paths names{"D:\\out\\link.jpg", "D:\\out\\old.jpg"};
+  int sizeNumber = 0;
+  for (std::size_t size : {std::size_t{0}, std::size_t{1}, kMiB - 1, kMiB, kMiB + 1, 2 * kMiB}) {
+    std::string source = "C:\\cache\\s" + std::to_string(++sizeNumber);
+    fake.AddFile(source, 1000 + size, std::string(size, 'x'));
+    plan.push_back({source, "D:\\out\\s" + std::to_string(sizeNumber)});
+    names.push_back(plan.back().target);
+  }
+  CopyReport report = CopyFiles(fake, plan);
+  EXPECT_EQ(report.copied, static_cast<int>(plan.size()));
+  EXPECT_EQ(report.failed, 0);
+  EXPECT_EQ(fake.ContentOf("C:\\keep\\precious.doc"), "precious");
+  EXPECT_EQ(fake.AttributesOf("D:\\out\\link.jpg"), 0x20u);
+  Paths tree = fake.Tree("D:\\out");
+  std::ranges::sort(tree);
+  std::ranges::sort(names);
+  EXPECT_EQ(tree, names);
+  for (const FileCopy& copy : plan) {
+    EXPECT_EQ(fake.ContentOf(copy.target), fake.ContentOf(copy.source)) << copy.target;
+    EXPECT_EQ(fake.LastWriteOf(copy.target), fake.LastWriteOf(copy.source)) << copy.target;
+  }
+}
+
+// A copy that fails at any step, or is stopped, leaves the file it was to
+// replace as it was and no new file; only a failure is counted.
+TEST_F(SaveTest, AFailedOrStoppedCopyLeavesTheOldTargetAndNoNewFile) {
+  const std::string source = "C:\\cache\\big.flv", target = "D:\\out\\big.flv";
+  JobControl* running = nullptr;
+  auto stopAtTheSecondWrite = [&](FakePlatform& f) {
+    f.onWrite = [&, writes = 0]() mutable {
+      if (++writes == 2) running->RequestStop();
+    };
+  };
+  const std::tuple<const char*, std::function<void(FakePlatform&)>, int, SystemError> cases[] = {
+      {"disk full", [](FakePlatform& f) { f.diskRoom = kMiB + kMiB / 2; }, 1, kErrorDiskFull},
+      {"stopped", stopAtTheSecondWrite, 0, 0},
+      {"source held open", [&](FakePlatform& f) { f.LockFile(source); }, 1, 32},
+      {"target held open", [&](FakePlatform& f) { f.LockFile(target); }, 1, kErrorAccessDenied},
+      {"target a folder", [&](FakePlatform& f) { f.OpenForDelete(target)->Delete(), f.AddFolder(target); }, 1,
+       kErrorAccessDenied}};
+  for (const auto& [fault, inject, failed, error] : cases) {
+    SCOPED_TRACE(fault);
+    FakePlatform fs{test::HostPlatform()};
+    fs.AddFile(source, 5, std::string(3 * kMiB + 5, 'n'));
+    fs.AddFile(target, 7, "old");
+    JobControl job;
+    running = &job;
+    inject(fs);
+    const Paths before = fs.Tree("D:\\out");
+    const std::optional<std::string> content = fs.ContentOf(target);
+    const std::optional<std::uint64_t> lastWrite = fs.LastWriteOf(target);
+    CopyReport report = CopyFiles(fs, {{source, target}}, &job);
+    EXPECT_EQ(report.copied, 0);
+    EXPECT_EQ(report.failed, failed);
+    EXPECT_EQ(report.firstError, error);
+    EXPECT_EQ(fs.Tree("D:\\out"), before);
+    EXPECT_EQ(fs.ContentOf(target), content);
+    EXPECT_EQ(fs.LastWriteOf(target), lastWrite);
+  }
 }
 
 }  // namespace

@@ -68,8 +68,7 @@ void CMainDlg::OnDblClickList(NMHDR*, LRESULT* result) {
 
 void CMainDlg::OnViewCurrent() {
   std::optional<std::string> path = HighlightedPath();
-  // A launch that fails shows nothing.
-  if (path) OpenFile(ui_, *path);
+  if (path) OpenFile(ui_, platform_, *path);
   ShowHighlight();
   UpdateData(false);
 }

@@ -5,6 +5,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -90,15 +91,70 @@ std::optional<std::string> Win32UiServices::ChooseSavePath(const SaveAsRequest& 
   return WideToUtf8(file.data());
 }
 
-bool Win32UiServices::ShellOpen(const std::string& verb, const std::string& target,
-                                int showCommand, bool withOwner) {
+namespace {
+
+// Counts the windows activated on this thread while it lives: the shell
+// shows its boxes (cannot find, no program, open with) on the calling
+// thread, so a failed launch that activated none told the user nothing.
+class ActivationCount {
+ public:
+  ActivationCount() : hook_(SetWindowsHookExW(WH_CBT, &Hook, nullptr, GetCurrentThreadId())) { activations_ = 0; }
+  ~ActivationCount() {
+    if (hook_) UnhookWindowsHookEx(hook_);
+  }
+  ActivationCount(const ActivationCount&) = delete;
+  ActivationCount& operator=(const ActivationCount&) = delete;
+  // Without the hook nothing is known: taken as told, so nothing is said twice.
+  bool AnyShown() const { return !hook_ || activations_ > 0; }
+
+ private:
+  static LRESULT CALLBACK Hook(int code, WPARAM w, LPARAM l) {
+    if (code == HCBT_ACTIVATE) ++activations_;
+    return CallNextHookEx(nullptr, code, w, l);
+  }
+  static thread_local int activations_;
+  HHOOK hook_;
+};
+thread_local int ActivationCount::activations_ = 0;
+
+// The shell's own error box leaves no reliable last error behind (Wine's
+// message box clears it); the old-style code in hInstApp still says why.
+std::uint32_t ErrorOfLaunchCode(INT_PTR code) {
+  switch (code) {
+    case SE_ERR_SHARE: return ERROR_SHARING_VIOLATION;
+    case SE_ERR_ASSOCINCOMPLETE:
+    case SE_ERR_NOASSOC: return ERROR_NO_ASSOCIATION;
+    case SE_ERR_DDETIMEOUT:
+    case SE_ERR_DDEFAIL:
+    case SE_ERR_DDEBUSY: return ERROR_DDE_FAIL;
+    case SE_ERR_DLLNOTFOUND: return ERROR_DLL_NOT_FOUND;
+    default: return static_cast<std::uint32_t>(code);  // the others are system error codes
+  }
+}
+
+}  // namespace
+
+LaunchResult Win32UiServices::ShellOpen(const std::string& verb, const std::string& target, int showCommand,
+                                        bool withOwner) {
   // The shell takes no \\?\ path: a longer one cannot be opened at all.
   std::wstring wideTarget = Utf8ToWide(target);
-  if (wideTarget.size() >= MAX_PATH) return false;
+  if (wideTarget.size() >= MAX_PATH) return {kErrorPathTooLong, false};
   std::wstring wideVerb = Utf8ToWide(verb);
-  ShellExecuteW(withOwner ? owner_ : nullptr, verb.empty() ? nullptr : wideVerb.c_str(), wideTarget.c_str(),
-                nullptr, nullptr, showCommand);
-  return true;
+  // Without SEE_MASK_FLAG_NO_UI, as Windows programs launch: the shell shows
+  // its own boxes where it has them.
+  SHELLEXECUTEINFOW launch{};
+  launch.cbSize = sizeof launch;
+  launch.hwnd = withOwner ? owner_ : nullptr;
+  launch.lpVerb = verb.empty() ? nullptr : wideVerb.c_str();
+  launch.lpFile = wideTarget.c_str();
+  launch.nShow = showCommand;
+  ActivationCount shown;
+  if (ShellExecuteExW(&launch)) return {};
+  const DWORD lastError = GetLastError();
+  const INT_PTR code = reinterpret_cast<INT_PTR>(launch.hInstApp);
+  std::uint32_t error = code > 0 && code <= 32 ? ErrorOfLaunchCode(code) : lastError;
+  if (error == 0) error = ERROR_GEN_FAILURE;
+  return {error, shown.AnyShown() || error == ERROR_CANCELLED};
 }
 
 void Win32UiServices::ShowInFolder(const std::string& path) {

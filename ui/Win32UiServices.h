@@ -23,8 +23,8 @@ class Win32UiServices : public UiServices {
   bool AskYesNo(const std::string& question) override;
   std::optional<std::string> ChooseFolder(const std::string& title) override;
   std::optional<std::string> ChooseSavePath(const SaveAsRequest& request) override;
-  bool ShellOpen(const std::string& verb, const std::string& target, int showCommand,
-                 bool withOwner) override;
+  LaunchResult ShellOpen(const std::string& verb, const std::string& target, int showCommand,
+                         bool withOwner) override;
   bool ShellMarksDangerous(const std::string& type) override;
   void ShowInFolder(const std::string& path) override;
   void CopyText(const std::string& text) override;

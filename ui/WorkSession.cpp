@@ -45,8 +45,8 @@ std::optional<std::string> CountingUiServices::ChooseSavePath(const SaveAsReques
 
 // The shell may show a box of its own (no program for the type, a failed
 // start).
-bool CountingUiServices::ShellOpen(const std::string& verb, const std::string& target, int showCommand,
-                                   bool withOwner) {
+LaunchResult CountingUiServices::ShellOpen(const std::string& verb, const std::string& target, int showCommand,
+                                           bool withOwner) {
   ModalCount::Scope open(count_);
   return inner_.ShellOpen(verb, target, showCommand, withOwner);
 }

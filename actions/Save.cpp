@@ -3,11 +3,19 @@
 #include <memory>
 #include <vector>
 
+#include <map>
+
+#include "caches/BodyDecoder.h"
+#include "caches/EntryName.h"
 #include "platform/Paths.h"
+#include "platform/Utf8.h"
 
 namespace morlind {
 
 const char* const kNothingToSaveText = "当前没有选中的文件!";
+const char* const kPartialBodyText = "缓存中只有此文件的一部分。";
+const char* const kDamagedBodyText = "缓存中此文件的内容已损坏。";
+const char* const kUnreadableBodyText = "无法读取缓存中的此文件。";
 
 namespace {
 
@@ -39,7 +47,48 @@ SystemError CopyOne(Platform& platform, const FileCopy& copy, const std::atomic<
   return target->Commit(source->LastWrite());
 }
 
+// Seconds since 1970 as 100 ns ticks since 1601; 0 (now) for no time.
+std::uint64_t FileTimeOf(Moment moment) {
+  return moment < 0 ? 0 : static_cast<std::uint64_t>(moment + kSecondsFrom1601To1970) * kFileTicksPerSecond;
+}
+
+// The copy of a file or of a browser row's body: nothing when made, else
+// why not (empty when stopped or when the file went meanwhile).
+std::optional<std::string> MakeCopy(Platform& platform, const FileCopy& copy, const std::atomic<bool>* stop) {
+  if (copy.entry) return WriteEntryBody(platform, *copy.entry, copy.target, stop);
+  SystemError error = CopyOne(platform, copy, stop);
+  if (error == 0) return std::nullopt;
+  if (error == kErrorCancelled || !platform.AttributesOf(copy.source)) return "";
+  return platform.ErrorText(error);
+}
+
 }  // namespace
+
+std::optional<std::string> WriteEntryBody(Platform& platform, const CacheEntry& entry, const std::string& target,
+                                          const std::atomic<bool>* stop) {
+  if (!entry.complete) return kPartialBodyText;
+  if (!ParseContentEncoding(entry.contentEncoding)) return std::string(kUndecodableEncodingText);
+  SystemError error = 0;
+  std::unique_ptr<ReplacementFile> file = platform.CreateReplacement(target, &error);
+  if (!file) return platform.ErrorText(error);
+  DecodeStatus status = ReadDecodedBody(platform, entry, [&](std::string_view piece) {
+    if (stop && stop->load(std::memory_order_relaxed)) return false;
+    error = file->Write(piece.data(), piece.size());
+    return error == 0;
+  });
+  if (error != 0) return platform.ErrorText(error);
+  switch (status) {
+    case DecodeStatus::kWhole: break;
+    case DecodeStatus::kStopped: return "";
+    case DecodeStatus::kPartial: return kPartialBodyText;
+    case DecodeStatus::kCorrupt: return kDamagedBodyText;
+    case DecodeStatus::kUnreadable: return kUnreadableBodyText;
+    case DecodeStatus::kUndecodable: return std::string(kUndecodableEncodingText);
+  }
+  error = file->Commit(FileTimeOf(entry.lastUsed));
+  if (error != 0) return platform.ErrorText(error);
+  return std::nullopt;
+}
 
 std::optional<CopyPlan> PlanSaveSelected(UiServices& ui, const ResultTable& table) {
   if (table.TickedCount() == 0) {
@@ -50,11 +99,19 @@ std::optional<CopyPlan> PlanSaveSelected(UiServices& ui, const ResultTable& tabl
   // Cancelled: there is no folder to copy into.
   if (!folder || folder->empty()) return std::nullopt;
 
-  // Rows in ascending order, so of two ticked files with one name the later wins.
+  // Rows in ascending order, so of two ticked files with one name the later
+  // wins; browser rows, whose names come from addresses, are numbered.
   CopyPlan plan;
+  std::map<std::string, int> entryNames;  // ASCII folded, as Windows compares names
   for (int row = 0; row < table.RowCount(); ++row) {
     if (!table.GetCheck(row)) continue;
-    plan.push_back({table.PathOf(row), JoinPath(*folder, table.GetItemText(row, Column::kName))});
+    std::string name = table.GetItemText(row, Column::kName);
+    if (const CacheEntry* entry = table.EntryOf(row)) {
+      if (int seen = ++entryNames[FoldedAscii(name)]; seen > 1) name = NumberedName(name, seen);
+      plan.push_back({"", JoinPath(*folder, name), std::make_shared<const CacheEntry>(*entry)});
+    } else {
+      plan.push_back({table.PathOf(row), JoinPath(*folder, name), nullptr});
+    }
   }
   return plan;
 }
@@ -75,27 +132,29 @@ std::optional<CopyPlan> PlanSaveCurrent(UiServices& ui, const ResultTable& table
   if (!chosen) return std::nullopt;
 
   // The dialog already asked before overwriting.
-  return CopyPlan{{table.PathOf(row), RemoveDotStar(*chosen)}};
+  const CacheEntry* entry = table.EntryOf(row);
+  auto body = entry ? std::make_shared<const CacheEntry>(*entry) : nullptr;
+  return CopyPlan{{table.PathOf(row), RemoveDotStar(*chosen), std::move(body)}};
 }
 
 CopyReport CopyFiles(Platform& platform, const CopyPlan& plan, JobControl* job) {
   CopyReport report;
   for (const FileCopy& copy : plan) {
     if (StopRequested(job)) break;
-    SystemError error = CopyOne(platform, copy, job ? &job->StopFlag() : nullptr);
-    if (error == 0) {
+    std::optional<std::string> failure = MakeCopy(platform, copy, job ? &job->StopFlag() : nullptr);
+    if (!failure) {
       ++report.copied;
-    } else if (error != kErrorCancelled && platform.AttributesOf(copy.source)) {
-      if (report.failed++ == 0) report.firstError = error;
+    } else if (!failure->empty() && !StopRequested(job)) {
+      if (report.failed++ == 0) report.firstReason = std::move(*failure);
     }
     CountOne(job);
   }
   return report;
 }
 
-std::optional<std::string> CopyFailureText(Platform& platform, const CopyReport& report) {
+std::optional<std::string> CopyFailureText(const CopyReport& report) {
   if (report.failed == 0) return std::nullopt;
-  return "有 " + std::to_string(report.failed) + " 个文件没有保存：" + platform.ErrorText(report.firstError);
+  return "有 " + std::to_string(report.failed) + " 个文件没有保存：" + report.firstReason;
 }
 
 std::string SaveFilter(std::string_view extension) {

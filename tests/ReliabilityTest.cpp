@@ -123,7 +123,7 @@ TEST(Reliability, FailedCopiesAreCountedAndChangeNothingElse) {
     w.ui.folderAnswers = {folder};
     CopyReport report = CopyFiles(w.fake, *PlanSaveSelected(w.ui, w.table));
     EXPECT_EQ(report.copied, static_cast<int>(made.size()));
-    EXPECT_EQ(CopyFailureText(w.fake, report), said);
+    EXPECT_EQ(CopyFailureText(report), said);
     for (const std::string& name : made) EXPECT_EQ(w.fake.ContentOf(kTarget + "\\" + name), name);
     EXPECT_EQ(w.fake.ContentOf(kTarget + "\\old.jpg"), "there before");
   }

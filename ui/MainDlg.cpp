@@ -316,7 +316,7 @@ void CMainDlg::SaveOnWorker(CopyPlan plan) {
             [total](int copied) { return "正在保存… " + std::to_string(copied) + " / " + total; },
             [this, report] {
               EndWork();
-              if (std::optional<std::string> failure = CopyFailureText(platform_, *report)) ui_.ShowMessage(*failure);
+              if (std::optional<std::string> failure = CopyFailureText(*report)) ui_.ShowMessage(*failure);
             });
 }
 

@@ -52,6 +52,23 @@ std::uint64_t FileTimeOf(Moment moment) {
   return moment < 0 ? 0 : static_cast<std::uint64_t>(moment + kSecondsFrom1601To1970) * kFileTicksPerSecond;
 }
 
+// Browser rows' names come from addresses, so two may meet: the later is
+// numbered. Counted ASCII folded, as Windows compares names.
+class EntryNames {
+ public:
+  std::string Next(std::string name) {
+    int seen = ++seen_[FoldedAscii(name)];
+    return seen > 1 ? NumberedName(name, seen) : name;
+  }
+
+ private:
+  std::map<std::string, int> seen_;
+};
+
+FileCopy EntryCopy(const CacheEntry& entry, std::string target) {
+  return {"", std::move(target), std::make_shared<const CacheEntry>(entry)};
+}
+
 // The copy of a file or of a browser row's body: nothing when made, else
 // why not (empty when stopped or when the file went meanwhile).
 std::optional<std::string> MakeCopy(Platform& platform, const FileCopy& copy, const std::atomic<bool>* stop) {
@@ -100,17 +117,16 @@ std::optional<CopyPlan> PlanSaveSelected(UiServices& ui, const ResultTable& tabl
   if (!folder || folder->empty()) return std::nullopt;
 
   // Rows in ascending order, so of two ticked files with one name the later
-  // wins; browser rows, whose names come from addresses, are numbered.
+  // wins.
   CopyPlan plan;
-  std::map<std::string, int> entryNames;  // ASCII folded, as Windows compares names
+  EntryNames entryNames;
   for (int row = 0; row < table.RowCount(); ++row) {
     if (!table.GetCheck(row)) continue;
     std::string name = table.GetItemText(row, Column::kName);
     if (const CacheEntry* entry = table.EntryOf(row)) {
-      if (int seen = ++entryNames[FoldedAscii(name)]; seen > 1) name = NumberedName(name, seen);
-      plan.push_back({"", JoinPath(*folder, name), std::make_shared<const CacheEntry>(*entry)});
+      plan.push_back(EntryCopy(*entry, JoinPath(*folder, entryNames.Next(std::move(name)))));
     } else {
-      plan.push_back({table.PathOf(row), JoinPath(*folder, name), nullptr});
+      plan.push_back({table.PathOf(row), JoinPath(*folder, name)});
     }
   }
   return plan;
@@ -133,8 +149,19 @@ std::optional<CopyPlan> PlanSaveCurrent(UiServices& ui, const ResultTable& table
 
   // The dialog already asked before overwriting.
   const CacheEntry* entry = table.EntryOf(row);
-  auto body = entry ? std::make_shared<const CacheEntry>(*entry) : nullptr;
-  return CopyPlan{{table.PathOf(row), RemoveDotStar(*chosen), std::move(body)}};
+  if (entry) return CopyPlan{EntryCopy(*entry, RemoveDotStar(*chosen))};
+  return CopyPlan{{table.PathOf(row), RemoveDotStar(*chosen)}};
+}
+
+CopyPlan PlanBodyCopies(const ResultTable& table, const std::vector<int>& rows, const std::string& folder) {
+  CopyPlan plan;
+  EntryNames names;
+  for (int row : rows) {
+    if (const CacheEntry* entry = table.EntryOf(row)) {
+      plan.push_back(EntryCopy(*entry, JoinPath(folder, names.Next(table.GetItemText(row, Column::kName)))));
+    }
+  }
+  return plan;
 }
 
 CopyReport CopyFiles(Platform& platform, const CopyPlan& plan, JobControl* job) {

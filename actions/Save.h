@@ -38,6 +38,11 @@ std::optional<CopyPlan> PlanSaveSelected(UiServices& ui, const ResultTable& tabl
 // highlighted (the user is told) or the dialog was cancelled.
 std::optional<CopyPlan> PlanSaveCurrent(UiServices& ui, const ResultTable& table, const std::string& extension);
 
+// For the shell (opening, the clipboard): the bodies of the browser rows
+// among rows, to be written into folder, one of the program's own, under
+// their names (numbered when names meet). File rows need no copy.
+CopyPlan PlanBodyCopies(const ResultTable& table, const std::vector<int>& rows, const std::string& folder);
+
 // What the copies came to. A source gone meanwhile is no failure: the row
 // is simply skipped.
 struct CopyReport {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "actions/Save.h"
+#include "actions/Scratch.h"
 #include "actions/UiServices.h"
 #include "platform/Platform.h"
 #include "search/Job.h"
@@ -102,6 +103,11 @@ class CMainDlg : public CDialog {
   // The search's window part, then its walk on the worker.
   void StartSearch();
   void SaveOnWorker(CopyPlan plan);
+  // Hands rows to the shell as files: browser rows' bodies are written into
+  // a folder of our own first, on the worker; then `use` gets every path
+  // there is. A body not written is said: failurePrefix, then why.
+  void WithRowFiles(const std::vector<int>& rows, const std::string& failurePrefix,
+                    std::function<void(std::vector<std::string>)> use);
 
   void EnableItem(int id, bool enable);
   // 全选, 全不选 and 反选: the rows change when the tool's box is ticked
@@ -145,6 +151,7 @@ class CMainDlg : public CDialog {
     bool descending;
   };
   std::optional<SortState> sort_;
+  ScratchFolder scratch_{platform_};  // browser rows' bodies for the shell and the clipboard
   WorkSession work_;     // last: its job is stopped and joined before the members it uses go
 };
 

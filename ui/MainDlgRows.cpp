@@ -25,6 +25,9 @@ constexpr RowMenuItem kRowMenu[] = {{IDM_ROW_OPEN, "打开"},
                                     {IDM_ROW_COPY_FILES, "复制文件\tCtrl+C"},
                                     {IDM_ROW_DELETE, "删除选中的文件\tDel"}};
 
+constexpr const char* kNoScratchFolderText = "临时文件夹无法写入。";
+constexpr const char* kCannotCopyText = "无法复制文件：";
+
 std::string DeleteProgress(int done, std::size_t total) {
   return "正在删除… " + std::to_string(done) + " / " + std::to_string(total);
 }
@@ -92,9 +95,43 @@ void CMainDlg::OnRowCopyAddress() {
 }
 
 void CMainDlg::OnRowCopyFiles() {
-  std::vector<std::string> paths;
-  for (int row : ChosenRows(table_)) paths.push_back(table_.PathOf(row));
-  if (!paths.empty()) ui_.CopyFiles(paths);
+  std::vector<int> rows = ChosenRows(table_);
+  if (rows.empty()) return;
+  WithRowFiles(rows, kCannotCopyText, [this](std::vector<std::string> paths) {
+    if (!paths.empty()) ui_.CopyFiles(paths);
+  });
+}
+
+void CMainDlg::WithRowFiles(const std::vector<int>& rows, const std::string& failurePrefix,
+                            std::function<void(std::vector<std::string>)> use) {
+  std::vector<std::string> files;
+  for (int row : rows) {
+    if (!table_.EntryOf(row)) files.push_back(table_.PathOf(row));
+  }
+  if (files.size() == rows.size()) {
+    use(std::move(files));
+    return;
+  }
+  std::optional<std::string> folder = scratch_.NewFolder();
+  if (!folder) {
+    ui_.ShowMessage(failurePrefix + kNoScratchFolderText);
+    return;
+  }
+  BeginWork();
+  auto plan = std::make_shared<const CopyPlan>(PlanBodyCopies(table_, rows, *folder));
+  auto report = std::make_shared<CopyReport>();
+  const std::string total = std::to_string(plan->size());
+  work_.Run([&platform = platform_, plan, report](JobControl& job) { *report = CopyFiles(platform, *plan, &job); },
+            [total](int done) { return "正在准备文件… " + std::to_string(done) + " / " + total; },
+            [this, plan, report, failurePrefix, files = std::move(files), use = std::move(use)]() mutable {
+              EndWork();
+              if (report->failed > 0) ui_.ShowMessage(failurePrefix + report->firstReason);
+              if (work_.Stopped()) return;
+              for (const FileCopy& copy : *plan) {
+                if (platform_.AttributesOf(copy.target)) files.push_back(copy.target);
+              }
+              use(std::move(files));
+            });
 }
 
 // After the question, as long work; the rows of the files deleted leave

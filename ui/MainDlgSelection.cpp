@@ -67,6 +67,13 @@ void CMainDlg::OnDblClickList(NMHDR*, LRESULT* result) {
 }
 
 void CMainDlg::OnViewCurrent() {
+  const int row = table_.HighlightedRow();
+  if (row >= 0 && table_.EntryOf(row)) {
+    WithRowFiles({row}, kCannotOpenText, [this](std::vector<std::string> paths) {
+      if (!paths.empty()) OpenFile(ui_, platform_, paths.front());
+    });
+    return;
+  }
   std::optional<std::string> path = HighlightedPath();
   if (path) OpenFile(ui_, platform_, *path);
   ShowHighlight();

@@ -75,15 +75,15 @@ class ZlibStage final : public DecodingStage {
     if (in.empty()) return Flow::kGoOn;
     tookAny_ = true;
     if (!started_) {
-      // A zlib wrapper shows in the first two bytes; wait for both.
-      std::size_t wanted = gzip_ ? 0 : std::min(2 - head_.size(), in.size());
-      head_.append(in.substr(0, wanted));
-      in.remove_prefix(wanted);
-      if (!gzip_ && head_.size() < 2) return Flow::kGoOn;
+      if (!gzip_) {
+        // A zlib wrapper shows in the first two bytes; wait for both.
+        head_.append(in);
+        if (head_.size() < 2) return Flow::kGoOn;
+        in = head_;
+      }
       int windowBits = gzip_ ? 16 + MAX_WBITS : HasZlibWrapper() ? MAX_WBITS : -MAX_WBITS;
       if (inflateInit2(&stream_, windowBits) != Z_OK) return Flow::kCorrupt;
       started_ = true;
-      if (Flow flow = Inflate(head_); flow != Flow::kGoOn) return flow;
     }
     return Inflate(in);
   }
@@ -92,7 +92,8 @@ class ZlibStage final : public DecodingStage {
 
  private:
   // RFC 1950: method 8 with a window of at most 32 KB, and a header whose
-  // 16-bit value is a multiple of 31.
+  // 16-bit value is a multiple of 31. Raw deflate looks so only when it
+  // starts with a stored block that is not the last, and then once in 31.
   bool HasZlibWrapper() const {
     auto method = static_cast<unsigned char>(head_[0]);
     auto flags = static_cast<unsigned char>(head_[1]);
@@ -100,26 +101,22 @@ class ZlibStage final : public DecodingStage {
   }
 
   Flow Inflate(std::string_view in) {
-    // zlib counts its input in 32 bits.
-    constexpr std::size_t kMostInput = std::size_t{1} << 30;
-    for (; in.size() > kMostInput; in.remove_prefix(kMostInput)) {
-      if (Flow flow = Inflate(in.substr(0, kMostInput)); flow != Flow::kGoOn) return flow;
-    }
     // Bytes after the end of the stream are ignored, as Chromium does.
-    if (ended_ || in.empty()) return Flow::kGoOn;
-    stream_.next_in = reinterpret_cast<const Bytef*>(in.data());
-    stream_.avail_in = static_cast<uInt>(in.size());
-    do {
-      stream_.next_out = output_.data();
-      stream_.avail_out = kOutputChunk;
-      int result = inflate(&stream_, Z_NO_FLUSH);
-      if (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR) return Flow::kCorrupt;
-      if (Flow flow = Hand(kOutputChunk - stream_.avail_out); flow != Flow::kGoOn) return flow;
-      if (result == Z_STREAM_END) {
-        ended_ = true;
-        break;
-      }
-    } while (stream_.avail_in > 0 || stream_.avail_out == 0);
+    while (!in.empty() && !ended_) {
+      // zlib counts its input in 32 bits.
+      std::size_t slice = std::min<std::size_t>(in.size(), UINT32_MAX);
+      stream_.next_in = reinterpret_cast<const Bytef*>(in.data());
+      stream_.avail_in = static_cast<uInt>(slice);
+      in.remove_prefix(slice);
+      do {
+        stream_.next_out = output_.data();
+        stream_.avail_out = kOutputChunk;
+        int result = inflate(&stream_, Z_NO_FLUSH);
+        if (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR) return Flow::kCorrupt;
+        if (Flow flow = Hand(kOutputChunk - stream_.avail_out); flow != Flow::kGoOn) return flow;
+        ended_ = result == Z_STREAM_END;
+      } while (!ended_ && (stream_.avail_in > 0 || stream_.avail_out == 0));
+    }
     return Flow::kGoOn;
   }
 

@@ -10,9 +10,11 @@ zlib, br and zstd by Debian's command-line tools):
   NN.gz.br                  "gzip, br": gzip first, then br
   07x200.gz .br .zst        body 07 repeated 200 times (316,000 bytes), so
                             that decoding hands on many pieces
+  10.window16m.zst          body 10 with a 16 MB window, more than HTTP allows
 """
 import importlib.util
 import os
+import subprocess
 import zlib
 
 root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -43,6 +45,8 @@ fixtures = {
     "07x200.gz": server.encode("gzip", body(7) * 200),
     "07x200.br": server.encode("br", body(7) * 200),
     "07x200.zst": server.encode("zstd", body(7) * 200),
+    "10.window16m.zst": subprocess.run(["zstd", "-q", "-c", "--long=24"], input=body(10),
+                                       stdout=subprocess.PIPE, check=True).stdout,
 }
 os.makedirs(out, exist_ok=True)
 for name, data in fixtures.items():

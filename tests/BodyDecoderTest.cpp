@@ -43,6 +43,7 @@ Decoded Decode(std::string_view encoding, std::string_view stored, std::size_t p
     return true;
   });
   if (!decoder) return out;
+  decoder->Take({});
   for (std::size_t at = 0; at < stored.size(); at += pieceSize) {
     if (!decoder->Take(stored.substr(at, pieceSize))) break;
   }
@@ -70,6 +71,11 @@ std::vector<Case> ServedCases() {
       {"gzip", DataFile("decode/07x200.gz"), Repeated(script, 200)},
       {"br", DataFile("decode/07x200.br"), Repeated(script, 200)},
       {"zstd", DataFile("decode/07x200.zst"), Repeated(script, 200)},
+      // Raw deflate of nothing; raw deflate whose stored block starts as
+      // a zlib header would, but for its window size.
+      {"deflate", std::string("\x03\x00", 2), ""},
+      {"deflate", std::string("\x88\x1C\x00\xE3\xFFstored, and looks like zlib!\x03\x00", 35),
+       "stored, and looks like zlib!"},
       {"identity", Served(0), Served(0)},
       {"", Served(1), Served(1)},
       {"br", "", ""},
@@ -99,6 +105,10 @@ TEST(BodyDecoder, BodiesCutShortOrDamagedAreCorrupt) {
     }
     EXPECT_EQ(Decode(c.encoding, "this is no encoded body at all", 64).status, DecodeStatus::kCorrupt);
   }
+  // Another encoding's data, and a zstd window over the 8 MB HTTP allows.
+  EXPECT_EQ(Decode("gzip", DataFile("decode/08.zlib"), 64).status, DecodeStatus::kCorrupt);
+  EXPECT_EQ(Decode("deflate", DataFile("decode/07.gz"), 64).status, DecodeStatus::kCorrupt);
+  EXPECT_EQ(Decode("zstd", DataFile("decode/10.window16m.zst"), 64).status, DecodeStatus::kCorrupt);
 }
 
 TEST(BodyDecoder, WhatFollowsTheEnd) {

@@ -48,6 +48,7 @@ TEST(CacheSources, FindsEachProfilesCacheByItsFiles) {
   fake.AddLink(kLocal + "\\Vivaldi", "D:\\elsewhere");
   fake.AddFile(kLocal + "\\Microsoft\\Edge\\User Data\\Default\\Cache\\Cache_Data\\sqldb0");
   fake.AddFile(kLocal + "\\BraveSoftware\\Brave-Browser\\User Data\\Default\\Cache\\index");
+  fake.AddFile(kLocal + "\\BraveSoftware\\Brave-Browser\\User Data\\Profile 1\\Cache\\sqldb0\\f");
   fake.AddFile(kLocal + "\\Chromium\\User Data\\Default\\Cache\\Cache_Data\\SQLDB-wal");
   fake.AddFile(kLocal + "\\Chromium\\User Data\\Profile 1\\Cache\\Cache_Data\\index");
   fake.AddFolder(kLocal + "\\Mozilla\\Firefox\\Profiles\\ab12.default-release\\cache2\\entries");

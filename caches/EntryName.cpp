@@ -71,14 +71,25 @@ bool IsForbiddenAscii(unsigned char c) {
   return c < 0x20 || c == 0x7F || std::string_view("\\/:*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos;
 }
 
-// Characters no Windows name holds, control characters (C1 too) and bytes
-// that are no UTF-8 become '_'.
+// The marks that turn the direction of what follows (U+200E, U+200F,
+// U+202A-U+202E, U+2066-U+2069): "photo<RLO>gpj.exe" would show as
+// "photoexe.jpg".
+bool IsDirectionMark(std::string_view character) {
+  if (character.size() != 3 || character[0] != '\xE2') return false;
+  const auto second = static_cast<unsigned char>(character[1]), third = static_cast<unsigned char>(character[2]);
+  return (second == 0x80 && (third == 0x8E || third == 0x8F || (third >= 0xAA && third <= 0xAE))) ||
+         (second == 0x81 && third >= 0xA6 && third <= 0xA9);
+}
+
+// Characters no Windows name holds, control characters (C1 too), marks
+// that turn the text's direction and bytes that are no UTF-8 become '_'.
 std::string WithoutForbidden(std::string_view text) {
   std::string name;
   for (std::size_t at = 0; at < text.size();) {
     std::size_t length = Utf8CharLength(text, at);
     bool c1Control = length == 2 && text[at] == '\xC2' && static_cast<unsigned char>(text[at + 1]) < 0xA0;
-    if (length == 0 || c1Control || (length == 1 && IsForbiddenAscii(static_cast<unsigned char>(text[at])))) {
+    if (length == 0 || c1Control || IsDirectionMark(text.substr(at, length)) ||
+        (length == 1 && IsForbiddenAscii(static_cast<unsigned char>(text[at])))) {
       name += '_';
       at += std::max<std::size_t>(length, 1);
     } else {

@@ -26,6 +26,7 @@ TEST(EntryName, FromAddressAndContentType) {
       {"http://h/%3C%3E%22%7C%2A%3F%5C", "", "_______"},
       {"http://h/bad\xFFraw.txt", "", "bad_raw.txt"},
       {"http://h/%zz%4", "", "%zz%4"},
+      {"http://h/photo%E2%80%AEgpj.exe%E2%81%A9%E2%80%8F", "", "photo_gpj.exe__"},
       {"http://h/%E0%9F%BF%ED%A0%80%F4%90%80%80%E7%8C%41%C3", "", "%E0%9F%BF%ED%A0%80%F4%90%80%80%E7%8CA%C3"},
       {"http://h/%E0%A0%80%F4%8F%BF%BF%E4%B8%80", "", "\xE0\xA0\x80\xF4\x8F\xBF\xBF\xE4\xB8\x80"},
       // What Windows would drop or read as a device.

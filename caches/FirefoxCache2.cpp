@@ -18,11 +18,11 @@ constexpr std::size_t kHashSize = 4;
 constexpr std::size_t kChunkHashSize = 2;
 constexpr std::size_t kHeaderSize = 32;         // 28 in version 1, which had no flags
 constexpr std::size_t kLastFetchedAt = 8;       // within the header
-constexpr std::size_t kLastModifiedAt = 12;
 constexpr std::size_t kKeySizeAt = 24;
-// Firefox keeps at most 64 KB of elements; a key as long as its longest
-// address (1 MB) is allowed for. Anything longer is no metadata.
-constexpr std::uint64_t kMostMetadata = kHashSize + kHeaderSize + (1u << 20) + 1 + 64 * 1024;
+// Well above what Firefox writes (64 KB of elements, a key as long as its
+// longest address, 1 MB), besides the chunk hashes: anything longer is no
+// metadata.
+constexpr std::uint64_t kMostMetadata = 2u << 20;
 
 std::uint32_t BigEndian32(const unsigned char* p) {
   return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3];
@@ -47,8 +47,7 @@ void Mix(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c) {
 }
 
 bool ReadExactly(ReadOnlyFile& file, std::uint64_t offset, void* buffer, std::size_t size) {
-  std::optional<std::size_t> read = file.ReadAt(offset, buffer, size);
-  return read && *read == size;
+  return file.ReadAt(offset, buffer, size).value_or(0) == size;
 }
 
 // Reads [0, bodySize) of an entry file chunk by chunk, each chunk checked
@@ -60,7 +59,8 @@ class Cache2Body final : public BodyReader {
 
   BodyStatus Read(Platform& platform, const BodySink& sink) const override {
     std::unique_ptr<ReadOnlyFile> file = platform.OpenForReading(path_);
-    if (!file || file->Size() < dataSize_) return BodyStatus::kUnreadable;
+    // Metadata always follows the data: a file cut at or before its end was changed.
+    if (!file || file->Size() <= dataSize_) return BodyStatus::kUnreadable;
     std::string chunk;
     for (std::uint64_t start = 0, index = 0; start < bodySize_; start += kChunkSize, ++index) {
       // The chunk that holds the body's end may go on with alternative
@@ -96,10 +96,11 @@ EntryResult NoBody() { return {Outcome::kNoBody, {}}; }
 // with NUL and holds an even number of them.
 std::optional<std::string_view> ElementValue(std::string_view elements, std::string_view name) {
   while (!elements.empty()) {
-    std::size_t nameEnd = elements.find('\0');
-    std::size_t valueEnd = elements.find('\0', nameEnd + 1);
-    if (elements.substr(0, nameEnd) == name) return elements.substr(nameEnd + 1, valueEnd - nameEnd - 1);
-    elements.remove_prefix(valueEnd + 1);
+    std::string_view key = elements.substr(0, elements.find('\0'));
+    elements.remove_prefix(key.size() + 1);
+    std::string_view value = elements.substr(0, elements.find('\0'));
+    elements.remove_prefix(value.size() + 1);
+    if (key == name) return value;
   }
   return std::nullopt;
 }
@@ -111,20 +112,18 @@ std::optional<std::uint64_t> AltDataOffset(std::string_view info) {
   info.remove_prefix(2);
   std::uint64_t offset = 0;
   auto [end, error] = std::from_chars(info.data(), info.data() + info.size(), offset);
-  if (error != std::errc() || end == info.data() || end == info.data() + info.size() || *end != ',') {
-    return std::nullopt;
-  }
+  if (error != std::errc() || !info.substr(end - info.data()).starts_with(',')) return std::nullopt;
   return offset;
 }
 
 EntryResult ParseMetadata(const std::string& path, std::string_view meta, std::uint64_t dataSize, bool trailingVersion) {
   std::uint64_t chunkCount = (dataSize + kChunkSize - 1) / kChunkSize;
   std::uint64_t headerAt = kHashSize + chunkCount * kChunkHashSize;
-  if (headerAt + 4 > meta.size()) return Damaged();
+  // As Firefox checks it, with the header's later size even for version 1.
+  if (headerAt + kHeaderSize > meta.size()) return Damaged();
   std::uint32_t version = BigEndian32(meta, headerAt);
   if (version < 1 || version > kTrailingVersion || (version == kTrailingVersion) != trailingVersion) return Damaged();
   std::uint64_t keyAt = headerAt + (version == 1 ? kHeaderSize - 4 : kHeaderSize);
-  if (keyAt > meta.size()) return Damaged();
   std::uint64_t elementsAt = keyAt + BigEndian32(meta, headerAt + kKeySizeAt) + 1;
   if (elementsAt > meta.size() || meta[elementsAt - 1] != '\0') return Damaged();
   if (Cache2Hash(meta.substr(kHashSize)) != BigEndian32(meta, 0)) return Damaged();
@@ -148,10 +147,7 @@ EntryResult ParseMetadata(const std::string& path, std::string_view meta, std::u
   EntryResult result{Outcome::kEntry, {}};
   CacheEntry& entry = result.entry;
   entry.address = std::move(*address);
-  // Never fetched yet: the time it was written.
-  std::uint32_t lastUsed = BigEndian32(meta, headerAt + kLastFetchedAt);
-  if (lastUsed == 0) lastUsed = BigEndian32(meta, headerAt + kLastModifiedAt);
-  entry.lastUsed = lastUsed == 0 ? kBadMoment : Moment{lastUsed};
+  entry.lastUsed = BigEndian32(meta, headerAt + kLastFetchedAt);
   entry.storedSize = bodySize;
   entry.contentType = std::move(head.contentType);
   entry.contentEncoding = std::move(head.contentEncoding);

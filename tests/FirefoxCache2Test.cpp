@@ -42,12 +42,9 @@ struct Body {
   std::string bytes;
 };
 Body ReadBody(Platform& platform, const CacheEntry& entry) {
-  Body body;
-  body.status = entry.body->Read(platform, [&](std::string_view piece) {
-    body.bytes += piece;
-    return true;
-  });
-  return body;
+  std::string bytes;
+  BodyStatus status = entry.body->Read(platform, [&](std::string_view piece) { return bytes += piece, true; });
+  return {status, bytes};
 }
 
 std::uint32_t BigEndianAt(const std::string& bytes, std::size_t at) {
@@ -74,12 +71,9 @@ TEST(FirefoxCache2Fixture, EveryServedFileIsOneEntryWithTheBodySent) {
   std::getline(manifest, line);  // the column names
   std::size_t served = 0;
   for (; std::getline(manifest, line); ++served) {
-    std::istringstream columns(line);
-    std::string index, path, type, encoding;
-    std::getline(columns, index, '\t');
-    std::getline(columns, path, '\t');
-    std::getline(columns, type, '\t');
-    std::getline(columns, encoding, '\t');
+    std::istringstream row(line);
+    std::string index, path, type, encoding;  // and the size, which the body tells
+    for (std::string* column : {&index, &path, &type, &encoding}) std::getline(row, *column, '\t');
     SCOPED_TRACE(path);
     auto matches = [&](const CacheEntry& entry) { return entry.address == origin + path; };
     ASSERT_EQ(std::count_if(listing.entries.begin(), listing.entries.end(), matches), 1);
@@ -90,11 +84,11 @@ TEST(FirefoxCache2Fixture, EveryServedFileIsOneEntryWithTheBodySent) {
     // Written when the fixture was made: after 2025, not in the future.
     EXPECT_GT(entry.lastUsed, Moment{1'735'689'600});
     EXPECT_LE(entry.lastUsed, host.Now());
-    Body body = ReadBody(host, entry);
-    EXPECT_EQ(body.status, BodyStatus::kWhole);
-    EXPECT_EQ(body.bytes.size(), entry.storedSize);
-    std::string sent = encoding.empty() ? "caches/served/" : "caches/firefox-sent/";
-    EXPECT_EQ(body.bytes, ReadWhole(host, DataPath(sent + index + ".body")));
+    // As sent: the encoded bodies were kept beside the cache.
+    std::string sent = ReadWhole(host, DataPath((encoding.empty() ? "caches/served/" : "caches/firefox-sent/") + index + ".body"));
+    EXPECT_EQ(entry.storedSize, sent.size());
+    EXPECT_EQ(ReadBody(host, entry).status, BodyStatus::kWhole);
+    EXPECT_EQ(ReadBody(host, entry).bytes, sent);
   }
   EXPECT_EQ(served, 12u);
   EXPECT_EQ(listing.entries.size(), served + 1);  // and the page itself
@@ -119,10 +113,13 @@ void Rehash(std::string& file) {
   PutBigEndian(file, at.metadata, Cache2Hash(std::string_view(file).substr(at.metadata + 4, at.end - at.metadata - 4)));
 }
 
+// Each copy damages the first entry; Rehash makes the metadata's hash right
+// again so that the check after it is reached.
 struct Damage {
   const char* name;
-  void (*apply)(std::string& file);
-  bool whole;  // the listing stays whole: the entry is skipped as Firefox would
+  void (*apply)(std::string& file, const Layout& at);
+  bool rehash = false;
+  bool whole = false;  // the entry is skipped as Firefox would: the listing stays whole
 };
 
 class FirefoxCache2Damage : public ::testing::TestWithParam<Damage> {};
@@ -140,7 +137,10 @@ TEST_P(FirefoxCache2Damage, TheOtherEntriesStillList) {
   ASSERT_EQ(names.size(), 13u);
   for (const std::string& name : names) {
     std::string bytes = ReadWhole(host, DataPath("caches/firefox/entries/" + name));
-    if (name == names.front()) GetParam().apply(bytes);
+    if (name == names.front()) {
+      GetParam().apply(bytes, LayoutOf(bytes));
+      if (GetParam().rehash) Rehash(bytes);
+    }
     fake.AddFile("C:\\cache2\\entries\\" + name, 0, bytes);
   }
   CacheListing listing = FirefoxCache2().Read(fake, "C:\\cache2", nullptr);
@@ -152,73 +152,35 @@ TEST_P(FirefoxCache2Damage, TheOtherEntriesStillList) {
 INSTANTIATE_TEST_SUITE_P(
     Copies, FirefoxCache2Damage,
     ::testing::Values(
-        Damage{"TruncatedToAFewBytes", [](std::string& f) { f.resize(20); }, false},
-        Damage{"TruncatedByOneByte", [](std::string& f) { f.pop_back(); }, false},
-        Damage{"CutInsideTheKey", [](std::string& f) { f.resize(LayoutOf(f).key + 3); }, false},
-        Damage{"OffsetPastTheEnd", [](std::string& f) { PutBigEndian(f, f.size() - 4, f.size() + 100); }, false},
-        Damage{"OffsetAtTheEnd", [](std::string& f) { PutBigEndian(f, f.size() - 4, f.size()); }, false},
-        Damage{"NoRoomForTheChunkHashes", [](std::string& f) { PutBigEndian(f, f.size() - 4, f.size() - 8 - 5); }, false},
-        Damage{"NoRoomForTheHeader", [](std::string& f) { PutBigEndian(f, f.size() - 4, f.size() - 8 - 20); }, false},
-        Damage{"KeyPastTheMetadata",
-               [](std::string& f) {
-                 PutBigEndian(f, LayoutOf(f).header + 24, 0xFFFFFFF0);
-                 Rehash(f);
-               },
-               false},
-        Damage{"KeyWithoutItsNul",
-               [](std::string& f) {
-                 PutBigEndian(f, LayoutOf(f).header + 24, BigEndianAt(f, LayoutOf(f).header + 24) + 1);
-                 Rehash(f);
-               },
-               false},
-        Damage{"MetadataHashWrong", [](std::string& f) { f[LayoutOf(f).key + 5] ^= 1; }, false},
-        Damage{"ElementsNotNulTerminated",
-               [](std::string& f) {
-                 f[LayoutOf(f).end - 1] = 'x';
-                 Rehash(f);
-               },
-               false},
-        Damage{"ElementWithoutItsValue",
-               [](std::string& f) {
-                 f[f.find('\0', LayoutOf(f).elements)] = 'x';
-                 Rehash(f);
-               },
-               false},
-        Damage{"KeyTagsUnreadable",
-               [](std::string& f) {
-                 f[LayoutOf(f).key] = '\x01';
-                 Rehash(f);
-               },
-               false},
-        Damage{"UnknownVersion",
-               [](std::string& f) {
-                 PutBigEndian(f, LayoutOf(f).header, 5);
-                 Rehash(f);
-               },
-               false},
-        Damage{"Version3WithTheEndingOf4",
-               [](std::string& f) {
-                 PutBigEndian(f, LayoutOf(f).header, 3);
-                 Rehash(f);
-               },
-               false},
-        Damage{"Version4WithoutItsEnding", [](std::string& f) { f.erase(f.size() - 8, 4); }, false},
-        Damage{"Encrypted", [](std::string& f) { f[f.size() - 4] |= '\x80'; }, true},
-        Damage{"NotWrittenYet", [](std::string& f) { f.clear(); }, true}),
+        Damage{"TruncatedToAFewBytes", [](auto& f, auto&) { f.resize(20); }},
+        Damage{"TruncatedByOneByte", [](auto& f, auto&) { f.pop_back(); }},
+        Damage{"CutInsideTheKey", [](auto& f, auto& at) { f.resize(at.key + 3); }},
+        Damage{"OffsetPastTheEnd", [](auto& f, auto&) { PutBigEndian(f, f.size() - 4, f.size() + 100); }},
+        Damage{"OffsetAtTheEnd", [](auto& f, auto&) { PutBigEndian(f, f.size() - 4, f.size()); }},
+        Damage{"NoRoomForTheChunkHashes", [](auto& f, auto&) { PutBigEndian(f, f.size() - 4, f.size() - 13); }},
+        Damage{"NoRoomForTheHeader", [](auto& f, auto&) { PutBigEndian(f, f.size() - 4, f.size() - 28); }},
+        Damage{"KeyPastTheMetadata", [](auto& f, auto& at) { PutBigEndian(f, at.header + 24, 0xFFFFFFF0); }, true},
+        Damage{"KeyWithoutItsNul", [](auto& f, auto& at) { PutBigEndian(f, at.header + 24, at.elements - at.key); }, true},
+        Damage{"MetadataHashWrong", [](auto& f, auto& at) { f[at.key + 5] ^= 1; }},
+        Damage{"ElementsNotNulTerminated", [](auto& f, auto& at) { f[at.end - 1] = 'x'; }, true},
+        Damage{"ElementWithoutItsValue", [](auto& f, auto& at) { f[f.find('\0', at.elements)] = 'x'; }, true},
+        Damage{"KeyTagsUnreadable", [](auto& f, auto& at) { f[at.key] = '\x01'; }, true},
+        Damage{"UnknownVersion", [](auto& f, auto& at) { PutBigEndian(f, at.header, 5); }, true},
+        Damage{"Version3WithTheEndingOf4", [](auto& f, auto& at) { PutBigEndian(f, at.header, 3); }, true},
+        Damage{"Version4WithoutItsEnding", [](auto& f, auto&) { f.erase(f.size() - 8, 4); }},
+        Damage{"Encrypted", [](auto& f, auto&) { f[f.size() - 4] |= '\x80'; }, false, true},
+        Damage{"NotWrittenYet", [](auto& f, auto&) { f.clear(); }, false, true}),
     [](const ::testing::TestParamInfo<Damage>& info) { return info.param.name; });
 
 constexpr std::uint32_t kFetched = 1'790'000'000;
+const std::string kKey = "a,:http://example.com/a.png";
 
 // An entry file laid out as Firefox writes the given entry version.
 std::string EntryFile(std::string_view data, std::string_view elements, std::uint32_t version = 4,
-                      std::string_view key = "a,:http://example.com/a.png") {
+                      std::string_view key = kKey) {
   std::string meta;
-  for (std::size_t at = 0; at < data.size(); at += kChunk) {
-    meta += BigEndian(Cache2Hash(data.substr(at, kChunk))).substr(2);
-  }
-  for (std::uint32_t field : {version, 1u, kFetched, kFetched - 60, 0u, 0u, std::uint32_t(key.size())}) {
-    meta += BigEndian(field);
-  }
+  for (std::size_t at = 0; at < data.size(); at += kChunk) meta += BigEndian(Cache2Hash(data.substr(at, kChunk))).substr(2);
+  for (std::uint32_t field : {version, 1u, kFetched, kFetched - 60, 0u, 0u, std::uint32_t(key.size())}) meta += BigEndian(field);
   if (version >= 2) meta += BigEndian(0);  // the flags
   meta += std::string(key) + '\0' + std::string(elements);
   std::string file = std::string(data) + BigEndian(Cache2Hash(meta)) + meta;
@@ -230,12 +192,16 @@ const std::string kPath = "C:\\cache2\\entries\\" + std::string(40, 'A');
 
 std::string Head(const std::string& lines) { return "response-head\0HTTP/1.1 "s + lines + "\r\n\0"s; }
 
+CacheListing ReadOne(FakePlatform& fake, const std::string& file) {
+  fake.AddFile(kPath, 0, file);
+  return FirefoxCache2().Read(fake, "C:\\cache2", nullptr);
+}
+
 TEST(FirefoxCache2Layouts, EveryEntryVersionReads) {
   for (std::uint32_t version : {1u, 2u, 3u, 4u}) {
     SCOPED_TRACE(version);
     FakePlatform fake{test::HostPlatform()};
-    fake.AddFile(kPath, 0, EntryFile("picture", Head("200 OK\r\nContent-Type: image/PNG\r\nContent-Length: 7"), version));
-    CacheListing listing = FirefoxCache2().Read(fake, "C:\\cache2", nullptr);
+    CacheListing listing = ReadOne(fake, EntryFile("picture", Head("200 OK\r\nContent-Type: image/PNG"), version));
     EXPECT_TRUE(listing.whole);
     ASSERT_EQ(listing.entries.size(), 1u);
     const CacheEntry& entry = listing.entries[0];
@@ -243,9 +209,17 @@ TEST(FirefoxCache2Layouts, EveryEntryVersionReads) {
     EXPECT_EQ(entry.lastUsed, Moment{kFetched});
     EXPECT_EQ(entry.contentType, "image/png");
     EXPECT_EQ(entry.storedSize, 7u);
-    EXPECT_TRUE(entry.complete);
     EXPECT_EQ(ReadBody(fake, entry).bytes, "picture");
   }
+}
+
+TEST(FirefoxCache2Layouts, KeysAsLongAsFirefoxAllows) {
+  FakePlatform fake{test::HostPlatform()};
+  std::string address = "http://example.com/" + std::string(1 << 20, 'x');
+  EXPECT_EQ(ReadOne(fake, EntryFile("abc", Head("200 OK"), 4, ":" + address)).entries.at(0).address, address);
+  CacheListing tooLong = ReadOne(fake, EntryFile("abc", Head("200 OK"), 4, ":" + address + address));
+  EXPECT_FALSE(tooLong.whole);
+  EXPECT_TRUE(tooLong.entries.empty());
 }
 
 struct Held {
@@ -262,8 +236,7 @@ class FirefoxCache2Held : public ::testing::TestWithParam<Held> {};
 TEST_P(FirefoxCache2Held, AsFirefoxReadsIt) {
   const Held& held = GetParam();
   FakePlatform fake{test::HostPlatform()};
-  fake.AddFile(kPath, 0, EntryFile(held.data, held.elements));
-  CacheListing listing = FirefoxCache2().Read(fake, "C:\\cache2", nullptr);
+  CacheListing listing = ReadOne(fake, EntryFile(held.data, held.elements));
   EXPECT_EQ(listing.whole, held.whole);
   ASSERT_EQ(listing.entries.size(), held.listed);
   if (held.listed == 0) return;
@@ -279,6 +252,7 @@ INSTANTIATE_TEST_SUITE_P(
         Held{"RangeOnly", "abc", Head("206 Partial Content\r\nContent-Range: bytes 0-2/9"), 1, true, "abc", false},
         Held{"ShorterThanAnnounced", "abc", Head("200 OK\r\nContent-Length: 4"), 1, true, "abc", false},
         Held{"AltDataAfterTheBody", "abcALT", "alt-data\0" "1;3,text/binary\0"s + Head("200 OK"), 1, true, "abc", true},
+        Held{"ValueNamedLikeAnElement", "abc", "note\0" "alt-data\0"s + Head("200 OK"), 1, true, "abc", true},
         Held{"OnlyAltData", "ALT", "alt-data\0" "1;0,text/binary\0"s, 0, true, "", true},
         Held{"AltDataPastTheData", "abc", "alt-data\0" "1;4,text/binary\0"s, 0, false, "", true},
         Held{"AltDataOfAnotherVersion", "abc", "alt-data\0" "2;1,text/binary\0"s, 0, false, "", true},
@@ -286,25 +260,23 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<Held>& info) { return info.param.name; });
 
 TEST(FirefoxCache2Layouts, ABodyOfManyChunksIsCheckedChunkByChunk) {
-  std::string data(kChunk + 100, '\0');
-  for (std::size_t i = 0; i < data.size(); ++i) data[i] = char(i * 7 % 251);
+  std::string body(kChunk + 100, '\0');
+  for (std::size_t i = 0; i < body.size(); ++i) body[i] = char(i * 7 % 251);
+  std::string file = EntryFile(body + "ALT", "alt-data\0" "1;"s + std::to_string(body.size()) + ",x\0"s);
   FakePlatform fake{test::HostPlatform()};
-  fake.AddFile(kPath, 0, EntryFile(data, Head("200 OK")));
-  CacheListing listing = FirefoxCache2().Read(fake, "C:\\cache2", nullptr);
+  CacheListing listing = ReadOne(fake, file);
   ASSERT_EQ(listing.entries.size(), 1u);
   const CacheEntry& entry = listing.entries[0];
-  Body body = ReadBody(fake, entry);
-  EXPECT_EQ(body.status, BodyStatus::kWhole);
-  EXPECT_EQ(body.bytes, data);
+  EXPECT_EQ(ReadBody(fake, entry).status, BodyStatus::kWhole);
+  EXPECT_EQ(ReadBody(fake, entry).bytes, body);
   int pieces = 0;
   EXPECT_EQ(entry.body->Read(fake, [&](std::string_view) { return ++pieces < 1; }), BodyStatus::kStopped);
 
   // Changed or cut after the listing: the hashes or the size tell.
-  std::string changed = EntryFile(data, Head("200 OK"));
-  changed[kChunk + 50] ^= 1;
-  fake.AddFile(kPath, 0, changed);
+  file[kChunk + 50] ^= 1;
+  fake.AddFile(kPath, 0, file);
   EXPECT_EQ(ReadBody(fake, entry).status, BodyStatus::kUnreadable);
-  fake.AddFile(kPath, 0, data.substr(0, kChunk));
+  fake.AddFile(kPath, 0, file.substr(0, body.size() + 3));
   EXPECT_EQ(ReadBody(fake, entry).status, BodyStatus::kUnreadable);
 }
 

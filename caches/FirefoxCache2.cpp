@@ -192,10 +192,9 @@ EntryResult ReadEntryFile(Platform& platform, const std::string& path) {
   return ParseMetadata(path, meta, dataSize, trailingVersion);
 }
 
+// Firefox names them in upper-case hex.
 bool IsEntryName(std::string_view name) {
-  return name.size() == 40 && std::all_of(name.begin(), name.end(), [](char c) {
-           return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-         });
+  return name.size() == 40 && name.find_first_not_of("0123456789ABCDEF") == std::string_view::npos;
 }
 
 }  // namespace
@@ -238,11 +237,7 @@ std::optional<std::string> AddressOfCache2Key(std::string_view key) {
       at = static_cast<std::size_t>(end - key.data());
     } else if (tag != 'a' && tag != 'b' && tag != 'p') {
       // A value up to the next single ',' (",," is a comma in it).
-      while (at < key.size() && key[at] != ',') at += 1;
-      while (at + 1 < key.size() && key[at + 1] == ',') {
-        at += 2;
-        while (at < key.size() && key[at] != ',') at += 1;
-      }
+      while (at < key.size() && (key[at] != ',' || key.substr(at + 1, 1) == ",")) at += key[at] == ',' ? 2 : 1;
     }
     if (at >= key.size() || key[at] != ',') return std::nullopt;
     ++at;

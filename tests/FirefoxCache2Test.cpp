@@ -162,7 +162,7 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"KeyPastTheMetadata", [](auto& f, auto& at) { PutBigEndian(f, at.header + 24, 0xFFFFFFF0); }, true},
         Damage{"KeyWithoutItsNul", [](auto& f, auto& at) { PutBigEndian(f, at.header + 24, at.elements - at.key); }, true},
         Damage{"MetadataHashWrong", [](auto& f, auto& at) { f[at.key + 5] ^= 1; }},
-        Damage{"ElementsNotNulTerminated", [](auto& f, auto& at) { f[at.end - 1] = 'x'; }, true},
+        Damage{"ElementsNotNulTerminated", [](auto& f, auto& at) { f[at.end - 1] = 'x'; f[at.elements] = '\0'; }, true},
         Damage{"ElementWithoutItsValue", [](auto& f, auto& at) { f[f.find('\0', at.elements)] = 'x'; }, true},
         Damage{"KeyTagsUnreadable", [](auto& f, auto& at) { f[at.key] = '\x01'; }, true},
         Damage{"UnknownVersion", [](auto& f, auto& at) { PutBigEndian(f, at.header, 5); }, true},
@@ -198,12 +198,14 @@ CacheListing ReadOne(FakePlatform& fake, const std::string& file) {
 }
 
 TEST(FirefoxCache2Layouts, EveryEntryVersionReads) {
-  for (std::uint32_t version : {1u, 2u, 3u, 4u}) {
+  for (std::uint32_t version : {0u, 1u, 2u, 3u, 4u, 5u}) {
     SCOPED_TRACE(version);
     FakePlatform fake{test::HostPlatform()};
     CacheListing listing = ReadOne(fake, EntryFile("picture", Head("200 OK\r\nContent-Type: image/PNG"), version));
-    EXPECT_TRUE(listing.whole);
-    ASSERT_EQ(listing.entries.size(), 1u);
+    bool known = version >= 1 && version <= 4;
+    EXPECT_EQ(listing.whole, known);
+    ASSERT_EQ(listing.entries.size(), known ? 1u : 0u);
+    if (!known) continue;
     const CacheEntry& entry = listing.entries[0];
     EXPECT_EQ(entry.address, "http://example.com/a.png");
     EXPECT_EQ(entry.lastUsed, Moment{kFetched});
@@ -256,6 +258,7 @@ INSTANTIATE_TEST_SUITE_P(
         Held{"OnlyAltData", "ALT", "alt-data\0" "1;0,text/binary\0"s, 0, true, "", true},
         Held{"AltDataPastTheData", "abc", "alt-data\0" "1;4,text/binary\0"s, 0, false, "", true},
         Held{"AltDataOfAnotherVersion", "abc", "alt-data\0" "2;1,text/binary\0"s, 0, false, "", true},
+        Held{"NoElements", "abc", "", 1, true, "abc", true},
         Held{"EmptyBody", "", Head("301 Moved Permanently\r\nLocation: /b"), 0, true, "", true}),
     [](const ::testing::TestParamInfo<Held>& info) { return info.param.name; });
 
@@ -316,6 +319,9 @@ TEST(FirefoxCache2Keys, TheAddressFollowsTheTags) {
       {"O^x:http://a/", std::nullopt},  // a value never ended
       {"ap:http://a/", std::nullopt},
       {"\x01,:http://a/", std::nullopt},
+      {"\x80,:http://a/", std::nullopt},
+      {"ax,:http://a/", std::nullopt},  // a tag that takes no value
+      {"px,:http://a/", std::nullopt},
   };
   for (const auto& [key, address] : keys) EXPECT_EQ(AddressOfCache2Key(key), address) << key;
 }

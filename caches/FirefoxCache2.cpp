@@ -20,8 +20,8 @@ constexpr std::size_t kHeaderSize = 32;         // 28 in version 1, which had no
 constexpr std::size_t kLastFetchedAt = 8;       // within the header
 constexpr std::size_t kKeySizeAt = 24;
 // Well above what Firefox writes (64 KB of elements, a key as long as its
-// longest address, 1 MB), besides the chunk hashes: anything longer is no
-// metadata.
+// longest address, 1 MB, 32 KB of chunk hashes for the largest offset):
+// anything longer is no metadata.
 constexpr std::uint64_t kMostMetadata = 2u << 20;
 
 std::uint32_t BigEndian32(const unsigned char* p) {
@@ -184,9 +184,8 @@ EntryResult ReadEntryFile(Platform& platform, const std::string& path) {
   if (trailingVersion && (offsetWord & kEncryptedBit) != 0) return NoBody();
   std::uint64_t dataSize = offsetWord;
   std::uint64_t trailer = trailingVersion ? 8 : 4;
-  if (dataSize >= size || size - dataSize < trailer) return Damaged();
+  if (dataSize + trailer > size || size - dataSize - trailer > kMostMetadata) return Damaged();
   std::uint64_t metaSize = size - dataSize - trailer;
-  if (metaSize > kMostMetadata + (dataSize / kChunkSize + 1) * kChunkHashSize) return Damaged();
   std::string meta(static_cast<std::size_t>(metaSize), '\0');
   if (!ReadExactly(*file, dataSize, meta.data(), meta.size())) return Damaged();
   return ParseMetadata(path, meta, dataSize, trailingVersion);

@@ -258,7 +258,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<Held>& info) { return info.param.name; });
 
 TEST(FirefoxCache2Layouts, ABodyOfManyChunksIsCheckedChunkByChunk) {
-  std::string body(kChunk + 100, '\0');
+  std::string body(4 * kChunk + 100, '\0');
   for (std::size_t i = 0; i < body.size(); ++i) body[i] = char(i * 7 % 251);
   std::string file = EntryFile(body + "ALT", "alt-data\0" "1;"s + std::to_string(body.size()) + ",x\0"s);
   FakePlatform fake{test::HostPlatform()};
@@ -273,6 +273,7 @@ TEST(FirefoxCache2Layouts, ABodyOfManyChunksIsCheckedChunkByChunk) {
   file[kChunk + 50] ^= 1;
   fake.AddFile(kPath, 0, file);
   EXPECT_EQ(ReadBody(fake, entry).status, BodyStatus::kUnreadable);
+  file[kChunk + 50] ^= 1;
   fake.AddFile(kPath, 0, file.substr(0, body.size() + 3));
   EXPECT_EQ(ReadBody(fake, entry).status, BodyStatus::kUnreadable);
   fake.LockFile(kPath);
@@ -281,7 +282,7 @@ TEST(FirefoxCache2Layouts, ABodyOfManyChunksIsCheckedChunkByChunk) {
 
 TEST(FirefoxCache2Layouts, WhatCannotBeListedIsNotWhole) {
   FakePlatform fake{test::HostPlatform()};
-  fake.AddFolder("C:\\other");
+  fake.AddFile("C:\\other\\entries", 0, "a file, not a folder of entries");
   EXPECT_FALSE(FirefoxCache2().Recognises(fake, "C:\\other"));
   fake.AddFile(kPath, 0, EntryFile("abc", Head("200 OK")));
   fake.AddFile("C:\\cache2\\entries\\" + std::string(40, 'B'), 0, EntryFile("def", Head("200 OK")));
@@ -308,6 +309,7 @@ TEST(FirefoxCache2Keys, TheAddressFollowsTheTags) {
       {"O^partitionKey=%28https%2Cb.org%29,a,:https://a/", "https://a/"},
       {"a,i12,p,~1,,2,:http://a/", "http://a/"},
       {"b,:http://a/", "http://a/"},
+      {" ,\x7f,:http://a/", "http://a/"},  // the first and last tags there are
       {"a,", ""},
       {"p,a,:http://a/", std::nullopt},  // out of order
       {"a,a,:http://a/", std::nullopt},

@@ -3,6 +3,7 @@
 #include "caches/ChromiumBlockFile.h"
 #include "caches/ChromiumSimple.h"
 #include "caches/EntryName.h"
+#include "caches/FirefoxCache2.h"
 #include "search/AccessTime.h"
 #include "search/Extension.h"
 
@@ -11,7 +12,8 @@ namespace morlind {
 FoundCaches FindBrowserCaches(Platform& platform) {
   static const ChromiumBlockFileCache blockFile;
   static const ChromiumSimpleCache simple;
-  static const std::vector<const CacheFormat*> formats = {&blockFile, &simple};
+  static const FirefoxCache2 firefox;
+  static const std::vector<const CacheFormat*> formats = {&blockFile, &simple, &firefox};
   std::optional<std::string> localAppData = platform.SpecialFolderPath(kLocalAppDataFolder);
   if (!localAppData) return {};
   return FindCacheSources(platform, *localAppData, formats);

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Takes docs/screenshot-main.png, the main window after a search over a
-# small sample cache, docs/screenshot-about.png, the same window with its
+# small sample cache and the browsers' sample caches, docs/screenshot-about.png, the same window with its
 # about box open, and docs/screenshot-maximised.png, the window maximised,
 # in Wine's virtual desktop on a virtual display. Uses
 # a prefix of its own, so tests running in the shared prefix are not
@@ -42,6 +42,8 @@ sample "Content.IE5/5MX8HD2R/clip[1].flv" '2008-09-25 21:41:56' 7340032
 sample "Content.IE5/5MX8HD2R/style[1].css" '2008-09-25 21:42:00' 1800
 sample "Content.IE5/9TB4VN6E/logo[3].gif" '2008-09-24 18:12:30' 3900
 sample "Content.IE5/9TB4VN6E/theme[1].mid" '2008-09-24 18:13:05' 9000
+# Chrome's, Edge's and Firefox's sample caches beside it.
+scripts/sample-cache.sh >/dev/null
 
 # Windows paths on drive Z: (the Unix root) without starting Wine here: a
 # server started outside the virtual display would have no display.
@@ -54,7 +56,7 @@ raw_max="$(mktemp --suffix=.png)"
 trap 'rm -f "$raw" "$raw_about" "$raw_max"' EXIT
 
 # Inside the virtual display: start the program in a virtual desktop,
-# press 搜索 (1001) from a second process in the same desktop, take the
+# type jpg as the file type (1000) and press 搜索 (1001) from a second process in the same desktop, take the
 # picture; open the about box (关于, 1008: posted, as it runs modally) and
 # take the second one; close both windows.
 xvfb-run -a -s "-screen 0 ${screen}x24" bash -c '
@@ -76,6 +78,7 @@ xvfb-run -a -s "-screen 0 ${screen}x24" bash -c '
   # A second explorer started while the first still creates the desktop
   # may never attach to it.
   sleep 5
+  wine explorer /desktop=shot "$2" "Morlind V2.0" text:1000:jpg
   wine explorer /desktop=shot "$2" "Morlind V2.0" 1001
   shot "$3"
   wine explorer /desktop=shot "$2" "Morlind V2.0" post:1008

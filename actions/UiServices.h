@@ -57,10 +57,11 @@ class UiServices {
                                  bool withOwner) = 0;
   // Explorer on the file's folder with the file selected.
   virtual void ShowInFolder(const std::string& path) = 0;
-  // Puts text on the clipboard.
-  virtual void CopyText(const std::string& text) = 0;
-  // Puts files on the clipboard as Explorer's Copy does, for a Paste to copy.
-  virtual void CopyFiles(const std::vector<std::string>& paths) = 0;
+  // Puts text on the clipboard: 0, or why not (the system's error).
+  virtual std::uint32_t CopyText(const std::string& text) = 0;
+  // Puts files on the clipboard as Explorer's Copy does, for a Paste to
+  // copy: 0, or why not.
+  virtual std::uint32_t CopyFiles(const std::vector<std::string>& paths) = 0;
   // Whether the system counts files of this type (".exe") as unsafe to open.
   virtual bool ShellMarksDangerous(const std::string& type) = 0;
   // Asks the help viewer for the topic at context in helpFile;

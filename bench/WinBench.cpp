@@ -70,8 +70,8 @@ class SilentUi : public UiServices {
   bool ShellMarksDangerous(const std::string&) override { return false; }
   bool ShowHelp(const std::string&, unsigned) override { return false; }
   void ShowInFolder(const std::string&) override {}
-  void CopyText(const std::string&) override {}
-  void CopyFiles(const std::vector<std::string>&) override {}
+  std::uint32_t CopyText(const std::string&) override { return 0; }
+  std::uint32_t CopyFiles(const std::vector<std::string>&) override { return 0; }
 };
 
 void Pump() {

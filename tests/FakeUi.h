@@ -34,6 +34,7 @@ class FakeUi : public UiServices {
   std::vector<std::string> messages;     // dialog message boxes (no icon)
   std::vector<std::string> appMessages;  // application message boxes (exclamation)
   std::vector<std::string> questions, folderTitles;
+  std::uint32_t clipboardError = 0;  // what the clipboard calls answer
   std::vector<SaveAsRequest> saveRequests;
   std::vector<ShellCall> shellCalls;
   std::vector<std::pair<std::string, unsigned>> helpCalls;  // file and context
@@ -60,8 +61,8 @@ class FakeUi : public UiServices {
     return Next(launchResults).value_or(LaunchResult{});
   }
   void ShowInFolder(const std::string&) override {}
-  void CopyText(const std::string&) override {}
-  void CopyFiles(const std::vector<std::string>&) override {}
+  std::uint32_t CopyText(const std::string&) override { return clipboardError; }
+  std::uint32_t CopyFiles(const std::vector<std::string>&) override { return clipboardError; }
   bool ShellMarksDangerous(const std::string& type) override {
     return std::ranges::find(dangerousTypes, type) != dangerousTypes.end();
   }

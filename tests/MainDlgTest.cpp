@@ -200,6 +200,17 @@ TEST_F(SelectionTest, DoubleClickAndViewOpenTheHighlightedFile) {
   EXPECT_FALSE(On(IDC_SAVE_CURRENT));
 }
 
+// The row menu's copies: a clipboard that cannot be had is said.
+TEST_F(SelectionTest, AClipboardThatFailsIsSaid) {
+  KeyTo(1, false);
+  ui.clipboardError = 5;
+  for (int command : {IDM_ROW_COPY_FILES, IDM_ROW_COPY_ADDRESS}) {
+    SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+  }
+  // A row without an address copies none.
+  EXPECT_EQ(ui.messages, std::vector<std::string>{"无法使用剪贴板：" + fs.ErrorText(5)});
+}
+
 // Ticks and highlights set with the list's own state message, as
 // accessibility and automation tools do.
 TEST_F(SelectionTest, TheListsStateMessageTicksAndHighlightsInTheModel) {

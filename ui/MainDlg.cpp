@@ -266,6 +266,7 @@ void CMainDlg::OnColumnClick(NMHDR* header, LRESULT* result) {
   const auto column = static_cast<Column>(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
   if (static_cast<int>(column) < 0 || static_cast<int>(column) >= kColumnCount) return;
   const bool descending = sort_ && sort_->column == column && !sort_->descending;
+  const std::optional<SortState> before = sort_;
   sort_ = SortState{column, descending};
   list_.ShowSortArrow(static_cast<int>(column), descending);
   if (table_.RowCount() < 2) return;
@@ -276,9 +277,15 @@ void CMainDlg::OnColumnClick(NMHDR* header, LRESULT* result) {
         *sorted = table.Reordered(SortOrder(platform, table.KeysOf(column), column, descending));
       },
       SortProgress,
-      [this, sorted] {
-        table_.TakeOrderFrom(std::move(*sorted));
-        list_.ShowRowsAgain();
+      [this, sorted, before] {
+        // A stopped sort leaves the order, and the header, as they were.
+        if (work_.Stopped()) {
+          sort_ = before;
+          list_.ShowSortArrow(before ? static_cast<int>(before->column) : -1, before && before->descending);
+        } else {
+          table_.TakeOrderFrom(std::move(*sorted));
+          list_.ShowRowsAgain();
+        }
         EndWork();
       });
 }

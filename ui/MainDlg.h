@@ -81,6 +81,8 @@ class CMainDlg : public CDialog {
   void OnRowShowInFolder();
   void OnRowCopyAddress();
   void OnRowCopyFiles();
+  // A clipboard that could not be opened or set is said, in the system's words.
+  void SayClipboardFailure(std::uint32_t error);
   void OnRowDelete();
   void ReadAddresses(const std::string& notes);
   void EndSearch(const std::string& notes);

@@ -27,6 +27,7 @@ constexpr RowMenuItem kRowMenu[] = {{IDM_ROW_OPEN, "打开"},
 
 constexpr const char* kNoScratchFolderText = "临时文件夹无法写入。";
 constexpr const char* kCannotCopyText = "无法复制文件：";
+constexpr const char* kClipboardFailedText = "无法使用剪贴板：";
 
 std::string DeleteProgress(int done, std::size_t total) {
   return "正在删除… " + std::to_string(done) + " / " + std::to_string(total);
@@ -91,15 +92,19 @@ void CMainDlg::OnRowShowInFolder() {
 
 void CMainDlg::OnRowCopyAddress() {
   int row = table_.HighlightedRow();
-  if (row >= 0 && !table_.AddressOf(row).empty()) ui_.CopyText(table_.AddressOf(row));
+  if (row >= 0 && !table_.AddressOf(row).empty()) SayClipboardFailure(ui_.CopyText(table_.AddressOf(row)));
 }
 
 void CMainDlg::OnRowCopyFiles() {
   std::vector<int> rows = ChosenRows(table_);
   if (rows.empty()) return;
   WithRowFiles(rows, kCannotCopyText, [this](std::vector<std::string> paths) {
-    if (!paths.empty()) ui_.CopyFiles(paths);
+    if (!paths.empty()) SayClipboardFailure(ui_.CopyFiles(paths));
   });
+}
+
+void CMainDlg::SayClipboardFailure(std::uint32_t error) {
+  if (error != 0) ui_.ShowMessage(kClipboardFailedText + platform_.ErrorText(error));
 }
 
 void CMainDlg::WithRowFiles(const std::vector<int>& rows, const std::string& failurePrefix,

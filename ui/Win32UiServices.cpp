@@ -177,41 +177,48 @@ namespace {
 class OpenClipboardScope {
  public:
   explicit OpenClipboardScope(HWND owner) : open_(::OpenClipboard(owner) != FALSE) {
-    if (open_) ::EmptyClipboard();
+    if (!open_) error_ = ::GetLastError();
+    if (open_ && !::EmptyClipboard()) error_ = ::GetLastError();
   }
   ~OpenClipboardScope() {
     if (open_) ::CloseClipboard();
   }
   OpenClipboardScope(const OpenClipboardScope&) = delete;
   OpenClipboardScope& operator=(const OpenClipboardScope&) = delete;
-  bool IsOpen() const { return open_; }
+  // The first failure, 0 while there was none.
+  DWORD Error() const { return error_; }
   // The clipboard owns the memory once it took it.
   void Set(UINT format, const void* data, std::size_t size) {
+    if (error_ != 0) return;
     HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, size);
-    if (!memory) return;
-    if (void* at = ::GlobalLock(memory)) {
-      std::memcpy(at, data, size);
-      ::GlobalUnlock(memory);
-      if (::SetClipboardData(format, memory)) return;
+    if (memory) {
+      if (void* at = ::GlobalLock(memory)) {
+        std::memcpy(at, data, size);
+        ::GlobalUnlock(memory);
+        if (::SetClipboardData(format, memory)) return;
+      }
     }
-    ::GlobalFree(memory);
+    error_ = ::GetLastError() ? ::GetLastError() : ERROR_NOT_ENOUGH_MEMORY;
+    if (memory) ::GlobalFree(memory);
   }
 
  private:
   bool open_;
+  DWORD error_ = 0;
 };
 
 }  // namespace
 
-void Win32UiServices::CopyText(const std::string& text) {
+std::uint32_t Win32UiServices::CopyText(const std::string& text) {
   std::wstring wide = Utf8ToWide(text);
   OpenClipboardScope clipboard(owner_);
-  if (clipboard.IsOpen()) clipboard.Set(CF_UNICODETEXT, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
+  clipboard.Set(CF_UNICODETEXT, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
+  return clipboard.Error();
 }
 
 // CF_HDROP: the DROPFILES header, then the wide paths, each ended by a NUL,
 // and one more NUL; "Preferred DropEffect" says Paste copies.
-void Win32UiServices::CopyFiles(const std::vector<std::string>& paths) {
+std::uint32_t Win32UiServices::CopyFiles(const std::vector<std::string>& paths) {
   std::wstring list;
   for (const std::string& path : paths) list += Utf8ToWide(path) + L'\0';
   list += L'\0';
@@ -223,9 +230,9 @@ void Win32UiServices::CopyFiles(const std::vector<std::string>& paths) {
   std::memcpy(drop.data() + sizeof header, list.data(), list.size() * sizeof(wchar_t));
   const DWORD effect = DROPEFFECT_COPY;
   OpenClipboardScope clipboard(owner_);
-  if (!clipboard.IsOpen()) return;
   clipboard.Set(CF_HDROP, drop.data(), drop.size());
   clipboard.Set(::RegisterClipboardFormatW(L"Preferred DropEffect"), &effect, sizeof effect);
+  return clipboard.Error();
 }
 
 bool Win32UiServices::ShellMarksDangerous(const std::string& type) {

@@ -27,8 +27,8 @@ class Win32UiServices : public UiServices {
                          bool withOwner) override;
   bool ShellMarksDangerous(const std::string& type) override;
   void ShowInFolder(const std::string& path) override;
-  void CopyText(const std::string& text) override;
-  void CopyFiles(const std::vector<std::string>& paths) override;
+  std::uint32_t CopyText(const std::string& text) override;
+  std::uint32_t CopyFiles(const std::vector<std::string>& paths) override;
   bool ShowHelp(const std::string& helpFile, unsigned context) override;
 
  private:

@@ -49,8 +49,8 @@ class CountingUiServices : public UiServices {
                          bool withOwner) override;
   bool ShellMarksDangerous(const std::string& type) override;
   void ShowInFolder(const std::string& path) override;
-  void CopyText(const std::string& text) override { inner_.CopyText(text); }
-  void CopyFiles(const std::vector<std::string>& paths) override { inner_.CopyFiles(paths); }
+  std::uint32_t CopyText(const std::string& text) override { return inner_.CopyText(text); }
+  std::uint32_t CopyFiles(const std::vector<std::string>& paths) override { return inner_.CopyFiles(paths); }
   bool ShowHelp(const std::string& helpFile, unsigned context) override;
 
  private:

@@ -12,7 +12,7 @@
 namespace morlind {
 
 // Which access times pass: every one, or only start < access < end. The
-// numbers are the radios' values in the dialog's original design.
+// numbers are the radios' values.
 enum class AccessMode { kMatchWindow = 0, kNoLimit = 1 };
 
 struct ScanFilter {

@@ -8,8 +8,8 @@
 
 namespace morlind {
 
-// The extension buffer of the dialog's first design held 9 bytes of code
-// page 936 text: ASCII took one byte, a Chinese character two.
+// The file type is cut to what 9 bytes of code page 936 text hold: an
+// ASCII character takes one byte, a Chinese character two.
 constexpr std::size_t kMaxExtensionBytes = 9;
 
 // Cuts UTF-8 text to what those 9 bytes held, never splitting a character.

@@ -22,10 +22,10 @@ struct SearchCriteria {
 
 // What the controls showed when the search was started.
 struct SearchInput {
-  Moment startDate = 0;  // picker 1012
-  Moment startTime = 0;  // picker 1015
-  Moment endDate = 0;    // picker 1014
-  Moment endTime = 0;    // picker 1016
+  Moment startDate = 0;
+  Moment startTime = 0;
+  Moment endDate = 0;
+  Moment endTime = 0;
   std::optional<std::string> listSelection;  // combo list text, if one is selected
   std::string editText;                      // combo edit field
 };
@@ -34,7 +34,6 @@ enum class SearchOutcome {
   kWindowInverted,  // end before start: nothing changed
   kNoCacheFolder,   // table emptied, nothing scanned
   kReady,           // table emptied, the walk may start
-  kDone,
 };
 
 // The internet-cache folder, the one rule for searching and cleaning: the

@@ -27,8 +27,8 @@ TEST_F(MainDlgTest, StartsWithTheFileTypeFocusedAndTheAboutEntryInTheSystemMenu)
   SendMessageW(combo, CB_GETLBTEXT, SendMessageW(combo, CB_GETCOUNT, 0, 0) - 1, reinterpret_cast<LPARAM>(last));
   EXPECT_EQ(std::wstring(last), L"mid");
   EXPECT_EQ(GetFocus(), GetWindow(combo, GW_CHILD));
-  ASSERT_TRUE(dialog.Icon());
-  EXPECT_EQ(SendMessageW(hwnd, WM_GETICON, ICON_SMALL, 0), reinterpret_cast<LRESULT>(dialog.Icon()));
+  EXPECT_NE(SendMessageW(hwnd, WM_GETICON, ICON_SMALL, 0), 0);
+  EXPECT_EQ(SendMessageW(hwnd, WM_GETICON, ICON_SMALL, 0), SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0));
   // The about entry after a separator at the end of the system menu.
   HMENU menu = GetSystemMenu(hwnd, FALSE);
   int count = GetMenuItemCount(menu);

@@ -52,7 +52,7 @@ SearchOutcome RunSearch(Platform& platform, const SearchInput& input, SearchCrit
   SearchOutcome outcome = PrepareSearch(platform, input, criteria, table);
   if (outcome != SearchOutcome::kReady) return outcome;
   ScanCache(platform, criteria, table);
-  return SearchOutcome::kDone;
+  return outcome;
 }
 
 class SearchTest : public ::testing::Test {
@@ -68,7 +68,7 @@ class SearchTest : public ::testing::Test {
 
   // The name column after a search, which must complete.
   std::vector<std::string> Search() {
-    EXPECT_EQ(RunSearch(fake, input, criteria, table), SearchOutcome::kDone);
+    EXPECT_EQ(RunSearch(fake, input, criteria, table), SearchOutcome::kReady);
     std::vector<std::string> names;
     for (int row = 0; row < table.RowCount(); ++row) names.push_back(table.GetItemText(row, Column::kName));
     return names;

@@ -39,10 +39,8 @@ class CMainDlg : public CDialog {
     };
   }
 
-  const SearchCriteria& Criteria() const { return criteria_; }
   const ResultTable& Table() const { return table_; }
   AccessMode Mode() const { return criteria_.accessMode; }
-  HICON Icon() const { return icon_; }
   // A search, clean or save runs on the worker.
   bool Working() const { return work_.Running(); }
 

@@ -1,5 +1,6 @@
 #include "search/ResultTable.h"
 
+#include <algorithm>
 #include <cassert>
 
 #include "platform/Utf8.h"
@@ -8,12 +9,25 @@
 namespace morlind {
 
 namespace {
-constexpr std::size_t kPathStoreStep = 100;
+// Large enough that 120,000 paths take a few dozen blocks.
+constexpr std::size_t kTextBlock = 1 << 18;
 }  // namespace
 
-void PathStore::Set(std::size_t row, std::string_view path) {
-  if (row >= paths_.size()) paths_.resize(row + kPathStoreStep);
-  paths_[row].assign(path);
+std::uint32_t TextStore::Add(std::string_view text) {
+  assert(text.size() <= UINT32_MAX);
+  if (blocks_.empty() || blocks_.back().size() + text.size() > blocks_.back().capacity()) {
+    blocks_.emplace_back().reserve(std::max(kTextBlock, text.size()));
+  }
+  std::string& block = blocks_.back();
+  places_.push_back({static_cast<std::uint32_t>(blocks_.size() - 1), static_cast<std::uint32_t>(block.size()),
+                     static_cast<std::uint32_t>(text.size())});
+  block.append(text);
+  return static_cast<std::uint32_t>(places_.size() - 1);
+}
+
+std::string_view TextStore::At(std::uint32_t index) const {
+  const Place& place = places_[index];
+  return std::string_view(blocks_[place.block]).substr(place.offset, place.length);
 }
 
 std::string FormatKBSize(std::uint64_t bytes) {
@@ -34,8 +48,14 @@ void ResultTable::AddResultRow(std::string_view fullPath, std::size_t nameLength
 
 void ResultTable::AddEntryRow(std::string_view name, std::uint16_t source, std::optional<std::int64_t> localAccess,
                               std::uint64_t size, CacheEntry entry) {
-  entries_.push_back(std::move(entry));
-  AddRow(name, 0, localAccess, size, static_cast<std::uint32_t>(entries_.size() - 1), source);
+  std::vector<CacheEntry>& entries = OwnTexts().entries;
+  entries.push_back(std::move(entry));
+  AddRow(name, 0, localAccess, size, static_cast<std::uint32_t>(entries.size() - 1), source);
+}
+
+ResultTable::Texts& ResultTable::OwnTexts() {
+  if (texts_.use_count() > 1) texts_ = std::make_shared<Texts>(*texts_);
+  return *texts_;
 }
 
 void ResultTable::AddRow(std::string_view text, std::size_t nameStart, std::optional<std::int64_t> localAccess,
@@ -43,16 +63,15 @@ void ResultTable::AddRow(std::string_view text, std::size_t nameStart, std::opti
   assert(text.size() <= UINT32_MAX);
   std::size_t dot = text.substr(nameStart).rfind('.');
   std::size_t typeStart = dot == std::string_view::npos ? text.size() : nameStart + dot + 1;
-  std::size_t row = rows_.size();
-  paths_.Set(row, text);
-  rows_.push_back(Row{localAccess.value_or(0), size, static_cast<std::uint32_t>(nameStart),
-                      static_cast<std::uint32_t>(typeStart), static_cast<std::uint32_t>(row), entry, source,
+  std::uint32_t stored = OwnTexts().paths.Add(text);
+  rows_.push_back(Row{localAccess.value_or(0), size, stored, static_cast<std::uint32_t>(nameStart),
+                      static_cast<std::uint32_t>(typeStart), static_cast<std::uint32_t>(rows_.size()), entry, source,
                       localAccess.has_value(), false});
 }
 
 std::string ResultTable::PathOf(int row) const {
   if (rows_[static_cast<std::size_t>(row)].entry != kNoEntry) return {};
-  return paths_.At(static_cast<std::size_t>(row));
+  return std::string(TextOf(row));
 }
 
 const std::string& ResultTable::SourceOf(int row) const {
@@ -63,23 +82,23 @@ const std::string& ResultTable::SourceOf(int row) const {
 
 const CacheEntry* ResultTable::EntryOf(int row) const {
   std::uint32_t entry = rows_[static_cast<std::size_t>(row)].entry;
-  return entry == kNoEntry ? nullptr : &entries_[entry];
+  return entry == kNoEntry ? nullptr : &texts_->entries[entry];
 }
 
 void ResultTable::DeleteAllItems() {
   rows_.clear();
-  entries_.clear();
-  addresses_.clear();
+  texts_ = std::make_shared<Texts>();
+  addresses_.reset();
   ticked_ = 0;
   highlighted_ = -1;
 }
 
 std::string ResultTable::GetItemText(int row, Column column) const {
   const Row& r = rows_[static_cast<std::size_t>(row)];
-  const std::string& path = paths_.At(static_cast<std::size_t>(row));
+  std::string_view text = TextOf(row);
   switch (column) {
     case Column::kName: return std::string(NameOf(row));
-    case Column::kType: return path.substr(r.typeStart);
+    case Column::kType: return std::string(text.substr(r.typeStart));
     case Column::kAccessTime:
       return r.hasAccess ? FormatAccessText(CivilOfSeconds(r.localAccess)) : std::string();
     case Column::kSize: return FormatKBSize(r.size);
@@ -90,8 +109,7 @@ std::string ResultTable::GetItemText(int row, Column column) const {
 }
 
 std::string_view ResultTable::NameOf(int row) const {
-  std::string_view path = paths_.At(static_cast<std::size_t>(row));
-  return path.substr(rows_[static_cast<std::size_t>(row)].nameStart);
+  return TextOf(row).substr(rows_[static_cast<std::size_t>(row)].nameStart);
 }
 
 int ResultTable::FindName(std::string_view text, int from, NameMatch match, bool wrap) const {
@@ -115,7 +133,7 @@ const std::string& ResultTable::AddressOf(int row) const {
   static const std::string kNone;
   if (const CacheEntry* entry = EntryOf(row)) return entry->address;
   std::size_t walkIndex = rows_[static_cast<std::size_t>(row)].walkIndex;
-  return walkIndex < addresses_.size() ? addresses_[walkIndex] : kNone;
+  return addresses_ && walkIndex < addresses_->size() ? (*addresses_)[walkIndex] : kNone;
 }
 
 std::vector<std::string> ResultTable::PathsInWalkOrder() const {
@@ -143,21 +161,7 @@ ResultTable::SortKeys ResultTable::KeysOf(Column column) const {
 }
 
 void ResultTable::ApplyOrder(const std::vector<std::uint32_t>& walkOrder) {
-  assert(walkOrder.size() == rows_.size());
-  std::vector<std::size_t> rowOfWalk(rows_.size());
-  for (std::size_t row = 0; row < rows_.size(); ++row) rowOfWalk[rows_[row].walkIndex] = row;
-  const int highlightedWalk = highlighted_ >= 0 ? static_cast<int>(rows_[static_cast<std::size_t>(highlighted_)].walkIndex) : -1;
-  std::vector<Row> rows;
-  std::vector<std::string> paths;
-  rows.reserve(rows_.size());
-  paths.reserve(rows_.size());
-  for (std::uint32_t walkIndex : walkOrder) {
-    rows.push_back(rows_[rowOfWalk[walkIndex]]);
-    paths.push_back(paths_.At(rowOfWalk[walkIndex]));
-    if (static_cast<int>(walkIndex) == highlightedWalk) highlighted_ = static_cast<int>(rows.size()) - 1;
-  }
-  rows_ = std::move(rows);
-  for (std::size_t row = 0; row < paths.size(); ++row) paths_.Set(row, paths[row]);
+  TakeOrderFrom(Reordered(walkOrder));
 }
 
 ResultTable ResultTable::Reordered(const std::vector<std::uint32_t>& walkOrder) const {
@@ -166,12 +170,8 @@ ResultTable ResultTable::Reordered(const std::vector<std::uint32_t>& walkOrder) 
   for (std::size_t row = 0; row < rows_.size(); ++row) rowOfWalk[rows_[row].walkIndex] = row;
   ResultTable sorted;
   sorted.rows_.reserve(rows_.size());
-  for (std::uint32_t walkIndex : walkOrder) {
-    std::size_t from = rowOfWalk[walkIndex];
-    sorted.paths_.Set(sorted.rows_.size(), paths_.At(from));
-    sorted.rows_.push_back(rows_[from]);
-  }
-  sorted.entries_ = entries_;
+  for (std::uint32_t walkIndex : walkOrder) sorted.rows_.push_back(rows_[rowOfWalk[walkIndex]]);
+  sorted.texts_ = texts_;
   sorted.sourceNames_ = sourceNames_;
   sorted.addresses_ = addresses_;
   sorted.ticked_ = ticked_;
@@ -179,7 +179,8 @@ ResultTable ResultTable::Reordered(const std::vector<std::uint32_t>& walkOrder) 
 }
 
 void ResultTable::TakeOrderFrom(ResultTable&& sorted) {
-  const int highlightedWalk = highlighted_ >= 0 ? static_cast<int>(rows_[static_cast<std::size_t>(highlighted_)].walkIndex) : -1;
+  const int highlightedWalk =
+      highlighted_ >= 0 ? static_cast<int>(rows_[static_cast<std::size_t>(highlighted_)].walkIndex) : -1;
   *this = std::move(sorted);
   highlighted_ = -1;
   for (std::size_t row = 0; row < rows_.size() && highlightedWalk >= 0; ++row) {
@@ -199,7 +200,7 @@ void ResultTable::RemoveRows(const std::vector<int>& rows) {
   for (std::uint32_t walk = 0, next = 0; walk < rows_.size(); ++walk) {
     if (walkGoes[walk]) continue;
     newWalk[walk] = next++;
-    addresses.push_back(walk < addresses_.size() ? std::move(addresses_[walk]) : std::string());
+    addresses.push_back(addresses_ && walk < addresses_->size() ? (*addresses_)[walk] : std::string());
   }
   std::size_t kept = 0;
   int highlighted = -1;
@@ -211,11 +212,10 @@ void ResultTable::RemoveRows(const std::vector<int>& rows) {
     if (static_cast<int>(row) == highlighted_) highlighted = static_cast<int>(kept);
     Row r = rows_[row];
     r.walkIndex = newWalk[r.walkIndex];
-    if (kept != row) paths_.Set(kept, paths_.At(row));
     rows_[kept++] = r;
   }
   rows_.resize(kept);
-  addresses_ = std::move(addresses);
+  SetAddresses(std::move(addresses));
   highlighted_ = highlighted;
 }
 

@@ -1,5 +1,6 @@
 // The rows a search found, kept as values; the list control is only their
-// view. Row i's file is PathStore entry i.
+// view. A copy is cheap: the rows' texts are shared, never changed, only
+// added to, so a job may read a copy while the window goes on.
 #pragma once
 
 #include <cstdint>
@@ -13,18 +14,22 @@
 
 namespace morlind {
 
-// Full paths by row index. Grows to row + 100 when a row reaches its size and
-// is never shrunk: a new search overwrites from entry 0, and entries at or
-// past the row count are stale and never read.
-class PathStore {
+// Texts kept one after another in blocks of their own, which never move:
+// a few allocations for any number of rows.
+class TextStore {
  public:
-  // Reuses the entry's storage, so a repeated search allocates little.
-  void Set(std::size_t row, std::string_view path);
-  const std::string& At(std::size_t row) const { return paths_[row]; }
-  std::size_t Size() const { return paths_.size(); }
+  std::uint32_t Add(std::string_view text);
+  std::string_view At(std::uint32_t index) const;
+  std::uint32_t Count() const { return static_cast<std::uint32_t>(places_.size()); }
 
  private:
-  std::vector<std::string> paths_;
+  struct Place {
+    std::uint32_t block;
+    std::uint32_t offset;
+    std::uint32_t length;
+  };
+  std::vector<std::string> blocks_;
+  std::vector<Place> places_;
 };
 
 enum class Column { kName = 0, kType = 1, kAccessTime = 2, kSize = 3, kAddress = 4, kSource = 5 };
@@ -80,7 +85,9 @@ class ResultTable {
   // The address the file was downloaded from; empty when unknown.
   const std::string& AddressOf(int row) const;
   // Addresses by walk index: the place each row had when the walk added it.
-  void SetAddresses(std::vector<std::string> byWalkIndex) { addresses_ = std::move(byWalkIndex); }
+  void SetAddresses(std::vector<std::string> byWalkIndex) {
+    addresses_ = std::make_shared<const std::vector<std::string>>(std::move(byWalkIndex));
+  }
   // The rows' paths in the order the walk added them (empty for browser rows).
   std::vector<std::string> PathsInWalkOrder() const;
 
@@ -115,8 +122,6 @@ class ResultTable {
   void SetHighlighted(int row) { highlighted_ = row; }
   int HighlightedRow() const { return highlighted_; }
 
-  const PathStore& Paths() const { return paths_; }
-
  private:
   std::string_view NameOf(int row) const;
 
@@ -125,23 +130,31 @@ class ResultTable {
   struct Row {
     std::int64_t localAccess = 0;
     std::uint64_t size = 0;
-    std::uint32_t nameStart = 0;  // offsets into the row's path (a browser row's name)
-    std::uint32_t typeStart = 0;  // == path size when the name has no dot
+    std::uint32_t text = 0;       // the row's path (a browser row's name) in the texts
+    std::uint32_t nameStart = 0;  // offsets into that text
+    std::uint32_t typeStart = 0;  // == its size when the name has no dot
     std::uint32_t walkIndex = 0;
-    std::uint32_t entry = kNoEntry;  // index into entries_ for a browser row
+    std::uint32_t entry = kNoEntry;  // index of a browser row's entry
     std::uint16_t source = kFileSource;
     bool hasAccess = false;
     bool ticked = false;
   };
+  // What rows point into; shared by copies of the table.
+  struct Texts {
+    TextStore paths;
+    std::vector<CacheEntry> entries;
+  };
 
   void AddRow(std::string_view text, std::size_t nameStart, std::optional<std::int64_t> localAccess,
               std::uint64_t size, std::uint32_t entry, std::uint16_t source);
+  std::string_view TextOf(int row) const { return texts_->paths.At(rows_[static_cast<std::size_t>(row)].text); }
+  // The texts to add to: copied first while a copy of the table shares them.
+  Texts& OwnTexts();
 
   std::vector<Row> rows_;
-  PathStore paths_;
-  std::vector<CacheEntry> entries_;  // by the index rows keep
+  std::shared_ptr<Texts> texts_ = std::make_shared<Texts>();
   std::vector<std::string> sourceNames_{"IE"};
-  std::vector<std::string> addresses_;  // by walk index; may be shorter
+  std::shared_ptr<const std::vector<std::string>> addresses_;  // by walk index; may be shorter
   int ticked_ = 0;
   int highlighted_ = -1;
 };

@@ -224,18 +224,20 @@ void CMainDlg::ReadAddresses(const std::string& notes) {
     EndSearch(notes);
     return;
   }
-  // The job only reads the table, which the window meanwhile changes in
-  // nothing but its highlight; whatever takes long happens there.
+  // The job reads a copy of the rows (their texts are shared) and hands
+  // back what the window then takes in; whatever takes long happens there.
   struct Found {
     std::vector<std::string> addresses;
     std::optional<ResultTable> sorted;
   };
   auto found = std::make_shared<Found>();
   work_.Run(
-      [&platform = platform_, &table = table_, sort = sort_, found](JobControl& job) {
-        found->addresses = MatchAddresses(table.PathsInWalkOrder(), platform.ReadUrlIndex(&job.StopFlag()));
+      [&platform = platform_, rows = std::make_shared<const ResultTable>(table_), sort = sort_,
+       found](JobControl& job) {
+        found->addresses = MatchAddresses(rows->PathsInWalkOrder(), platform.ReadUrlIndex(&job.StopFlag()));
         if (sort && sort->column == Column::kAddress && !job.StopRequested()) {
-          found->sorted = table.Reordered(SortOrder(platform, {found->addresses, {}}, Column::kAddress, sort->descending));
+          const Column column = Column::kAddress;
+          found->sorted = rows->Reordered(SortOrder(platform, {found->addresses, {}}, column, sort->descending));
           found->sorted->SetAddresses(found->addresses);
         }
       },
@@ -260,7 +262,8 @@ void CMainDlg::EndSearch(const std::string& notes) {
 }
 
 // A header sorts by its column, a second click the other way round. The
-// sorted table is made on the worker, which only reads the shown one.
+// sorted table is made on the worker from a copy of the shown one, and
+// taken in only when the sort was not stopped.
 void CMainDlg::OnColumnClick(NMHDR* header, LRESULT* result) {
   *result = 0;
   const auto column = static_cast<Column>(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
@@ -273,8 +276,9 @@ void CMainDlg::OnColumnClick(NMHDR* header, LRESULT* result) {
   BeginWork();
   auto sorted = std::make_shared<ResultTable>();
   work_.Run(
-      [&platform = platform_, &table = table_, column, descending, sorted](JobControl&) {
-        *sorted = table.Reordered(SortOrder(platform, table.KeysOf(column), column, descending));
+      [&platform = platform_, rows = std::make_shared<const ResultTable>(table_), column, descending,
+       sorted](JobControl&) {
+        *sorted = rows->Reordered(SortOrder(platform, rows->KeysOf(column), column, descending));
       },
       SortProgress,
       [this, sorted, before] {

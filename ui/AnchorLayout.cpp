@@ -1,5 +1,7 @@
 #include "ui/AnchorLayout.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 
 namespace morlind {
@@ -20,6 +22,29 @@ void AnchorLayout::Attach(HWND dialog, std::span<const Anchor> anchors) {
     ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
     controls_.push_back({control, anchor.flags, place});
   }
+  // The grip keeps the corner, and goes while the window is maximised.
+  grip_ = ::CreateWindowExW(0, L"SCROLLBAR", nullptr,
+                            WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SBS_SIZEGRIP | SBS_SIZEBOXBOTTOMRIGHTALIGN, 0, 0,
+                            client.right, client.bottom, dialog, nullptr, nullptr, nullptr);
+  if (grip_) {
+    RECT place{};
+    ::GetWindowRect(grip_, &place);
+    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
+    controls_.push_back({grip_, kMoveX | kMoveY, place});
+  }
+  hook_.Install(dialog, [this](HWND window, UINT message, WPARAM w, LPARAM l) {
+    return OnMessage(window, message, w, l);
+  });
+}
+
+LRESULT AnchorLayout::OnMessage(HWND dialog, UINT message, WPARAM w, LPARAM l) {
+  if (message == WM_SIZE && w != SIZE_MINIMIZED) {
+    Arrange(LOWORD(l), HIWORD(l));
+    if (grip_) ::ShowWindow(grip_, w == SIZE_MAXIMIZED ? SW_HIDE : SW_SHOWNA);
+  } else if (message == WM_GETMINMAXINFO) {
+    LimitTracking(*reinterpret_cast<MINMAXINFO*>(l));
+  }
+  return ::DefSubclassProc(dialog, message, w, l);
 }
 
 RECT AnchorLayout::Place(const Control& control, SIZE growth) {

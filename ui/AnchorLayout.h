@@ -2,13 +2,16 @@
 // sit near: each row of a table names a control and how it follows the
 // dialog's right and bottom edges. The places the controls have when the
 // layout is attached are the designed ones, and the dialog's size then is
-// the smallest it can be made.
+// the smallest it can be made. The layout takes the dialog's size messages
+// itself, and draws a size grip in its corner as resizable dialogs do.
 #pragma once
 
 #include <windows.h>
 
 #include <span>
 #include <vector>
+
+#include "ui/Subclass.h"
 
 namespace morlind {
 
@@ -30,14 +33,17 @@ struct Anchor {
 
 class AnchorLayout {
  public:
+  // From now on until the layout or the dialog goes.
   void Attach(HWND dialog, std::span<const Anchor> anchors);
+
+ private:
   // Places the controls for a client area of that size, in one batch. Below
   // the designed size they keep their designed places.
   void Arrange(int width, int height);
   // The designed window size as the smallest the user can drag to.
   void LimitTracking(MINMAXINFO& info) const;
+  LRESULT OnMessage(HWND dialog, UINT message, WPARAM w, LPARAM l);
 
- private:
   struct Control {
     HWND window;
     unsigned flags;
@@ -51,6 +57,8 @@ class AnchorLayout {
   SIZE window_{};
   SIZE growth_{};  // over the designed client size, as last arranged
   std::vector<Control> controls_;
+  HWND grip_ = nullptr;  // a child of the dialog, which destroys it
+  CSubclass hook_;
 };
 
 }  // namespace morlind

@@ -87,7 +87,9 @@ void CDialog::OnHelpInfo() {
 }
 
 CDialog* CDialog::FromHandle(HWND hwnd) {
-  if (!hwnd || ::GetWindowLongPtrW(hwnd, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(WindowProc)) {
+  // By its dialog procedure: a subclass of the window (the layout's) may
+  // stand in front of its window procedure.
+  if (!hwnd || ::GetWindowLongPtrW(hwnd, DWLP_DLGPROC) != reinterpret_cast<LONG_PTR>(DialogProc)) {
     return nullptr;
   }
   return reinterpret_cast<CDialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));

@@ -87,8 +87,6 @@ const EventEntry CMainDlg::kEvents[] = {
     events::LButtonDown(&CMainDlg::OnLButtonDown),
     events::Message(WM_CLOSE, &CMainDlg::OnClose),
     events::Message(WorkSession::kDoneMessage, &CMainDlg::OnWorkDone),
-    events::Message(WM_SIZE, &CMainDlg::OnSize),
-    events::Message(WM_GETMINMAXINFO, &CMainDlg::OnGetMinMaxInfo),
 };
 const EventTable CMainDlg::kEventTable = {&CDialog::kEventTable, kEvents};
 

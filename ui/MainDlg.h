@@ -91,8 +91,6 @@ class CMainDlg : public CDialog {
   void OnClose();
   LRESULT OnWorkDone(WPARAM job, LPARAM);
   void AttachLayout();
-  LRESULT OnSize(WPARAM type, LPARAM size);
-  LRESULT OnGetMinMaxInfo(WPARAM, LPARAM info);
 
   // Long work: the window part runs here, the rest on the worker, while
   // the session keeps the window busy: progress in the status line, the

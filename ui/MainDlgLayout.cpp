@@ -32,14 +32,4 @@ constexpr Anchor kAnchors[] = {
 
 void CMainDlg::AttachLayout() { layout_.Attach(hwnd_, kAnchors); }
 
-LRESULT CMainDlg::OnSize(WPARAM type, LPARAM size) {
-  if (type != SIZE_MINIMIZED) layout_.Arrange(LOWORD(size), HIWORD(size));
-  return 0;
-}
-
-LRESULT CMainDlg::OnGetMinMaxInfo(WPARAM, LPARAM info) {
-  layout_.LimitTracking(*reinterpret_cast<MINMAXINFO*>(info));
-  return 0;
-}
-
 }  // namespace morlind

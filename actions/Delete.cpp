@@ -36,6 +36,18 @@ std::optional<DeletePlan> PlanDelete(UiServices& ui, const ResultTable& table) {
   return plan;
 }
 
+namespace {
+
+// WinINet deletes an entry's local file with the entry, by its name: while
+// anything still opens there (a file of another case, a link) the entry
+// stays, or that would go too.
+void ForgetOnceGone(Platform& platform, const std::string& address) {
+  std::optional<std::string> localFile = platform.UrlLocalFile(address);
+  if (localFile && !platform.AttributesOf(*localFile)) platform.ForgetUrl(address);
+}
+
+}  // namespace
+
 DeleteReport DeleteFiles(Platform& platform, const std::string& cacheFolder, const DeletePlan& plan,
                          JobControl* job) {
   DeleteReport report;
@@ -44,7 +56,7 @@ DeleteReport DeleteFiles(Platform& platform, const std::string& cacheFolder, con
     if (StopRequested(job)) break;
     if (inside.Delete(plan.paths[i]) == 0) {
       report.deletedRows.push_back(plan.rows[i]);
-      if (!plan.addresses[i].empty()) platform.ForgetUrl(plan.addresses[i]);
+      if (!plan.addresses[i].empty()) ForgetOnceGone(platform, plan.addresses[i]);
     } else {
       ++report.failed;
     }

@@ -35,9 +35,10 @@ struct DeleteReport {
   int failed = 0;
 };
 
-// Deletes each file that lies inside cacheFolder's real location, never
-// through a link, then its index entry. With a job, each file is counted,
-// and once it is asked to stop no further file is deleted.
+// Deletes each file whose real location is its own path inside
+// cacheFolder's, never through a link, then its index entry once nothing
+// opens at the entry's own file any more. With a job, each file is
+// counted, and once it is asked to stop no further file is deleted.
 DeleteReport DeleteFiles(Platform& platform, const std::string& cacheFolder, const DeletePlan& plan,
                          JobControl* job = nullptr);
 

@@ -7,6 +7,15 @@
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/wine-env.sh"
 "$MORLIND_ROOT/scripts/wine-prefix.sh"
+# The cache setting as a fresh prefix has it: an earlier run may have
+# stopped while it named another folder.
+keys='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer'
+wine reg add "$keys\User Shell Folders" /v Cache /t REG_EXPAND_SZ \
+  /d '%USERPROFILE%\AppData\Local\Microsoft\Windows\INetCache' /f >/dev/null 2>&1
+wine reg add "$keys\Shell Folders" /v Cache /t REG_SZ \
+  /d "C:\users\$(id -un)\AppData\Local\Microsoft\Windows\INetCache" /f >/dev/null 2>&1
+wineserver -w
+rm -rf -- "$WINEPREFIX/drive_c/users/$(id -un)/Documents/Content.IE5"
 cache="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Microsoft/Windows/INetCache"
 find "$cache" -mindepth 1 -maxdepth 1 -exec rm -rf -- {} +
 rm -rf -- "$WINEPREFIX/drive_c/morlind-guard" "$WINEPREFIX/drive_c/morlind-droot" "$WINEPREFIX/drive_d"

@@ -1163,14 +1163,16 @@ class MorlindGuard : public MorlindE2e {
                 ERROR_SUCCESS);
     }
   }
-  // The row of a file by its path: the status line names the highlighted one.
+  // The row of a file by its path: a click on a row of its name makes the
+  // status line, emptied before, name the highlighted file.
   static int RowOfPath(const fs::path& path) {
     for (int row = 0, n = RowCount(); row < n; ++row) {
       if (Cell(row, 0) != path.filename().wstring()) continue;
-      LVITEMW item{};
-      item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
-      Send(List(), LVM_SETITEMSTATE, row, Put(item));
-      if (WaitFor([&] { return TextOf(Item(IDC_STATUS)) == L"当前选中 " + path.wstring(); })) return row;
+      SetText(Item(IDC_STATUS), L"");
+      const RECT cell = SubItemRect(row, 1);
+      ClickAt(List(), {(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2});
+      WaitFor([] { return !TextOf(Item(IDC_STATUS)).empty(); });
+      if (TextOf(Item(IDC_STATUS)) == L"当前选中 " + path.wstring()) return row;
     }
     ADD_FAILURE() << "no row " << path;
     return -1;

@@ -15,7 +15,15 @@ wine reg add "$keys\User Shell Folders" /v Cache /t REG_EXPAND_SZ \
 wine reg add "$keys\Shell Folders" /v Cache /t REG_SZ \
   /d "C:\users\$(id -un)\AppData\Local\Microsoft\Windows\INetCache" /f >/dev/null 2>&1
 wineserver -w
-rm -rf -- "$WINEPREFIX/drive_c/users/$(id -un)/Documents/Content.IE5"
+# Wine links Documents, Desktop and the like to the Unix home: made real
+# folders, a clean or a search pointed at them stays inside the prefix.
+profile="$WINEPREFIX/drive_c/users/$(id -un)"
+for folder in Desktop Documents Downloads Music Pictures Videos; do
+  if [ -L "$profile/$folder" ]; then rm -- "$profile/$folder"; fi
+  rm -rf -- "$profile/$folder/Content.IE5"
+  mkdir -p "$profile/$folder"
+done
+rm -rf -- "$profile/Content.IE5"
 cache="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Microsoft/Windows/INetCache"
 find "$cache" -mindepth 1 -maxdepth 1 -exec rm -rf -- {} +
 rm -rf -- "$WINEPREFIX/drive_c/morlind-guard" "$WINEPREFIX/drive_c/morlind-droot" "$WINEPREFIX/drive_d"

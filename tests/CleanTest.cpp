@@ -63,7 +63,8 @@ TEST(CacheShape, OnlyTheNamesACacheHoldsAtItsTopLevel) {
       {"Virtualized", true, true}, {"AB12cd34", true, true},    {"index.dat", false, true},
       {"Container.dat", false, true}, {"desktop.ini", false, true}, {"AB12CD3", true, false},
       {"AB12CD345", true, false},  {"AB12-D34", true, false},   {"AB12CD34", false, false},
-      {"index.dat", true, false},  {"IE", false, false},        {"letter.doc", false, false}, {"Ĳ12CD34", true, false}};
+      {"index.dat", true, false},  {"IE", false, false},        {"letter.doc", false, false}, {"Ĳ12CD34", true, false},
+      {"A0B9c0d9", true, true}};
   for (auto [name, isFolder, shaped] : names) EXPECT_EQ(IsCacheShaped(name, isFolder), shaped) << name << isFolder;
 }
 
@@ -106,6 +107,7 @@ TEST(CleanRefusal, RefusesEveryFolderThatIsNoCacheAndNamesIt) {
       {"C:\\Windows", {}, true},
       {"C:\\", {}, true},
       {"C:\\drop", {}, true},
+      {"F:\\", [](FakePlatform& fs) { fs.AddFolder("F:\\Content.IE5"); }, true},  // a root, if cache-shaped
       {local + "\\Microsoft\\Windows", {}, true},
       {"D:\\other", {}, true},
       {"D:\\cache", [](FakePlatform& fs) { fs.AddFile("D:\\cache\\letter.doc"); }, true},

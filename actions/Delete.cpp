@@ -36,15 +36,30 @@ std::optional<DeletePlan> PlanDelete(UiServices& ui, const ResultTable& table) {
   return plan;
 }
 
+namespace {
+
+// WinINet deletes an entry's local file with the entry, by its name: while
+// anything still opens there (a file of another case, a link) the entry
+// stays, or that would go too. False when the index would not give it up.
+bool ForgetOnceGone(Platform& platform, const std::string& address) {
+  std::optional<std::string> localFile = platform.UrlLocalFile(address);
+  if (!localFile || platform.AttributesOf(*localFile)) return true;
+  return platform.ForgetUrl(address);
+}
+
+}  // namespace
+
 DeleteReport DeleteFiles(Platform& platform, const std::string& cacheFolder, const DeletePlan& plan,
                          JobControl* job) {
   DeleteReport report;
+  report.noCacheFolder = cacheFolder.empty();
   InsideDeleter inside(platform, cacheFolder);
   for (std::size_t i = 0; i < plan.rows.size(); ++i) {
     if (StopRequested(job)) break;
-    if (inside.Delete(plan.paths[i]) == 0) {
+    // A browser row has no path: its cache is only ever read.
+    if (!plan.paths[i].empty() && !report.noCacheFolder && inside.Delete(plan.paths[i]) == 0) {
       report.deletedRows.push_back(plan.rows[i]);
-      if (!plan.addresses[i].empty()) platform.ForgetUrl(plan.addresses[i]);
+      if (!plan.addresses[i].empty() && !ForgetOnceGone(platform, plan.addresses[i])) ++report.keptInIndex;
     } else {
       ++report.failed;
     }
@@ -56,7 +71,10 @@ DeleteReport DeleteFiles(Platform& platform, const std::string& cacheFolder, con
 std::string DeleteResultText(const DeleteReport& report) {
   std::string text = "已删除 " + std::to_string(report.deletedRows.size()) + " 个文件";
   if (report.failed > 0) text += "，" + std::to_string(report.failed) + " 个文件无法删除";
-  return text + "。";
+  if (report.keptInIndex > 0) text += "，" + std::to_string(report.keptInIndex) + " 个网址未能从IE缓存索引中删除";
+  text += "。";
+  if (report.noCacheFolder) text += "找不到IE缓存文件夹。";
+  return text;
 }
 
 }  // namespace morlind

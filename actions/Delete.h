@@ -32,12 +32,15 @@ std::optional<DeletePlan> PlanDelete(UiServices& ui, const ResultTable& table);
 
 struct DeleteReport {
   std::vector<int> deletedRows;
-  int failed = 0;
+  int failed = 0;             // browser rows among them: their caches are only read
+  int keptInIndex = 0;        // deleted files whose index entry the index would not give up
+  bool noCacheFolder = false;  // nothing could be deleted: there is no IE cache folder
 };
 
-// Deletes each file that lies inside cacheFolder's real location, never
-// through a link, then its index entry. With a job, each file is counted,
-// and once it is asked to stop no further file is deleted.
+// Deletes each file whose real location is its own path inside
+// cacheFolder's, never through a link, then its index entry once nothing
+// opens at the entry's own file any more. With a job, each file is
+// counted, and once it is asked to stop no further file is deleted.
 DeleteReport DeleteFiles(Platform& platform, const std::string& cacheFolder, const DeletePlan& plan,
                          JobControl* job = nullptr);
 

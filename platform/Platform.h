@@ -66,14 +66,16 @@ constexpr SystemError kErrorCancelled = 1223;
 
 // A file or folder held open for deletion: what it really is is learnt from
 // the open handle, and deleting goes through the same handle, so nothing
-// can be swapped in between.
+// can be swapped in between. Nothing is asked of the system before a
+// question needs it: a delete that asks nothing costs no more than a bare one.
 class OpenedEntry {
  public:
   virtual ~OpenedEntry() = default;
-  // Where it really lies, every link resolved.
-  virtual const std::string& RealPath() const = 0;
+  // Where it really lies, every link resolved, spelt as the file system
+  // spells it; nothing when that cannot be learnt.
+  virtual std::optional<std::string> RealPath() = 0;
   // A link itself (reparse point), not what it points at.
-  virtual bool IsLink() const = 0;
+  virtual bool IsLink() = 0;
   // Deletes it (a folder only when empty); 0 or why not.
   virtual SystemError Delete() = 0;
 };
@@ -123,6 +125,29 @@ struct UrlIndexEntry {
   std::string address;
 };
 
+// Folders of the system and of the user that a clean must never empty.
+enum class KnownFolder {
+  kProfile,
+  kDocuments,
+  kDesktop,
+  kDownloads,
+  kPictures,
+  kMusic,
+  kVideos,
+  kFavorites,
+  kRoamingAppData,
+  kLocalAppData,
+  kLocalAppDataLow,
+  kHistory,
+  kCookies,
+  kProgramData,
+  kPublic,
+  kWindows,
+  kSystem,
+  kProgramFiles,
+  kProgramFilesX86,
+};
+
 // How texts are put in order: as Explorer orders file names (digits by
 // their number, the user's language's rules), or as plain text.
 enum class TextOrder { kNames, kText };
@@ -155,7 +180,11 @@ class Platform {
   // local file (no cookies, no history); empty when the index cannot be
   // read. Reading ends early once stop is set.
   virtual std::vector<UrlIndexEntry> ReadUrlIndex(const std::atomic<bool>* stop) = 0;
-  // Takes an address out of that index; false when it was not there.
+  // The local file the index keeps for an address, as the index spells it;
+  // nothing when the address has none.
+  virtual std::optional<std::string> UrlLocalFile(const std::string& address) = 0;
+  // Takes an address out of that index, and the system deletes the
+  // entry's local file with it; false when it was not there.
   virtual bool ForgetUrl(const std::string& address) = 0;
   // Each text's rank in order: equal texts share one, case is ignored.
   virtual std::vector<std::uint32_t> TextRanks(const std::vector<std::string>& texts, TextOrder order) = 0;
@@ -169,6 +198,8 @@ class Platform {
   // This process's id, and whether a process of that id runs.
   virtual std::uint32_t ProcessId() = 0;
   virtual bool ProcessRunning(std::uint32_t id) = 0;
+  // The path of a known folder of the system or the current user, or nothing.
+  virtual std::optional<std::string> KnownFolderPath(KnownFolder folder) = 0;
 
   // Local calendar fields to a Moment, daylight saving decided by the
   // library; kBadMoment before 1970 or past the library's last date.

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cerrno>
@@ -194,17 +195,20 @@ std::optional<std::string> PosixPlatform::RealPath(const std::string& path) {
   std::error_code error;
   std::filesystem::path real = std::filesystem::canonical(ToNativePath(path), error);
   if (error) return std::nullopt;
-  return real.string();
+  // Above this layer paths are '\\'-separated, real ones too.
+  std::string spelt = real.string();
+  std::replace(spelt.begin(), spelt.end(), '/', '\\');
+  return spelt;
 }
 
 namespace {
 
 class PosixOpenedEntry : public OpenedEntry {
  public:
-  PosixOpenedEntry(std::string native, std::string realPath, bool isLink, bool isFolder)
+  PosixOpenedEntry(std::string native, std::optional<std::string> realPath, bool isLink, bool isFolder)
       : native_(std::move(native)), realPath_(std::move(realPath)), isLink_(isLink), isFolder_(isFolder) {}
-  const std::string& RealPath() const override { return realPath_; }
-  bool IsLink() const override { return isLink_; }
+  std::optional<std::string> RealPath() override { return realPath_; }
+  bool IsLink() override { return isLink_; }
   SystemError Delete() override {
     int result = isFolder_ ? rmdir(native_.c_str()) : unlink(native_.c_str());
     return result == 0 ? 0 : static_cast<SystemError>(errno);
@@ -212,7 +216,7 @@ class PosixOpenedEntry : public OpenedEntry {
 
  private:
   std::string native_;
-  std::string realPath_;
+  std::optional<std::string> realPath_;
   bool isLink_;
   bool isFolder_;
 };
@@ -224,9 +228,8 @@ std::unique_ptr<OpenedEntry> PosixPlatform::OpenForDelete(const std::string& pat
   struct stat st {};
   if (lstat(native.c_str(), &st) != 0) return nullptr;
   bool isLink = S_ISLNK(st.st_mode);
-  std::optional<std::string> real = isLink ? std::optional<std::string>(native) : RealPath(path);
-  if (!real) return nullptr;
-  return std::make_unique<PosixOpenedEntry>(native, *real, isLink, S_ISDIR(st.st_mode));
+  std::optional<std::string> real = RealPath(path);
+  return std::make_unique<PosixOpenedEntry>(native, real, isLink, S_ISDIR(st.st_mode));
 }
 
 std::string PosixPlatform::ErrorText(SystemError error) { return std::strerror(static_cast<int>(error)); }

@@ -24,6 +24,7 @@ class PosixPlatform : public Platform {
   std::string ErrorText(SystemError error) override;
   // No browser index here.
   std::vector<UrlIndexEntry> ReadUrlIndex(const std::atomic<bool>*) override { return {}; }
+  std::optional<std::string> UrlLocalFile(const std::string&) override { return std::nullopt; }
   bool ForgetUrl(const std::string&) override { return false; }
   // Digit runs by their number, ASCII letters folded, other bytes as they are.
   std::vector<std::uint32_t> TextRanks(const std::vector<std::string>& texts, TextOrder order) override;
@@ -32,6 +33,8 @@ class PosixPlatform : public Platform {
   SystemError CreateFolder(const std::string& path) override;
   std::uint32_t ProcessId() override;
   bool ProcessRunning(std::uint32_t id) override;
+  // No known folders here: nothing to keep a clean away from.
+  std::optional<std::string> KnownFolderPath(KnownFolder) override { return std::nullopt; }
   Moment MomentFromLocal(const LocalFields& fields) override;
   std::optional<LocalFields> LocalFieldsOf(std::int64_t unixSeconds) override;
   Moment Now() override;

@@ -88,6 +88,14 @@ struct ItemIdListTraits {
 };
 using ItemIdList = UniqueHandle<ItemIdListTraits>;
 
+// A text the shell allocated with CoTaskMemAlloc (SHGetKnownFolderPath's).
+struct CoTaskMemTextTraits {
+  using Type = wchar_t*;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type text) { ::CoTaskMemFree(text); }
+};
+using CoTaskMemText = UniqueHandle<CoTaskMemTextTraits>;
+
 // This thread's membership of a COM apartment, when joining succeeded.
 struct ApartmentTraits {
   using Type = bool;

@@ -13,6 +13,7 @@
 #include "platform/Ranks.h"
 #include "platform/Win32Handles.h"
 
+#include <knownfolders.h>
 #include <shlwapi.h>
 #include <wininet.h>
 #include "platform/WideText.h"
@@ -133,12 +134,22 @@ std::optional<std::string> FinalPathOf(HANDLE handle) {
   return std::nullopt;
 }
 
+// Asks where it lies and what it is only when asked: GetFileInformationByHandle
+// would cost a mount-manager query per file under Wine (for the volume's
+// serial number), which outweighs the delete itself.
 class Win32OpenedEntry : public OpenedEntry {
  public:
-  Win32OpenedEntry(FileHandle handle, std::string realPath, bool isLink)
-      : handle_(std::move(handle)), realPath_(std::move(realPath)), isLink_(isLink) {}
-  const std::string& RealPath() const override { return realPath_; }
-  bool IsLink() const override { return isLink_; }
+  explicit Win32OpenedEntry(FileHandle handle) : handle_(std::move(handle)) {}
+  std::optional<std::string> RealPath() override {
+    if (!realPath_) realPath_ = FinalPathOf(handle_.Get());
+    return realPath_;
+  }
+  // A link that cannot be asked counts as one: it stays.
+  bool IsLink() override {
+    FILE_BASIC_INFO basic{};
+    if (!GetFileInformationByHandleEx(handle_.Get(), FileBasicInfo, &basic, sizeof basic)) return true;
+    return (basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  }
   // The entry goes when the handle closes, which the destructor does.
   SystemError Delete() override {
     FILE_DISPOSITION_INFO disposition{TRUE};
@@ -148,8 +159,7 @@ class Win32OpenedEntry : public OpenedEntry {
 
  private:
   FileHandle handle_;
-  std::string realPath_;
-  bool isLink_;
+  std::optional<std::string> realPath_;
 };
 
 class Win32ReadOnlyFile : public ReadOnlyFile {
@@ -312,11 +322,7 @@ std::unique_ptr<OpenedEntry> Win32Platform::OpenForDelete(const std::string& pat
   // target, whose real location then tells where it leads.
   FileHandle handle = OpenEntry(path, DELETE | FILE_READ_ATTRIBUTES, FILE_FLAG_OPEN_REPARSE_POINT);
   if (!handle.IsValid()) return nullptr;
-  BY_HANDLE_FILE_INFORMATION info{};
-  std::optional<std::string> realPath = FinalPathOf(handle.Get());
-  if (!realPath || !GetFileInformationByHandle(handle.Get(), &info)) return nullptr;
-  bool isLink = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-  return std::make_unique<Win32OpenedEntry>(std::move(handle), std::move(*realPath), isLink);
+  return std::make_unique<Win32OpenedEntry>(std::move(handle));
 }
 
 std::string Win32Platform::ErrorText(SystemError error) {
@@ -378,6 +384,19 @@ std::vector<UrlIndexEntry> Win32Platform::ReadUrlIndex(const std::atomic<bool>* 
   return entries;
 }
 
+std::optional<std::string> Win32Platform::UrlLocalFile(const std::string& address) {
+  std::vector<char> buffer(4096);
+  const std::wstring wide = Utf8ToWide(address);
+  if (!WithEntryBuffer(buffer, [&](INTERNET_CACHE_ENTRY_INFOW* info, DWORD* size) {
+        return GetUrlCacheEntryInfoW(wide.c_str(), info, size) != FALSE;
+      })) {
+    return std::nullopt;
+  }
+  const auto* info = reinterpret_cast<const INTERNET_CACHE_ENTRY_INFOW*>(buffer.data());
+  if (!info->lpszLocalFileName || !*info->lpszLocalFileName) return std::nullopt;
+  return WideToUtf8(info->lpszLocalFileName);
+}
+
 bool Win32Platform::ForgetUrl(const std::string& address) {
   return DeleteUrlCacheEntryW(Utf8ToWide(address).c_str()) != FALSE;
 }
@@ -392,22 +411,9 @@ std::vector<std::uint32_t> Win32Platform::TextRanks(const std::vector<std::strin
   });
 }
 
-namespace {
-
-// Known folders have no MAX_PATH limit, unlike the CSIDL calls.
-std::optional<std::string> KnownFolderPath(REFKNOWNFOLDERID id) {
-  struct TaskText {
-    PWSTR text = nullptr;
-    ~TaskText() { CoTaskMemFree(text); }
-  } path;
-  if (FAILED(SHGetKnownFolderPath(id, 0, nullptr, &path.text)) || !path.text) return std::nullopt;
-  return WideToUtf8(path.text);
-}
-
-}  // namespace
-
 std::optional<std::string> Win32Platform::SpecialFolderPath(int csidl) {
-  if (csidl == kLocalAppDataFolder) return KnownFolderPath(FOLDERID_LocalAppData);
+  // Known folders have no MAX_PATH limit, unlike the CSIDL calls.
+  if (csidl == kLocalAppDataFolder) return KnownFolderPath(KnownFolder::kLocalAppData);
   ItemIdList pidl;
   if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, pidl.Receive())) || !pidl.Get()) {
     return std::nullopt;
@@ -437,6 +443,37 @@ bool Win32Platform::ProcessRunning(std::uint32_t id) {
   // A process that exists but refuses us is running all the same.
   if (!process.IsValid()) return GetLastError() == ERROR_ACCESS_DENIED;
   return WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT;
+}
+
+std::optional<std::string> Win32Platform::KnownFolderPath(KnownFolder folder) {
+  static const std::map<KnownFolder, const KNOWNFOLDERID*> ids = {
+      {KnownFolder::kProfile, &FOLDERID_Profile},
+      {KnownFolder::kDocuments, &FOLDERID_Documents},
+      {KnownFolder::kDesktop, &FOLDERID_Desktop},
+      {KnownFolder::kDownloads, &FOLDERID_Downloads},
+      {KnownFolder::kPictures, &FOLDERID_Pictures},
+      {KnownFolder::kMusic, &FOLDERID_Music},
+      {KnownFolder::kVideos, &FOLDERID_Videos},
+      {KnownFolder::kFavorites, &FOLDERID_Favorites},
+      {KnownFolder::kRoamingAppData, &FOLDERID_RoamingAppData},
+      {KnownFolder::kLocalAppData, &FOLDERID_LocalAppData},
+      {KnownFolder::kLocalAppDataLow, &FOLDERID_LocalAppDataLow},
+      {KnownFolder::kHistory, &FOLDERID_History},
+      {KnownFolder::kCookies, &FOLDERID_Cookies},
+      {KnownFolder::kProgramData, &FOLDERID_ProgramData},
+      {KnownFolder::kPublic, &FOLDERID_Public},
+      {KnownFolder::kWindows, &FOLDERID_Windows},
+      {KnownFolder::kSystem, &FOLDERID_System},
+      {KnownFolder::kProgramFiles, &FOLDERID_ProgramFiles},
+      {KnownFolder::kProgramFilesX86, &FOLDERID_ProgramFilesX86},
+  };
+  auto id = ids.find(folder);
+  if (id == ids.end()) return std::nullopt;
+  wchar_t* path = nullptr;
+  HRESULT result = SHGetKnownFolderPath(*id->second, KF_FLAG_DONT_VERIFY, nullptr, &path);
+  CoTaskMemText owned(path);
+  if (FAILED(result) || !path || !*path) return std::nullopt;
+  return WideToUtf8(path);
 }
 
 Moment Win32Platform::MomentFromLocal(const LocalFields& fields) {

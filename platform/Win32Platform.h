@@ -18,6 +18,7 @@ class Win32Platform : public Platform {
   std::unique_ptr<OpenedEntry> OpenForDelete(const std::string& path) override;
   std::string ErrorText(SystemError error) override;
   std::vector<UrlIndexEntry> ReadUrlIndex(const std::atomic<bool>* stop) override;
+  std::optional<std::string> UrlLocalFile(const std::string& address) override;
   bool ForgetUrl(const std::string& address) override;
   std::vector<std::uint32_t> TextRanks(const std::vector<std::string>& texts, TextOrder order) override;
   std::optional<std::string> SpecialFolderPath(int csidl) override;
@@ -25,6 +26,7 @@ class Win32Platform : public Platform {
   SystemError CreateFolder(const std::string& path) override;
   std::uint32_t ProcessId() override;
   bool ProcessRunning(std::uint32_t id) override;
+  std::optional<std::string> KnownFolderPath(KnownFolder folder) override;
   Moment MomentFromLocal(const LocalFields& fields) override;
   std::optional<LocalFields> LocalFieldsOf(std::int64_t unixSeconds) override;
   Moment Now() override;

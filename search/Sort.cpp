@@ -26,14 +26,40 @@ std::vector<std::uint32_t> SortOrder(Platform& platform, const ResultTable::Sort
 
 std::vector<std::string> MatchAddresses(const std::vector<std::string>& paths,
                                         const std::vector<UrlIndexEntry>& index) {
-  std::unordered_map<std::string, const std::string*> byFile;
-  byFile.reserve(index.size());
-  for (const UrlIndexEntry& entry : index) byFile.emplace(FoldedAscii(entry.localFile), &entry.address);
   std::vector<std::string> addresses(paths.size());
-  if (byFile.empty()) return addresses;
-  for (std::size_t i = 0; i < paths.size(); ++i) {
-    auto found = byFile.find(FoldedAscii(paths[i]));
-    if (found != byFile.end()) addresses[i] = *found->second;
+  if (index.empty()) return addresses;
+  std::unordered_map<std::string_view, std::size_t> exact;
+  std::unordered_map<std::string, std::vector<std::size_t>> folded;
+  exact.reserve(paths.size());
+  folded.reserve(paths.size());
+  for (std::size_t row = 0; row < paths.size(); ++row) {
+    exact.emplace(paths[row], row);
+    folded[FoldedAscii(paths[row])].push_back(row);
+  }
+  // An entry whose own file is no row may still name one in another case,
+  // when that row is its only candidate and no other entry claims it.
+  enum class Claim : std::uint8_t { kNone, kExact, kFolded, kContested };
+  std::vector<Claim> claims(paths.size(), Claim::kNone);
+  std::vector<const UrlIndexEntry*> unmatched;
+  for (const UrlIndexEntry& entry : index) {
+    if (auto row = exact.find(entry.localFile); row != exact.end()) {
+      claims[row->second] = Claim::kExact;
+      addresses[row->second] = entry.address;
+    } else {
+      unmatched.push_back(&entry);
+    }
+  }
+  for (const UrlIndexEntry* entry : unmatched) {
+    auto candidates = folded.find(FoldedAscii(entry->localFile));
+    if (candidates == folded.end() || candidates->second.size() != 1) continue;
+    const std::size_t row = candidates->second.front();
+    if (claims[row] == Claim::kNone) {
+      claims[row] = Claim::kFolded;
+      addresses[row] = entry->address;
+    } else if (claims[row] == Claim::kFolded) {
+      claims[row] = Claim::kContested;
+      addresses[row].clear();
+    }
   }
   return addresses;
 }

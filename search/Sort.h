@@ -17,8 +17,10 @@ namespace morlind {
 std::vector<std::uint32_t> SortOrder(Platform& platform, const ResultTable::SortKeys& keys, Column column,
                                      bool descending);
 
-// Each path's address from the URL cache index, by the local file's full
-// path with ASCII letters folded; empty where the index has none.
+// Each path's address from the URL cache index, by the local file's exact
+// full path; by its path with ASCII letters folded only where that path is
+// the entry's one candidate and no other entry claims it. Empty where the
+// index has none.
 std::vector<std::string> MatchAddresses(const std::vector<std::string>& paths,
                                         const std::vector<UrlIndexEntry>& index);
 

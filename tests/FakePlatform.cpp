@@ -55,13 +55,13 @@ class FakeOpenedEntry : public OpenedEntry {
  public:
   FakeOpenedEntry(FakePlatform& fs, std::string realPath, bool isLink)
       : fs_(fs), realPath_(std::move(realPath)), isLink_(isLink) {}
-  const std::string& RealPath() const override { return realPath_; }
-  bool IsLink() const override { return isLink_; }
+  std::optional<std::string> RealPath() override { return realPath_; }
+  bool IsLink() override { return isLink_; }
   SystemError Delete() override {
-    if (!fs_.Find(realPath_)) return kErrorFileNotFound;
+    if (!fs_.nodes_.count(realPath_)) return kErrorFileNotFound;
     if (!fs_.Children(realPath_).empty()) return kErrorDirNotEmpty;
     fs_.log_.push_back("delete " + realPath_);
-    fs_.nodes_.erase(FoldedAscii(realPath_));
+    fs_.nodes_.erase(realPath_);
     return 0;
   }
 
@@ -71,12 +71,14 @@ class FakeOpenedEntry : public OpenedEntry {
   bool isLink_;
 };
 
-FakePlatform::Node& FakePlatform::Make(const std::string& path, bool folder) {
+FakePlatform::Node& FakePlatform::Make(const std::string& path, bool folder, bool twin) {
   std::vector<std::string> parts = Components(path);
   Node* node = nullptr;
   for (std::size_t i = 0; i < parts.size(); ++i) {
     std::string spelt = node ? node->path + "\\" + parts[i] : parts[i];
-    auto [at, added] = nodes_.try_emplace(FoldedAscii(spelt));
+    const Node* existing = twin && i + 1 == parts.size() ? nullptr : Find(spelt);
+    if (existing) spelt = existing->path;
+    auto [at, added] = nodes_.try_emplace(spelt);
     node = &at->second;
     if (!added) continue;
     node->path = spelt;
@@ -87,8 +89,12 @@ FakePlatform::Node& FakePlatform::Make(const std::string& path, bool folder) {
 }
 
 const FakePlatform::Node* FakePlatform::Find(const std::string& realPath) const {
-  auto found = nodes_.find(FoldedAscii(realPath));
-  return found == nodes_.end() ? nullptr : &found->second;
+  if (auto found = nodes_.find(realPath); found != nodes_.end()) return &found->second;
+  const std::string folded = FoldedAscii(realPath);
+  for (const auto& [path, node] : nodes_) {
+    if (path.size() == realPath.size() && FoldedAscii(path) == folded) return &node;
+  }
+  return nullptr;
 }
 
 // A link to itself or in a ring leads nowhere, as on Windows.
@@ -110,7 +116,7 @@ std::optional<std::string> FakePlatform::Resolve(const std::string& path, bool f
 }
 
 std::vector<const FakePlatform::Node*> FakePlatform::Children(const std::string& realFolder) const {
-  const std::string prefix = FoldedAscii(realFolder) + "\\";
+  const std::string prefix = realFolder + "\\";
   std::vector<const Node*> children;
   for (auto it = nodes_.lower_bound(prefix); it != nodes_.end() && it->first.starts_with(prefix); ++it) {
     if (it->first.find('\\', prefix.size()) == std::string::npos) children.push_back(&it->second);
@@ -180,25 +186,26 @@ class FakeReplacementFile : public ReplacementFile {
   FakeReplacementFile(FakePlatform& fs, std::string path, std::string folder, std::string target)
       : fs_(fs), path_(std::move(path)), folder_(std::move(folder)), target_(std::move(target)) {}
   ~FakeReplacementFile() override {
-    if (!committed_) fs_.nodes_.erase(FoldedAscii(path_));
+    if (!committed_) fs_.nodes_.erase(path_);
   }
   SystemError Write(const void* data, std::size_t size) override {
     if (fs_.onWrite) fs_.onWrite();
     std::size_t room = std::min(size, fs_.diskRoom.value_or(size));
-    fs_.nodes_.at(FoldedAscii(path_)).content.append(static_cast<const char*>(data), room);
+    fs_.nodes_.at(path_).content.append(static_cast<const char*>(data), room);
     if (fs_.diskRoom) *fs_.diskRoom -= room;
     return room < size ? kErrorDiskFull : 0;
   }
   SystemError Commit(std::uint64_t lastWrite) override {
     const std::string name = target_.substr(target_.rfind('\\') + 1), spelt = folder_ + "\\" + name;
-    if (const FakePlatform::Node* there = fs_.Find(spelt); there && (there->folder || there->locked)) {
-      return kErrorAccessDenied;
+    if (const FakePlatform::Node* there = fs_.Find(spelt)) {
+      if (there->folder || there->locked) return kErrorAccessDenied;
+      fs_.nodes_.erase(std::string(there->path));  // replaced as a name
     }
-    FakePlatform::Node node = fs_.nodes_.at(FoldedAscii(path_));
-    fs_.nodes_.erase(FoldedAscii(path_));
+    FakePlatform::Node node = fs_.nodes_.at(path_);
+    fs_.nodes_.erase(path_);
     node.path = spelt;
     node.lastWrite = lastWrite;
-    fs_.nodes_.insert_or_assign(FoldedAscii(spelt), std::move(node));
+    fs_.nodes_.insert_or_assign(spelt, std::move(node));
     fs_.log_.push_back("write " + target_);
     committed_ = true;
     return 0;
@@ -268,6 +275,29 @@ std::unique_ptr<OpenedEntry> FakePlatform::OpenForDelete(const std::string& path
   if (!entry || !real || Find(*entry)->locked || Find(*real)->locked) return nullptr;
   const Node& node = *Find(*entry);
   return std::make_unique<FakeOpenedEntry>(*this, *real, node.folder && !node.linkTarget.empty());
+}
+
+std::optional<std::string> FakePlatform::UrlLocalFile(const std::string& address) {
+  for (const UrlIndexEntry& entry : urlIndex) {
+    if (entry.address == address) return entry.localFile;
+  }
+  return std::nullopt;
+}
+
+bool FakePlatform::ForgetUrl(const std::string& address) {
+  std::optional<std::string> localFile = UrlLocalFile(address);
+  if (!localFile) return false;
+  std::erase_if(urlIndex, [&](const UrlIndexEntry& entry) { return entry.address == address; });
+  DeleteFileAt(*localFile);
+  return true;
+}
+
+void FakePlatform::DeleteFileAt(const std::string& path) {
+  std::optional<std::string> real = Resolve(path, true);
+  const Node* node = real ? Find(*real) : nullptr;
+  if (!node || node->folder || node->locked) return;
+  log_.push_back("delete " + node->path);
+  nodes_.erase(node->path);
 }
 
 std::string FakePlatform::ErrorText(SystemError error) {

@@ -20,11 +20,15 @@ class FakePlatform : public Platform {
   explicit FakePlatform(Platform& clock) : clock_(clock) {}
 
   // Entries are listed in the order they were added. Parent folders are
-  // created as needed. Paths are UTF-8, '\\'-separated and compared without
+  // created as needed. Paths are UTF-8 and '\\'-separated; as under Wine, a
+  // name opens its exact spelling first, else one that differs only in
   // ASCII case.
   void AddFolder(const std::string& path) { Make(path, true); }
   // A file is last written when it was last read.
   void AddFile(const std::string& path, std::uint64_t lastAccess = 0, std::string content = {});
+  // A file beside one whose name differs only in ASCII case, as a file
+  // system that tells case apart holds them.
+  void AddCaseTwin(const std::string& path, std::string content) { Make(path, false, true).content = std::move(content); }
   // A folder link (directory + reparse point) whose listing is target's.
   void AddLink(const std::string& path, const std::string& target) { Make(path, true).linkTarget = target; }
   // A file link as Wine shows a Unix one: a plain file, no reparse flag,
@@ -52,6 +56,8 @@ class FakePlatform : public Platform {
   std::optional<std::size_t> diskRoom;
   // Called before every write to a new file: a test may stop the copy there.
   std::function<void()> onWrite;
+  // What KnownFolderPath answers.
+  std::map<KnownFolder, std::string> knownFolders;
   // Now() answers this from here on.
   void SetNow(Moment now) { now_ = now; }
 
@@ -76,9 +82,10 @@ class FakePlatform : public Platform {
   std::vector<UrlIndexEntry> ReadUrlIndex(const std::atomic<bool>* stop) override {
     return stop && *stop ? std::vector<UrlIndexEntry>() : urlIndex;
   }
-  bool ForgetUrl(const std::string& address) override {
-    return std::erase_if(urlIndex, [&](const UrlIndexEntry& entry) { return entry.address == address; }) > 0;
-  }
+  std::optional<std::string> UrlLocalFile(const std::string& address) override;
+  // As WinINet does, deletes the entry's local file by its name, through a
+  // file link too.
+  bool ForgetUrl(const std::string& address) override;
   std::vector<std::uint32_t> TextRanks(const std::vector<std::string>& texts, TextOrder order) override {
     return clock_.TextRanks(texts, order);
   }
@@ -90,6 +97,10 @@ class FakePlatform : public Platform {
   SystemError CreateFolder(const std::string& path) override;
   std::uint32_t ProcessId() override { return processId; }
   bool ProcessRunning(std::uint32_t id) override { return id == processId || otherProcesses.count(id) > 0; }
+  std::optional<std::string> KnownFolderPath(KnownFolder folder) override {
+    auto found = knownFolders.find(folder);
+    return found == knownFolders.end() ? std::nullopt : std::optional(found->second);
+  }
   Moment MomentFromLocal(const LocalFields& fields) override { return clock_.MomentFromLocal(fields); }
   std::optional<LocalFields> LocalFieldsOf(std::int64_t s) override { return clock_.LocalFieldsOf(s); }
   Moment Now() override { return now_ ? *now_ : clock_.Now(); }
@@ -109,8 +120,11 @@ class FakePlatform : public Platform {
     std::string content;
   };
 
-  Node& Make(const std::string& path, bool folder);
+  Node& Make(const std::string& path, bool folder, bool twin = false);
+  // The node of that spelling, else one that differs only in ASCII case.
   const Node* Find(const std::string& realPath) const;
+  // Deletes what path leads to, as DeleteFileW does under Wine.
+  void DeleteFileAt(const std::string& path);
   // The real path path leads to, links followed on the way (the last
   // component's too when followLast); nothing when it leads nowhere.
   std::optional<std::string> Resolve(const std::string& path, bool followLast, int hops = 0) const;
@@ -118,7 +132,7 @@ class FakePlatform : public Platform {
   std::vector<const Node*> Children(const std::string& realFolder) const;
 
   Platform& clock_;
-  std::map<std::string, Node> nodes_;  // by real path, ASCII case folded
+  std::map<std::string, Node> nodes_;  // by real path
   std::vector<std::string> log_;
   std::optional<Moment> now_;
   int listingsOpened_ = 0;

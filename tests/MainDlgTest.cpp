@@ -12,6 +12,7 @@
 #include <tuple>
 #include <vector>
 
+#include "actions/Clean.h"
 #include "tests/WindowTestSupport.h"
 
 namespace morlind {
@@ -58,6 +59,18 @@ TEST_F(MainDlgTest, AMissingCacheFolderIsReportedAndEmptiesTheTable) {
   Click(IDC_SEARCH);
   EXPECT_EQ(ui.appMessages, std::vector<std::string>{"找不到IE缓存文件夹。"});
   EXPECT_EQ(Rows(), 0);
+}
+
+// A cache setting that names the user's own folder: nothing is deleted,
+// the refusal names the folder, and the rows stay as they were.
+TEST_F(MainDlgTest, AFolderThatIsNoCacheIsNotCleanedAndSaid) {
+  SearchOver({"c.JPG"});
+  fs.knownFolders[KnownFolder::kDocuments] = kCache;
+  const std::vector<std::string> before = fs.Tree(kCache);
+  Click(IDC_CLEAN);
+  EXPECT_EQ(ui.appMessages, std::vector<std::string>{kNotACacheText + std::string(kCache)});
+  EXPECT_EQ(fs.Tree(kCache), before);
+  EXPECT_EQ(Rows(), 1);
 }
 
 TEST_F(MainDlgTest, TheTimersPushOfTheSameStatusKeepsItScrolled) {
@@ -187,7 +200,7 @@ TEST_F(SelectionTest, DoubleClickAndViewOpenTheHighlightedFile) {
   ASSERT_EQ(ui.shellCalls.size(), 2u);
   EXPECT_EQ(ui.shellCalls[0].target, Path("图片.jpg"));
   EXPECT_EQ(ui.shellCalls[1].target, Path("c.swf"));
-  EXPECT_EQ(Status(), L"当前选中 C:\\cache\\c.swf");
+  EXPECT_EQ(Status(), L"当前选中 " + Utf8ToWide(Path("c.swf")));
 
   // A search keeps the row buttons on; viewing then finds no row.
   Click(IDC_SEARCH);
@@ -290,7 +303,7 @@ class WorkTest : public SelectionTest {
     int boxes = 0;
     for (int id : {IDC_SELECT_ALL, IDC_SELECT_NONE, IDC_INVERT, IDC_NO_LIMIT, IDC_MATCH_WINDOW})
       boxes = boxes << 1 | IsDlgButtonChecked(hwnd, id);
-    return std::make_tuple(Rows(), Ticks(), boxes, static_cast<int>(dialog.Mode()), Status(), fs.Tree("C:\\cache"),
+    return std::make_tuple(Rows(), Ticks(), boxes, static_cast<int>(dialog.Mode()), Status(), fs.Tree(kCache),
                            ui.folderTitles.size() + ui.saveRequests.size() + ui.questions.size() +
                                ui.messages.size() + ui.appMessages.size() + ui.shellCalls.size());
   }
@@ -363,7 +376,7 @@ TEST_F(WorkTest, EscapeStopsACleanAndTheSearchShowsWhatIsLeft) {
   SendMessageW(hwnd, WM_COMMAND, IDCANCEL, 0);
   released = true;
   WaitIdle();
-  EXPECT_EQ(fs.Tree("C:\\cache"), (std::vector<std::string>{Path("图片.jpg"), Path("c.swf")}));
+  EXPECT_EQ(fs.Tree(kCache), (std::vector<std::string>{Path("图片.jpg"), Path("c.swf")}));
   EXPECT_EQ(Rows(), 2);
   EXPECT_EQ(Status(), Utf8ToWide("已停止。"));
   EXPECT_EQ(GetFocus(), list);

@@ -174,13 +174,22 @@ TEST(ResultTable, BrowserRowsKeepTheirEntryThroughSortsAndRemovals) {
   EXPECT_EQ(table.HighlightedRow(), -1);
 }
 
-TEST(ResultTable, AddressesMatchTheIndexByPathIgnoringAsciiCase) {
-  const std::vector<UrlIndexEntry> index = {{"C:\\Cache\\IE\\X\\a[1].JPG", "http://h/a.jpg"},
-                                            {"C:\\cache\\IE\\X\\Ñ[1].jpg", "http://h/n.jpg"}};
+// By the exact path; by the path without ASCII case only for an entry's
+// one candidate that no other entry claims.
+TEST(ResultTable, AddressesMatchTheIndexByExactPathOrElseAnOnlyCandidate) {
   const std::vector<std::string> paths = {"c:\\cache\\ie\\x\\A[1].jpg", "C:\\cache\\IE\\X\\ñ[1].jpg",
-                                          "C:\\cache\\IE\\X\\Ñ[1].jpg", "C:\\cache\\IE\\X\\b.jpg"};
-  EXPECT_EQ(MatchAddresses(paths, index), (std::vector<std::string>{"http://h/a.jpg", "", "http://h/n.jpg", ""}));
-  EXPECT_EQ(MatchAddresses(paths, {}), std::vector<std::string>(4));
+                                          "C:\\cache\\IE\\X\\Ñ[1].jpg", "C:\\cache\\IE\\X\\b.jpg",
+                                          "C:\\c\\pic.jpg",             "C:\\c\\PIC.JPG",
+                                          "C:\\c\\two.jpg"};
+  const std::vector<UrlIndexEntry> index = {{"C:\\Cache\\IE\\X\\a[1].JPG", "http://h/a.jpg"},
+                                            {"C:\\cache\\IE\\X\\Ñ[1].jpg", "http://h/n.jpg"},
+                                            {"C:\\c\\Pic.jpg", "http://h/twins"},
+                                            {"C:\\c\\PIC.JPG", "http://h/PIC"},
+                                            {"C:\\c\\TWO.jpg", "http://h/two1"},
+                                            {"C:\\c\\Two.jpg", "http://h/two2"}};
+  EXPECT_EQ(MatchAddresses(paths, index),
+            (std::vector<std::string>{"http://h/a.jpg", "", "http://h/n.jpg", "", "", "http://h/PIC", ""}));
+  EXPECT_EQ(MatchAddresses(paths, {}), std::vector<std::string>(7));
 }
 
 }  // namespace

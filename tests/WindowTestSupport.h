@@ -39,13 +39,14 @@ inline std::wstring TextOf(HWND window) {
   return text;
 }
 
-// The main dialog over a cache folder C:\cache on the in-memory file
-// system, with the user-interface services faked.
+// The main dialog over a cache folder in its default place on the
+// in-memory file system, with the user-interface services faked.
 class MainDlgFixture : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { RegisterCommonControls(); }
   void SetUp() override {
-    fs.cacheFolder = "C:\\cache";
+    fs.cacheFolder = kCache;
+    fs.knownFolders[KnownFolder::kLocalAppData] = "C:\\me\\Local";
     ASSERT_TRUE(dialog.Create());
     hwnd = dialog.GetSafeHwnd();
     list = Item(IDC_RESULTS);
@@ -53,8 +54,9 @@ class MainDlgFixture : public ::testing::Test {
   }
   void TearDown() override { dialog.DestroyWindow(); }
 
+  static constexpr const char* kCache = "C:\\me\\Local\\Microsoft\\Windows\\INetCache";
   // A cache file's path as a search stores it.
-  static std::string Path(const std::string& name) { return "C:\\cache\\" + name; }
+  static std::string Path(const std::string& name) { return std::string(kCache) + "\\" + name; }
   // Puts the files into the cache and presses 搜索.
   void SearchOver(std::initializer_list<const char*> names) {
     for (const char* name : names) fs.AddFile(Path(name), 0, name);

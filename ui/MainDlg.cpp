@@ -299,9 +299,23 @@ void CMainDlg::OnClean() {
     StartSearch();  // nothing to delete; the search follows as after any clean
     return;
   }
-  // What is left shows, also after a stopped clean.
-  work_.Run([&platform = platform_, folder = *folder](JobControl& job) { DeleteTree(platform, folder, &job); },
-            CleanProgress, [this] { StartSearch(); });
+  // A folder that is no cache stays as it is, and is said; what is left
+  // after a clean shows, also after a stopped one.
+  auto refusal = std::make_shared<std::optional<std::string>>();
+  work_.Run(
+      [&platform = platform_, folder = *folder, refusal](JobControl& job) {
+        *refusal = CleanRefusal(platform, folder);
+        if (!*refusal) DeleteTree(platform, folder, &job);
+      },
+      CleanProgress,
+      [this, refusal] {
+        if (!*refusal) {
+          StartSearch();
+          return;
+        }
+        EndWork();
+        ui_.ShowAppMessage(**refusal);
+      });
 }
 
 void CMainDlg::OnSaveSelected() {

@@ -1225,6 +1225,194 @@ TEST_F(MorlindIndex, TheRowMenuAndKeysActOnTheChosenRows) {
   PostMessageW(explorer, WM_CLOSE, 0, 0);
 }
 
+// --- The clean and the delete take nothing but what the user chose ---
+// In a prefix of its own (tests/e2e/guard-tree.sh: a drive D: and a link
+// C:\morlind-droot to its root): the cache setting pointed at folders that
+// are no cache; case twins, files and folders swapped for links while the
+// rows show, made from the Unix side as a hostile user would.
+class MorlindGuard : public MorlindE2e {
+ protected:
+  static void SetUpTestSuite() {
+    cache_ = CacheFolder();
+    ASSERT_TRUE(fs::exists(L"C:\\morlind-guard\\precious.doc")) << "the tree comes from the CTest fixture";
+    pic_ = Download(L"http://127.0.0.1/guard/pic.jpg", "pic");
+    a_ = Download(L"http://127.0.0.1/guard/a.jpg", "a");
+    const fs::path content = cache_ / L"Content.IE5";
+    for (const wchar_t* folder : {L"SWAPDIR1", L"KEEPDIR1"}) {
+      fs::create_directories(content / folder);
+      std::ofstream(content / folder / L"b.jpg", std::ios::binary) << fs::path(folder).string();
+    }
+    std::ofstream(a_.parent_path() / L"kept.jpg", std::ios::binary) << "kept";
+    // The twin, which no Windows call can make beside pic.
+    std::wstring twin = pic_.filename().wstring();
+    CharUpperBuffW(twin.data(), static_cast<DWORD>(twin.size()));
+    twin_ = pic_.parent_path() / twin;
+    Unix("printf PIC > '" + UnixPath(pic_.parent_path()) + "/" + twin_.filename().string() + "'");
+    StartProgram();
+  }
+
+  // A file as a browser leaves it: placed and named by WinINet, indexed.
+  static fs::path Download(const wchar_t* url, const std::string& content) {
+    wchar_t file[MAX_PATH + 1] = {};
+    EXPECT_TRUE(CreateUrlCacheEntryW(url, 0, L"jpg", file, 0));
+    std::ofstream(file, std::ios::binary) << content;
+    const FILETIME none{};
+    EXPECT_TRUE(CommitUrlCacheEntryW(url, file, none, none, NORMAL_CACHE_ENTRY, nullptr, 0, L"jpg", nullptr));
+    return file;
+  }
+  // Wine starts Unix programs too.
+  static void Unix(const std::string& command) {
+    std::wstring line = L"/bin/sh -c \"" + fs::path(command).wstring() + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION shell{};
+    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &shell));
+    WaitForSingleObject(shell.hProcess, kPatienceMs);
+    CloseHandle(shell.hProcess);
+    CloseHandle(shell.hThread);
+  }
+  static std::string UnixPath(const fs::path& path) {
+    using ToUnix = char*(CDECL*)(const wchar_t*);
+    auto toUnix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+    char* unix = toUnix ? toUnix(path.c_str()) : nullptr;
+    std::string name = unix ? unix : "";
+    HeapFree(GetProcessHeap(), 0, unix);
+    return name;
+  }
+  // Names and sizes two levels below a folder (a clean starts at the
+  // bottom of the first folder it meets), read without opening a file.
+  static std::map<std::wstring, std::uintmax_t> Sizes(const fs::path& root) {
+    std::map<std::wstring, std::uintmax_t> sizes;
+    std::error_code error;
+    for (auto it = fs::recursive_directory_iterator(root, fs::directory_options::skip_permission_denied, error);
+         it != fs::recursive_directory_iterator(); it.increment(error)) {
+      if (it.depth() >= 1) it.disable_recursion_pending();
+      sizes[it->path().wstring()] = it->is_regular_file(error) ? it->file_size(error) : 0;
+    }
+    return sizes;
+  }
+  static void SetCacheSetting(const std::wstring& folder) {
+    for (const wchar_t* key : {L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+                               L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"}) {
+      ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, key, L"Cache", REG_SZ, folder.c_str(),
+                                static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t))),
+                ERROR_SUCCESS);
+    }
+  }
+  // The row of a file by its path: a click on a row of its name makes the
+  // status line, emptied before, name the highlighted file.
+  static int RowOfPath(const fs::path& path) {
+    for (int row = 0, n = RowCount(); row < n; ++row) {
+      if (Cell(row, 0) != path.filename().wstring()) continue;
+      SetText(Item(IDC_STATUS), L"");
+      const RECT cell = SubItemRect(row, 1);
+      ClickAt(List(), {(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2});
+      WaitFor([] { return !TextOf(Item(IDC_STATUS)).empty(); });
+      if (TextOf(Item(IDC_STATUS)) == L"当前选中 " + path.wstring()) return row;
+    }
+    ADD_FAILURE() << "no row " << path;
+    return -1;
+  }
+  static std::set<std::wstring> IndexedFiles() {
+    std::set<std::wstring> files;
+    std::vector<char> buffer(1 << 16);
+    DWORD size = static_cast<DWORD>(buffer.size());
+    auto* info = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOW*>(buffer.data());
+    HANDLE find = FindFirstUrlCacheEntryW(nullptr, info, &size);
+    for (bool more = find != nullptr; more; more = FindNextUrlCacheEntryW(find, info, &size)) {
+      if (info->lpszLocalFileName) files.insert(info->lpszLocalFileName);
+      size = static_cast<DWORD>(buffer.size());
+    }
+    if (find) FindCloseUrlCache(find);
+    return files;
+  }
+  static std::set<std::wstring> NamesIn(const fs::path& folder) {
+    std::set<std::wstring> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().wstring());
+    return names;
+  }
+  static inline fs::path pic_, a_, twin_;
+};
+
+TEST_F(MorlindGuard, ACacheSettingThatNamesNoCacheIsRefusedAndNothingChanges) {
+  wchar_t* documents = nullptr;
+  ASSERT_EQ(SHGetKnownFolderPath(FOLDERID_Documents, 0, nullptr, &documents), S_OK);
+  const fs::path mine = documents;
+  CoTaskMemFree(documents);
+  std::ofstream(mine / L"letter.doc", std::ios::binary) << "letter";
+  const fs::path profile = mine.parent_path();
+  for (const fs::path& folder : {mine, profile, fs::path(L"C:\\windows"), fs::path(L"C:\\morlind-droot")}) {
+    SetCacheSetting(folder.wstring());
+    const auto before = Sizes(folder);
+    PressLater(IDC_CLEAN);
+    HWND box = WaitForBox();
+    ASSERT_TRUE(box) << folder;
+    EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)), L"此文件夹不是IE缓存文件夹，没有清理：" + folder.wstring());
+    PressOk(box);
+    EXPECT_TRUE(TurnsOn(IDC_SEARCH));
+    EXPECT_EQ(Sizes(folder), before) << folder;
+  }
+  EXPECT_TRUE(fs::exists(L"D:\\sentinel.txt"));
+  // Listing it harms nothing: the search still shows such a folder.
+  SetCacheSetting(mine.wstring());
+  Press(IDC_SEARCH);
+  EXPECT_TRUE(Rows().count(L"letter.doc"));
+  SetCacheSetting(cache_.wstring());
+}
+
+TEST_F(MorlindGuard, ADeleteTakesOnlyTheTickedFilesThemselvesAndTheIndexKeepsTheRest) {
+  SetCacheSetting(cache_.wstring());  // also when the refusals stopped half-way
+  Press(IDC_SEARCH);
+  const fs::path content = cache_ / L"Content.IE5", twin = twin_;
+  ASSERT_TRUE(NamesIn(pic_.parent_path()).count(twin.filename().wstring())) << "no twin";
+  const fs::path swappedFolder = content / L"SWAPDIR1" / L"b.jpg";
+  const int twinRow = RowOfPath(twin), aRow = RowOfPath(a_), folderRow = RowOfPath(swappedFolder);
+  EXPECT_EQ(Cell(twinRow, 4), L"") << "the twin got pic's address";
+  EXPECT_EQ(Cell(RowOfPath(pic_), 4), L"http://127.0.0.1/guard/pic.jpg");
+  // Meanwhile pic becomes a link out of the cache, a a link to kept.jpg
+  // beside it, SWAPDIR1 a link to KEEPDIR1.
+  Unix("ln -sfn '" + UnixPath(L"C:\\morlind-guard\\precious.doc") + "' '" + UnixPath(pic_) + "'");
+  Unix("ln -sfn kept.jpg '" + UnixPath(a_) + "'");
+  Unix("mv '" + UnixPath(content / L"SWAPDIR1") + "' '" + UnixPath(L"C:\\morlind-guard") + "/' && ln -s KEEPDIR1 '" +
+       UnixPath(content) + "/SWAPDIR1'");
+  const std::set<std::wstring> indexed = IndexedFiles();
+
+  SetTick(-1, false);
+  for (int row : {twinRow, aRow, folderRow}) SetTick(row, true);
+  RECT client{};
+  GetClientRect(List(), &client);
+  ClickAt(List(), {client.right / 2, client.bottom - 4});
+  INPUT key[2] = {};
+  for (INPUT& stroke : key) {
+    stroke.type = INPUT_KEYBOARD;
+    stroke.ki.wVk = VK_DELETE;
+  }
+  key[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  EXPECT_EQ(SendInput(2, key, sizeof(INPUT)), 2u);
+  HWND box = WaitForBox();
+  ASSERT_TRUE(box);
+  PostMessageW(box, WM_COMMAND, IDYES, 0);
+  EXPECT_TRUE(WaitFor([] { return TextOf(Item(IDC_STATUS)) == L"已删除 1 个文件，2 个文件无法删除。"; }))
+      << fs::path(TextOf(Item(IDC_STATUS)));
+  EXPECT_EQ(NamesIn(pic_.parent_path()).count(twin.filename().wstring()), 0u) << "the twin stayed";
+  EXPECT_TRUE(NamesIn(pic_.parent_path()).count(pic_.filename().wstring()));
+  EXPECT_EQ(Tree(L"C:\\morlind-guard"), (Files{{L"precious.doc", "precious"}, {L"SWAPDIR1", ""}, {L"SWAPDIR1\\b.jpg", "SWAPDIR1"}}));
+  EXPECT_EQ(Tree(content / L"KEEPDIR1"), (Files{{L"b.jpg", "KEEPDIR1"}}));
+  EXPECT_EQ(Tree(a_.parent_path()).at(L"kept.jpg"), "kept");
+  EXPECT_EQ(IndexedFiles(), indexed) << "an index entry went with a file that stayed";
+  ASSERT_TRUE(TurnsOn(IDC_SEARCH));
+
+  // The clean leaves the links and what they lead to outside.
+  Press(IDC_CLEAN);
+  Names left = Rows();
+  left.erase(L"index.dat");
+  left.erase(a_.filename().wstring());  // a link whose target the clean took as itself, if listed
+  EXPECT_EQ(left, Names{pic_.filename().wstring()});
+  EXPECT_EQ(Tree(L"C:\\morlind-guard").at(L"precious.doc"), "precious");
+  EXPECT_EQ(Tree(L"C:\\morlind-guard").at(L"SWAPDIR1\\b.jpg"), "SWAPDIR1");
+}
+
 // Run once per prefix DPI (MORLIND_DPI, 96 when unset): the dialog grows
 // with the DPI, and so must the columns, or the access times get cut.
 class MorlindDpi : public MorlindE2e {};

@@ -1,20 +1,13 @@
 #!/usr/bin/env bash
-# Puts the caches the real browsers wrote (tests/data/caches/) at their
-# Windows places in the browsers scenario's prefix: Chrome with two
-# profiles (block-file and simple), Edge (simple), Firefox (cache2), and
-# .json opening in notepad, so that 打开 shows a decoded body.
+# The browsers scenario's prefix: the caches the real browsers wrote at their
+# Windows places as make run puts them (Chrome's block-file, Edge's simple,
+# Firefox's cache2), Chrome with a second profile, .json opening in notepad.
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/wine-env.sh"
 "$MORLIND_ROOT/scripts/wine-prefix.sh"
-local="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local"
-samples="$MORLIND_ROOT/tests/data/caches"
-rm -rf -- "$local/Google" "$local/Microsoft/Edge" "$local/Mozilla"
-place() {  # sample, cache folder below AppData\Local
-  mkdir -p "$local/$2"
-  cp -R "$samples/$1/." "$local/$2/"
-}
-place chromium-blockfile "Google/Chrome/User Data/Default/Cache/Cache_Data"
-place chromium-simple "Google/Chrome/User Data/Profile 1/Cache/Cache_Data"
-place chromium-simple "Microsoft/Edge/User Data/Default/Cache/Cache_Data"
-place firefox "Mozilla/Firefox/Profiles/e2e.default-release/cache2"
+profiles="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local"
+rm -rf -- "$profiles/Google" "$profiles/Microsoft/Edge" "$profiles/Mozilla"
+"$MORLIND_ROOT/scripts/sample-cache.sh" >/dev/null
+second="$profiles/Google/Chrome/User Data/Profile 1/Cache/Cache_Data"
+mkdir -p "$second" && cp -R "$MORLIND_ROOT/tests/data/caches/chromium-simple/." "$second/"
 wine reg add 'HKLM\Software\Classes\.json' /ve /d txtfile /f >/dev/null 2>&1

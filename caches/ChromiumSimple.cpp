@@ -186,7 +186,13 @@ bool ChromiumSimpleCache::Recognises(Platform& platform, const std::string& fold
   // The backend writes a small `index` holding the initial magic when it
   // makes the cache.
   std::unique_ptr<ReadOnlyFile> index = platform.OpenForReading(JoinPath(folder, "index"));
-  std::optional<std::string> magic = index ? ReadExact(*index, 0, 8) : std::nullopt;
+  if (!index) {
+    // Held without sharing: the folder of the real index beside it tells;
+    // the entries are files of their own and still read.
+    std::optional<std::uint32_t> indexDir = platform.AttributesOf(JoinPath(folder, "index-dir"));
+    return platform.AttributesOf(JoinPath(folder, "index")) && indexDir && (*indexDir & kAttrDirectory);
+  }
+  std::optional<std::string> magic = ReadExact(*index, 0, 8);
   return magic && LoadU64(magic->data()) == kInitialMagic;
 }
 

@@ -439,14 +439,21 @@ TEST(ChromiumBlockFile, ReadsABodyHeldByASparseEntrysChild) {
   }
 }
 
-TEST(ChromiumBlockFile, ALockedIndexIsRecognisedAndNamedAsNotWhole) {
+// An index held without sharing: the files beside it tell the format. The
+// block-file cache cannot be read without it; the simple cache's entries
+// are files of their own and all list.
+TEST(ChromiumCaches, ALockedIndexIsRecognisedByTheFilesBesideIt) {
   PosixPlatform clock;
-  FakePlatform platform(clock);
-  Files files = LoadCache("blockfile");
-  files["index"] = "<locked>";
-  EXPECT_FALSE(ReadCopy(platform, "blockfile", files).whole);
-  EXPECT_TRUE(kBlockFile.Recognises(platform, "C:\\cache"));
-  EXPECT_FALSE(kSimple.Recognises(platform, "C:\\cache"));
+  for (std::string kind : {"blockfile", "simple"}) {
+    FakePlatform platform(clock);
+    Files files = LoadCache(kind);
+    files["index"] = "<locked>";
+    CacheListing listing = ReadCopy(platform, kind, files);
+    EXPECT_EQ(listing.whole, kind == "simple");
+    EXPECT_EQ(listing.entries.size(), kind == "simple" ? 13u : 0u);
+    EXPECT_EQ(kBlockFile.Recognises(platform, "C:\\cache"), kind == "blockfile");
+    EXPECT_EQ(kSimple.Recognises(platform, "C:\\cache"), kind == "simple");
+  }
 }
 
 TEST(ChromiumCaches, StopWhenAsked) {

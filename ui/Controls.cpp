@@ -226,11 +226,13 @@ bool CListCtrl::OnReflectedNotify(NMHDR* header, LRESULT* result) {
       FollowSelection();
       return false;
     case NM_CLICK: {
-      // The dialog still gets the click.
+      // The dialog still gets the click. With full-row selection a click
+      // anywhere else on the row hits all of LVHT_ONITEM, the check box's
+      // bit among them: only the check box alone ticks.
       LVHITTESTINFO hit{};
       hit.pt = reinterpret_cast<NMITEMACTIVATE*>(header)->ptAction;
       int row = static_cast<int>(Send(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-      if (row >= 0 && (hit.flags & LVHT_ONITEMSTATEICON)) Toggle(row);
+      if (row >= 0 && (hit.flags & LVHT_ONITEM) == LVHT_ONITEMSTATEICON) Toggle(row);
       return false;
     }
     case LVN_KEYDOWN:

@@ -251,11 +251,16 @@ void CMainDlg::ReadAddresses(const std::string& notes) {
       });
 }
 
-// What a search could not find or read whole stays on the status line.
+// What a search could not find or read whole stays on the status line,
+// until a later search has nothing to say: then the hint comes back.
 void CMainDlg::EndSearch(const std::string& notes) {
   EndWork();
-  if (notes.empty() || work_.Stopped()) return;
-  status_ = Utf8ToWide(notes);
+  if (work_.Stopped()) return;
+  std::wstring shown = Utf8ToWide(notes);
+  if (shown.empty() && !searchNotes_.empty() && status_ == searchNotes_) shown = Utf8ToWide(kHintText);
+  searchNotes_ = Utf8ToWide(notes);
+  if (shown.empty()) return;
+  status_ = shown;
   UpdateData(false);
 }
 

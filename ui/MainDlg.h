@@ -133,6 +133,7 @@ class CMainDlg : public CDialog {
   int invert_ = 0;
   int selectNone_ = 0;
   std::wstring status_;
+  std::wstring searchNotes_;  // what the last search put on the status line
   HICON icon_ = nullptr;
   std::function<void(HWND)> aboutBox_;
   AnchorLayout layout_;

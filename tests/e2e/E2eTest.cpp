@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
@@ -20,7 +21,9 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <regex>
 #include <set>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -53,14 +56,18 @@ SYSTEMTIME Time(WORD year, WORD month, WORD day, WORD hour = 0, WORD minute = 0,
   return time;
 }
 
+std::string Read(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
 // Everything under a folder, as paths relative to it, with the contents of
 // its files.
 using Files = std::map<std::wstring, std::string>;
 Files Tree(const fs::path& root) {
   Files found;
   for (const auto& entry : fs::recursive_directory_iterator(root)) {
-    std::ifstream in(entry.path(), std::ios::binary);  // a folder reads as empty
-    found[entry.path().lexically_relative(root).wstring()] = {std::istreambuf_iterator<char>(in), {}};
+    found[entry.path().lexically_relative(root).wstring()] = Read(entry.path());  // a folder reads as empty
   }
   return found;
 }
@@ -356,14 +363,15 @@ class MorlindE2e : public ::testing::Test {
   // On a row's check box, which must tick it, or on its type, which must
   // highlight it.
   enum Spot { kCheckBox, kRow };
-  static void Click(const std::wstring& name, Spot spot) {
-    int row = RowOf(name);
+  static void Click(const std::wstring& name, Spot spot) { Click(RowOf(name), spot); }
+  static void Click(int row, Spot spot) {
+    Send(List(), LVM_ENSUREVISIBLE, row, FALSE);
     RECT cell = SubItemRect(row, 1);
     POINT point{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
     if (spot == kCheckBox) point = CheckBoxPoint(row);
     ClickAt(List(), point);
     EXPECT_TRUE(WaitFor([&] { return spot == kCheckBox ? Ticked(row) : State(row, LVIS_SELECTED) != 0; }))
-        << "a click on " << (spot == kCheckBox ? "the check box of " : "the row of ") << fs::path(name).string()
+        << "a click on " << (spot == kCheckBox ? "the check box of " : "the row of ") << fs::path(Cell(row, 0)).string()
         << " changed nothing";
   }
 
@@ -374,6 +382,73 @@ class MorlindE2e : public ::testing::Test {
     item.stateMask = LVIS_STATEIMAGEMASK;
     item.state = INDEXTOSTATEIMAGEMASK(ticked ? 2 : 1);
     EXPECT_TRUE(Send(List(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), Put(item)));
+  }
+
+  // The row menu by a real right-click on the row, an item picked with the
+  // keyboard as a user would: Down to it, Enter.
+  static void PickFromRowMenu(const std::wstring& name, int item) { PickFromRowMenu(RowOf(name), item); }
+  static void PickFromRowMenu(int row, int item) {
+    Send(List(), LVM_ENSUREVISIBLE, row, FALSE);
+    RECT cell = SubItemRect(row, 1);
+    MouseAt(List(), {(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2},
+            {MOUSEEVENTF_MOVE, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP});
+    ASSERT_TRUE(WaitForTop([](HWND window) {
+      wchar_t kind[16] = {};
+      GetClassNameW(window, kind, 16);
+      return ProcessOf(window) == process_.dwProcessId && std::wstring(kind) == L"#32768";
+    })) << "no menu showed";
+    std::vector<WORD> keys(static_cast<std::size_t>(item), VK_DOWN);
+    keys.push_back(VK_RETURN);
+    PressKeys(keys);
+  }
+  static void PressKeys(const std::vector<WORD>& keys, bool withControl = false) {
+    std::vector<INPUT> input;
+    auto key = [&](WORD code, DWORD flags) {
+      INPUT one{};
+      one.type = INPUT_KEYBOARD;
+      one.ki.wVk = code;
+      one.ki.dwFlags = flags;
+      input.push_back(one);
+    };
+    if (withControl) key(VK_CONTROL, 0);
+    for (WORD code : keys) {
+      key(code, 0);
+      key(code, KEYEVENTF_KEYUP);
+    }
+    if (withControl) key(VK_CONTROL, KEYEVENTF_KEYUP);
+    EXPECT_EQ(SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT)), input.size());
+  }
+  // What another program finds on the clipboard: the text, or the files.
+  static std::vector<std::wstring> Clipboard(UINT format) {
+    std::vector<std::wstring> found;
+    if (!OpenClipboard(nullptr)) return found;
+    if (HANDLE data = GetClipboardData(format); data && format == CF_UNICODETEXT) {
+      found.push_back(static_cast<const wchar_t*>(GlobalLock(data)));
+      GlobalUnlock(data);
+    } else if (data) {
+      for (UINT i = 0, n = DragQueryFileW(static_cast<HDROP>(data), 0xFFFFFFFF, nullptr, 0); i < n; ++i) {
+        wchar_t path[1024] = {};
+        DragQueryFileW(static_cast<HDROP>(data), i, path, 1024);
+        found.push_back(path);
+      }
+    }
+    CloseClipboard();
+    return found;
+  }
+
+  // A box of the program, the shell's own among them (which no window owns).
+  static bool IsBox(HWND window) {
+    wchar_t kind[16] = {};
+    GetClassNameW(window, kind, 16);
+    return IsWindowVisible(window) && ProcessOf(window) == process_.dwProcessId && std::wstring(kind) == L"#32770" &&
+           window != main_;
+  }
+  static HWND WaitForShellBox() { return WaitForTop(IsBox); }
+  static bool AnyBoxNow() {
+    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
+      if (IsBox(window)) return true;
+    }
+    return false;
   }
 
   static inline PROCESS_INFORMATION process_{};
@@ -845,24 +920,6 @@ class MorlindSafeSave : public MorlindE2e {
     PressLater(IDC_SAVE_SELECTED);
     ChooseFolder(WaitForBox(), folder);
   }
-  static std::string Read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
-  // A box of the program, the shell's own among them (which no window owns).
-  static bool IsBox(HWND window) {
-    wchar_t kind[16] = {};
-    GetClassNameW(window, kind, 16);
-    return IsWindowVisible(window) && ProcessOf(window) == process_.dwProcessId && std::wstring(kind) == L"#32770" &&
-           window != main_;
-  }
-  static HWND WaitForShellBox() { return WaitForTop(IsBox); }
-  static bool AnyBoxNow() {
-    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
-      if (IsBox(window)) return true;
-    }
-    return false;
-  }
   static inline fs::path saves_;
   static inline bool laidOut_ = false;
 };
@@ -991,57 +1048,6 @@ class MorlindIndex : public MorlindE2e {
     item = Get<RECT>();
     ClickAt(header, {(item.left + item.right) / 2, (item.top + item.bottom) / 2});
   }
-  // The row menu by a real right-click on the row, an item picked with the
-  // keyboard as a user would: Down to it, Enter.
-  static void PickFromRowMenu(const std::wstring& name, int item) {
-    int row = RowOf(name);
-    Send(List(), LVM_ENSUREVISIBLE, row, FALSE);
-    RECT cell = SubItemRect(row, 1);
-    MouseAt(List(), {(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2},
-            {MOUSEEVENTF_MOVE, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP});
-    ASSERT_TRUE(WaitForTop([](HWND window) {
-      wchar_t kind[16] = {};
-      GetClassNameW(window, kind, 16);
-      return ProcessOf(window) == process_.dwProcessId && std::wstring(kind) == L"#32768";
-    })) << "no menu showed";
-    std::vector<WORD> keys(static_cast<std::size_t>(item), VK_DOWN);
-    keys.push_back(VK_RETURN);
-    PressKeys(keys);
-  }
-  static void PressKeys(const std::vector<WORD>& keys, bool withControl = false) {
-    std::vector<INPUT> input;
-    auto key = [&](WORD code, DWORD flags) {
-      INPUT one{};
-      one.type = INPUT_KEYBOARD;
-      one.ki.wVk = code;
-      one.ki.dwFlags = flags;
-      input.push_back(one);
-    };
-    if (withControl) key(VK_CONTROL, 0);
-    for (WORD code : keys) {
-      key(code, 0);
-      key(code, KEYEVENTF_KEYUP);
-    }
-    if (withControl) key(VK_CONTROL, KEYEVENTF_KEYUP);
-    EXPECT_EQ(SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT)), input.size());
-  }
-  // What another program finds on the clipboard: the text, or the files.
-  static std::vector<std::wstring> Clipboard(UINT format) {
-    std::vector<std::wstring> found;
-    if (!OpenClipboard(nullptr)) return found;
-    if (HANDLE data = GetClipboardData(format); data && format == CF_UNICODETEXT) {
-      found.push_back(static_cast<const wchar_t*>(GlobalLock(data)));
-      GlobalUnlock(data);
-    } else if (data) {
-      for (UINT i = 0, n = DragQueryFileW(static_cast<HDROP>(data), 0xFFFFFFFF, nullptr, 0); i < n; ++i) {
-        wchar_t path[1024] = {};
-        DragQueryFileW(static_cast<HDROP>(data), i, path, 1024);
-        found.push_back(path);
-      }
-    }
-    CloseClipboard();
-    return found;
-  }
   // The local files the URL cache index still names.
   static std::set<std::wstring> IndexedFiles() {
     std::set<std::wstring> files;
@@ -1163,7 +1169,7 @@ TEST_F(MorlindIndex, TheRowMenuAndKeysActOnTheChosenRows) {
   for (const std::wstring& name : {photo, page10}) SetTick(RowOf(name), true);
   PickFromRowMenu(clip, 4);  // 复制文件: the ticked rows, not the one clicked
   std::vector<std::wstring> copied;
-  EXPECT_TRUE(WaitFor([&] { return (copied = Clipboard(CF_HDROP)).size() == 2; }));
+  EXPECT_TRUE(WaitFor([&] { return (copied = Clipboard(CF_HDROP)).size() == 2; })) << Rows(Ticked).size() << " ticked";
   std::set<std::wstring> copiedNames;
   for (const fs::path path : copied) {
     EXPECT_TRUE(fs::exists(path)) << path;
@@ -1431,6 +1437,256 @@ TEST_F(MorlindDpi, ColumnsGrowWithTheDpi) {
   Press(IDC_SEARCH);
   int textWidth = static_cast<int>(Send(List(), LVM_GETSTRINGWIDTHW, 0, PutText(Cell(RowOf(L"photo[1].jpg"), 2))));
   EXPECT_LT(textWidth, widths.at(dpi)[2]) << "the access time does not fit its column";
+}
+
+// The browsers' caches beside the IE cache, in a prefix of their own where
+// tests/e2e/browsers-tree.sh put the caches the real browsers wrote. Each
+// holds every file the page served (tests/data/caches/served/).
+struct BrowserCache {
+  const wchar_t* source;  // as listed
+  const wchar_t* folder;  // below the local application data
+  const wchar_t* origin;  // of the page; Firefox's is kept beside its cache
+  const wchar_t* held;    // a file another program holds without sharing
+  bool readWholeAnyway = false;  // as the simple cache is without its index
+};
+const BrowserCache kBrowserCaches[] = {
+    {L"Chrome（Default）", L"Google\\Chrome\\User Data\\Default\\Cache\\Cache_Data", L"http://127.0.0.1:8731", L"index"},
+    {L"Chrome（Profile 1）", L"Google\\Chrome\\User Data\\Profile 1\\Cache\\Cache_Data", L"http://127.0.0.1:8731",
+     L"089b05afba7c0f97_0"},
+    {L"Edge", L"Microsoft\\Edge\\User Data\\Default\\Cache\\Cache_Data", L"http://127.0.0.1:8731", L"index", true},
+    {L"Firefox", L"Mozilla\\Firefox\\Profiles\\sample.default-release\\cache2", nullptr,
+     L"entries\\1C3FF0112E3F36245E56CDF9016CBB822A6EE3F4"}};
+constexpr int kCaches = static_cast<int>(std::size(kBrowserCaches));
+enum Cache { kChrome = 0, kEdge = 2, kFirefox = 3 };
+// The names the served files are listed and saved under, in the manifest's order.
+const wchar_t* const kServedNames[] = {L"photo.jpg", L"big.jpg", L"logo.png", L"logo.png", L"dot.gif", L"noext.png",
+                                       L"猫.png", L"app.js", L"site.css", L"list.json", L"more.json", L"index.html"};
+enum Served { kPhoto = 0, kBig = 1, kScript = 7, kStyle = 8, kBrotli = 9 };
+const std::wstring kHintText = L"设置搜索条件，点击搜索就可以找到IE缓存中符合条件的文件。如果文件过多，可以先清理IE缓存。";
+
+class MorlindBrowsers : public MorlindE2e {
+ protected:
+  struct File {
+    std::wstring name, path;  // the path as the page wrote it
+    std::string body;         // decoded
+    std::uintmax_t stored;    // still encoded, as the cache holds it
+  };
+  static void SetUpTestSuite() {
+    MorlindE2e::SetUpTestSuite();
+    const fs::path data = MORLIND_TEST_DATA "/caches";
+    const std::string firefox = Read(data / "firefox-sent" / "origin");
+    wchar_t local[MAX_PATH] = {};
+    ASSERT_EQ(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local), S_OK);
+    for (const BrowserCache& cache : kBrowserCaches) {
+      folders_.push_back(fs::path(local) / cache.folder);
+      ASSERT_TRUE(fs::exists(folders_.back())) << "the caches come from the CTest fixture e2e_browsers";
+      before_.push_back(Tree(folders_.back()));
+      origins_.push_back(cache.origin ? cache.origin : fs::path(firefox.substr(0, firefox.find('\n'))).wstring());
+    }
+    std::ifstream manifest(data / "served" / "manifest.tsv");
+    std::string line, index, path, type, encoding;
+    std::getline(manifest, line);  // the headings
+    for (const wchar_t* name : kServedNames) {
+      ASSERT_TRUE(std::getline(manifest, line));
+      std::istringstream fields(line);
+      for (std::string* field : {&index, &path, &type, &encoding}) std::getline(fields, *field, '\t');
+      const std::string body = Read(data / "served" / (index + ".body"));
+      const fs::path sent = data / "firefox-sent" / (index + ".body");  // as encoded
+      files_.push_back({name, fs::path(path).wstring(), body, encoding.empty() ? body.size() : fs::file_size(sent)});
+    }
+  }
+  static std::wstring Address(int cache, int file) { return origins_[cache] + files_[file].path; }
+  // Every row's texts, read once.
+  using Texts = std::vector<std::array<std::wstring, 6>>;
+  static Texts Table() {
+    Texts texts(static_cast<std::size_t>(RowCount()));
+    for (std::size_t row = 0; row < texts.size(); ++row) {
+      for (int column = 0; column < 6; ++column) texts[row][column] = Cell(static_cast<int>(row), column);
+    }
+    return texts;
+  }
+  // The rows of a source, or of one of its entries.
+  static std::vector<int> RowsOf(const std::wstring& source, const std::wstring& address = {}) {
+    std::vector<int> rows;
+    const Texts texts = Table();
+    for (std::size_t row = 0; row < texts.size(); ++row) {
+      if (texts[row][5] == source && (address.empty() || texts[row][4] == address)) rows.push_back(static_cast<int>(row));
+    }
+    return rows;
+  }
+  using MorlindE2e::RowOf;
+  static int RowOf(int cache, int file) {
+    std::vector<int> rows = RowsOf(kBrowserCaches[cache].source, Address(cache, file));
+    EXPECT_EQ(rows.size(), 1u) << fs::path(Address(cache, file)) << " of " << fs::path(kBrowserCaches[cache].source);
+    return rows.empty() ? -1 : rows[0];
+  }
+  // A click on the row's type, apart from the last click: two at one
+  // place make a double click, which opens the row.
+  static void Highlight(int row) {
+    Sleep(GetDoubleClickTime() + 50);
+    const bool ticked = Ticked(row);
+    Click(row, kRow);
+    EXPECT_EQ(Ticked(row), ticked) << "a click on a row's type changed its tick";
+  }
+  static std::wstring Status() { return TextOf(Item(IDC_STATUS)); }
+
+  static inline std::vector<fs::path> folders_;
+  static inline std::vector<Files> before_;
+  static inline std::vector<std::wstring> origins_;
+  static inline std::vector<File> files_;
+  static inline fs::path scratch_;
+};
+
+TEST_F(MorlindBrowsers, EveryServedFileIsOneRowOfEachCacheUnderItsSource) {
+  Press(IDC_SEARCH);
+  const Texts texts = Table();
+  for (int cache = 0; cache < kCaches; ++cache) {
+    for (int file = 0; file < static_cast<int>(files_.size()); ++file) {
+      const std::wstring where = std::wstring(kBrowserCaches[cache].source) + L" " + Address(cache, file);
+      SCOPED_TRACE(fs::path(where).string());
+      const auto row = [&](const auto& texts) { return texts[5] + L" " + texts[4] == where; };
+      ASSERT_EQ(std::count_if(texts.begin(), texts.end(), row), 1);
+      const auto& shown = *std::find_if(texts.begin(), texts.end(), row);
+      wchar_t size[64] = {};
+      StrFormatKBSizeW(files_[file].stored, size, 64);
+      EXPECT_EQ(shown[0], files_[file].name);
+      EXPECT_EQ(L"." + shown[1], fs::path(files_[file].name).extension().wstring());
+      EXPECT_EQ(shown[3], size);
+      EXPECT_TRUE(std::regex_match(shown[2], std::wregex(L"20\\d\\d-\\d\\d?-\\d\\d? \\d\\d?:\\d\\d?:\\d\\d?")));
+    }
+  }
+  EXPECT_EQ(Cell(RowOf(L"photo[1].jpg"), 5), L"IE");
+  for (int cache = 0; cache < kCaches; ++cache) {
+    Highlight(RowOf(cache, kPhoto));
+    EXPECT_EQ(Status(), L"当前选中 " + std::wstring(kBrowserCaches[cache].source) + L" " + Address(cache, kPhoto));
+  }
+}
+
+// Decoded, as the server sent them; of two of one name the later is numbered.
+TEST_F(MorlindBrowsers, SavesWriteTheServedBodies) {
+  for (int cache = 0; cache < kCaches; ++cache) {
+    const std::wstring source = kBrowserCaches[cache].source;
+    SetTick(-1, false);
+    const std::vector<int> rows = RowsOf(source);
+    for (int row : rows) SetTick(row, true);
+    const fs::path folder = out_ / "picked" / std::to_wstring(cache);
+    fs::create_directories(folder);
+    ASSERT_TRUE(TurnsOn(IDC_SAVE_SELECTED));
+    PressLater(IDC_SAVE_SELECTED);
+    ChooseFolder(WaitForBox(), folder);
+    EXPECT_TRUE(WaitFor([&] { return TurnsOn(IDC_SEARCH) && Tree(folder).size() == rows.size(); })) << fs::path(source);
+    for (const File& served : files_) {
+      const fs::path name = served.name, second = name.stem().wstring() + L" (2)" + name.extension().wstring();
+      EXPECT_TRUE(Read(folder / name) == served.body || Read(folder / second) == served.body)
+          << fs::path(source + L" " + served.path) << " was not saved as served";
+    }
+  }
+  // 保存当前: a brotli body, and one kept in a file of its own.
+  for (auto [cache, file] : {std::pair{kFirefox, kBrotli}, {kChrome, kBig}}) {
+    Highlight(RowOf(cache, file));
+    PressLater(IDC_SAVE_CURRENT);
+    const fs::path target = out_ / "saved" / files_[file].name;
+    SaveAs(target);
+    EXPECT_TRUE(WaitFor([&] { return Read(target) == files_[file].body; })) << target;
+    EXPECT_TRUE(TurnsOn(IDC_SEARCH));
+  }
+}
+
+// As files in the program's own temporary folder: 打开 shows the decoded
+// body (the fixture makes .json a text file), 复制文件 hands them over.
+TEST_F(MorlindBrowsers, OpenAndCopyHandOverTheBodiesAsFilesOfTheirOwn) {
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  scratch_ = fs::path(temp) / L"Morlind" / std::to_wstring(process_.dwProcessId);
+  SetTick(-1, false);
+  Highlight(RowOf(kEdge, kBrotli));
+  PickFromRowMenu(RowOf(kEdge, kBrotli), 1);  // 打开
+  HWND shown = WaitForTop([](HWND window) {
+    return ProcessOf(window) != process_.dwProcessId && TextOf(window).find(L"list.json") != std::wstring::npos;
+  });
+  ASSERT_TRUE(shown) << "no window showed the opened body";
+  PostMessageW(shown, WM_CLOSE, 0, 0);
+  std::multiset<std::string> bodies;
+  for (const auto& entry : fs::recursive_directory_iterator(scratch_)) bodies.insert(Read(entry.path()));
+  EXPECT_EQ(bodies.count(files_[kBrotli].body), 1u) << scratch_;
+
+  SetTick(RowOf(kFirefox, kScript), true);
+  SetTick(RowOf(kFirefox, kStyle), true);
+  PickFromRowMenu(RowOf(kFirefox, kPhoto), 4);  // 复制文件: the ticked rows
+  std::vector<std::wstring> copied;
+  EXPECT_TRUE(WaitFor([&] { return (copied = Clipboard(CF_HDROP)).size() == 2; }));
+  bodies.clear();
+  for (const std::wstring& path : copied) {
+    EXPECT_EQ(path.rfind(scratch_.wstring(), 0), 0u) << fs::path(path);
+    bodies.insert(Read(path));
+  }
+  EXPECT_EQ(bodies, (std::multiset{files_[kScript].body, files_[kStyle].body}));
+}
+
+// Only the IE file goes; the browsers' rows stay and are counted. With
+// only those chosen the item is greyed: Enter on it asks nothing.
+TEST_F(MorlindBrowsers, DeleteTakesTheIeFileAndCountsTheBrowserRows) {
+  SetTick(-1, false);
+  const int chrome = RowOf(kChrome, kPhoto);
+  SetTick(chrome, true);
+  SetTick(RowOf(kFirefox, kPhoto), true);
+  PickFromRowMenu(chrome, 5);
+  Sleep(1000);
+  EXPECT_FALSE(AnyBoxNow()) << "a greyed 删除选中的文件 was taken";
+  HWND menu = FindWindowW(L"#32768", nullptr);
+  if (menu && IsWindowVisible(menu) && ProcessOf(menu) == process_.dwProcessId) PressKeys({VK_ESCAPE});
+
+  SetTick(RowOf(L"photo[1].jpg"), true);
+  PickFromRowMenu(chrome, 5);
+  HWND box = WaitForBox();
+  ASSERT_TRUE(box);
+  EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)).rfind(L"确定要删除这 3 个文件", 0), 0u);
+  PostMessageW(box, WM_COMMAND, IDYES, 0);
+  EXPECT_TRUE(WaitFor([] { return Status() == L"已删除 1 个文件，2 个文件无法删除。"; })) << fs::path(Status());
+  EXPECT_FALSE(fs::exists(cache_ / L"Content.IE5\\AB12CD34\\photo[1].jpg"));
+  EXPECT_EQ(Rows(Ticked), (Names{L"photo.jpg", L"photo.jpg"}));
+}
+
+// Named on the status line while the others list; a later search that
+// reads everything brings the hint back.
+TEST_F(MorlindBrowsers, ACacheHeldWithoutSharingIsNamedWhileTheOthersList) {
+  for (int cache = 0; cache < kCaches; ++cache) {
+    const BrowserCache& held = kBrowserCaches[cache];
+    const fs::path path = folders_[cache] / held.held;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    Press(IDC_SEARCH);
+    EXPECT_EQ(Status(), held.readWholeAnyway ? kHintText : std::wstring(held.source) + L"的缓存无法完整读取。") << path;
+    for (int other = 0; other < kCaches; ++other) {
+      const std::size_t wanted = other == cache && !held.readWholeAnyway ? 0 : files_.size();
+      EXPECT_GE(RowsOf(kBrowserCaches[other].source).size(), wanted) << fs::path(kBrowserCaches[other].source);
+    }
+    CloseHandle(file);
+  }
+}
+
+// No message box: the browsers' rows show and the status line says it.
+TEST_F(MorlindBrowsers, WithoutTheIeCacheFolderTheBrowserRowsStillShow) {
+  const fs::path away = cache_.wstring() + L".away";
+  fs::rename(cache_, away);
+  Press(IDC_SEARCH);
+  EXPECT_FALSE(AnyBoxNow());
+  EXPECT_EQ(Status(), L"找不到IE缓存文件夹。");
+  EXPECT_TRUE(RowsOf(L"IE").empty());
+  EXPECT_GE(RowCount(), kCaches * static_cast<int>(files_.size()));
+  fs::remove_all(cache_);  // should WinINet have made it again
+  fs::rename(away, cache_);
+}
+
+// Byte for byte; the program's own temporary folder goes with it.
+TEST_F(MorlindBrowsers, TheCachesAreUnchangedAndTheTemporaryFolderGoesAtTheEnd) {
+  for (int cache = 0; cache < kCaches; ++cache) {
+    EXPECT_TRUE(Tree(folders_[cache]) == before_[cache]) << fs::path(kBrowserCaches[cache].source) << " changed";
+  }
+  ASSERT_TRUE(fs::exists(scratch_)) << scratch_;
+  PostMessageW(main_, WM_CLOSE, 0, 0);
+  ASSERT_EQ(WaitForSingleObject(process_.hProcess, kPatienceMs), WAIT_OBJECT_0);
+  EXPECT_FALSE(fs::exists(scratch_)) << scratch_;
 }
 
 }  // namespace

@@ -5,11 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <sstream>
-
-#include "platform/Paths.h"
-#include "tests/FakePlatform.h"
+#include "tests/CacheTestData.h"
 #include "tests/TestClock.h"
 
 namespace morlind {
@@ -18,30 +14,6 @@ namespace {
 using namespace std::string_literals;
 
 constexpr std::size_t kChunk = 256 * 1024;
-
-// A file under tests/data as the build's platform names it.
-std::string DataPath(const std::string& relative) {
-  std::string path = MORLIND_TEST_DATA "/" + relative;
-  std::replace(path.begin(), path.end(), '/', '\\');
-  return path;
-}
-
-std::string ReadWhole(Platform& platform, const std::string& path) {
-  std::unique_ptr<ReadOnlyFile> file = platform.OpenForReading(path);
-  std::string bytes(file ? file->Size() : 0, '\0');
-  if (file) file->ReadAt(0, bytes.data(), bytes.size());
-  return bytes;
-}
-
-struct Body {
-  BodyStatus status;
-  std::string bytes;
-};
-Body ReadBody(Platform& platform, const CacheEntry& entry) {
-  std::string bytes;
-  BodyStatus status = entry.body->Read(platform, [&](std::string_view piece) { return bytes += piece, true; });
-  return {status, bytes};
-}
 
 std::uint32_t BigEndianAt(const std::string& bytes, std::size_t at) {
   std::uint32_t value = 0;
@@ -53,41 +25,12 @@ std::string BigEndian(std::uint32_t value) {
 }
 void PutBigEndian(std::string& bytes, std::size_t at, std::uint32_t value) { bytes.replace(at, 4, BigEndian(value)); }
 
-TEST(FirefoxCache2Fixture, EveryServedFileIsOneEntryWithTheBodySent) {
+TEST(FirefoxCache2Fixture, EveryServedFileIsOneEntry) {
   Platform& host = test::HostPlatform();
-  FirefoxCache2 cache;
-  ASSERT_TRUE(cache.Recognises(host, DataPath("caches/firefox")));
-  CacheListing listing = cache.Read(host, DataPath("caches/firefox"), nullptr);
+  ASSERT_TRUE(FirefoxCache2().Recognises(host, test::DataPath("caches/firefox")));
+  CacheListing listing = FirefoxCache2().Read(host, test::DataPath("caches/firefox"), nullptr);
   EXPECT_TRUE(listing.whole);
-  std::string origin = ReadWhole(host, DataPath("caches/firefox-sent/origin"));
-  origin.erase(origin.find_last_not_of("\r\n") + 1);
-
-  std::istringstream manifest(ReadWhole(host, DataPath("caches/served/manifest.tsv")));
-  std::string line;
-  std::getline(manifest, line);  // the column names
-  std::size_t served = 0;
-  for (; std::getline(manifest, line); ++served) {
-    std::istringstream row(line);
-    std::string index, path, type, encoding;  // and the size, which the body tells
-    for (std::string* column : {&index, &path, &type, &encoding}) std::getline(row, *column, '\t');
-    SCOPED_TRACE(path);
-    auto matches = [&](const CacheEntry& entry) { return entry.address == origin + path; };
-    ASSERT_EQ(std::count_if(listing.entries.begin(), listing.entries.end(), matches), 1);
-    const CacheEntry& entry = *std::find_if(listing.entries.begin(), listing.entries.end(), matches);
-    EXPECT_EQ(entry.contentType, type.substr(0, type.find(';')));
-    EXPECT_EQ(entry.contentEncoding, encoding);
-    EXPECT_TRUE(entry.complete);
-    // Written when the fixture was made: after 2025, not in the future.
-    EXPECT_GT(entry.lastUsed, Moment{1'735'689'600});
-    EXPECT_LE(entry.lastUsed, host.Now());
-    // As sent: the encoded bodies were kept beside the cache.
-    std::string sent = ReadWhole(host, DataPath((encoding.empty() ? "caches/served/" : "caches/firefox-sent/") + index + ".body"));
-    EXPECT_EQ(entry.storedSize, sent.size());
-    EXPECT_EQ(ReadBody(host, entry).status, BodyStatus::kWhole);
-    EXPECT_EQ(ReadBody(host, entry).bytes, sent);
-  }
-  EXPECT_EQ(served, 12u);
-  EXPECT_EQ(listing.entries.size(), served + 1);  // and the page itself
+  test::ExpectServedFiles(host, listing);
 }
 
 // The parts of a version 4 entry file, by offset.
@@ -116,28 +59,17 @@ struct Damage {
 class FirefoxCache2Damage : public ::testing::TestWithParam<Damage> {};
 
 TEST_P(FirefoxCache2Damage, TheOtherEntriesStillList) {
-  Platform& host = test::HostPlatform();
-  FakePlatform fake{host};
-  std::unique_ptr<DirListing> files = host.OpenListing(DataPath("caches/firefox/entries"));
-  ASSERT_TRUE(files);
-  std::vector<std::string> names;
-  do {
-    if (files->Current().name.size() == 40) names.emplace_back(files->Current().name);
-  } while (files->Next());
-  std::sort(names.begin(), names.end());
-  ASSERT_EQ(names.size(), 13u);
-  for (const std::string& name : names) {
-    std::string bytes = ReadWhole(host, DataPath("caches/firefox/entries/" + name));
-    if (name == names.front()) {
-      GetParam().apply(bytes, LayoutOf(bytes));
-      if (GetParam().rehash) Rehash(bytes);
-    }
-    fake.AddFile("C:\\cache2\\entries\\" + name, 0, bytes);
-  }
+  test::Files files = test::DataFolder("caches/firefox");
+  ASSERT_EQ(files.size(), 13u);
+  std::string& first = files.begin()->second;
+  GetParam().apply(first, LayoutOf(first));
+  if (GetParam().rehash) Rehash(first);
+  FakePlatform fake{test::HostPlatform()};
+  test::LayOut(fake, "C:\\cache2", files);
   CacheListing listing = FirefoxCache2().Read(fake, "C:\\cache2", nullptr);
   EXPECT_EQ(listing.whole, GetParam().whole);
-  EXPECT_EQ(listing.entries.size(), names.size() - 1);
-  for (const CacheEntry& entry : listing.entries) EXPECT_EQ(ReadBody(fake, entry).status, BodyStatus::kWhole);
+  EXPECT_EQ(listing.entries.size(), 12u);
+  for (const CacheEntry& entry : listing.entries) EXPECT_EQ(test::ReadBody(fake, entry).status, BodyStatus::kWhole);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -202,7 +134,7 @@ TEST(FirefoxCache2Layouts, EveryEntryVersionReads) {
     EXPECT_EQ(entry.lastUsed, Moment{kFetched});
     EXPECT_EQ(entry.contentType, "image/png");
     EXPECT_EQ(entry.storedSize, 7u);
-    EXPECT_EQ(ReadBody(fake, entry).bytes, "picture");
+    EXPECT_EQ(test::ReadBody(fake, entry).bytes, "picture");
   }
 }
 
@@ -233,7 +165,7 @@ TEST_P(FirefoxCache2Held, AsFirefoxReadsIt) {
   if (held.listed == 0) return;
   EXPECT_EQ(listing.entries[0].storedSize, held.body.size());
   EXPECT_EQ(listing.entries[0].complete, held.complete);
-  EXPECT_EQ(ReadBody(fake, listing.entries[0]).bytes, held.body);
+  EXPECT_EQ(test::ReadBody(fake, listing.entries[0]).bytes, held.body);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -261,19 +193,19 @@ TEST(FirefoxCache2Layouts, ABodyOfManyChunksIsCheckedChunkByChunk) {
   CacheListing listing = ReadOne(fake, file);
   ASSERT_EQ(listing.entries.size(), 1u);
   const CacheEntry& entry = listing.entries[0];
-  EXPECT_EQ(ReadBody(fake, entry).status, BodyStatus::kWhole);
-  EXPECT_EQ(ReadBody(fake, entry).bytes, body);
+  EXPECT_EQ(test::ReadBody(fake, entry).status, BodyStatus::kWhole);
+  EXPECT_EQ(test::ReadBody(fake, entry).bytes, body);
   EXPECT_EQ(entry.body->Read(fake, [](std::string_view) { return false; }), BodyStatus::kStopped);
 
   // Changed or cut after the listing: the hashes or the size tell.
   file[kChunk + 50] ^= 1;
   fake.AddFile(kPath, 0, file);
-  EXPECT_EQ(ReadBody(fake, entry).status, BodyStatus::kUnreadable);
+  EXPECT_EQ(test::ReadBody(fake, entry).status, BodyStatus::kUnreadable);
   file[kChunk + 50] ^= 1;
   fake.AddFile(kPath, 0, file.substr(0, body.size() + 3));
-  EXPECT_EQ(ReadBody(fake, entry).status, BodyStatus::kUnreadable);
+  EXPECT_EQ(test::ReadBody(fake, entry).status, BodyStatus::kUnreadable);
   fake.LockFile(kPath);
-  EXPECT_EQ(ReadBody(fake, entry).status, BodyStatus::kUnreadable);
+  EXPECT_EQ(test::ReadBody(fake, entry).status, BodyStatus::kUnreadable);
 }
 
 TEST(FirefoxCache2Layouts, WhatCannotBeListedIsNotWhole) {

@@ -65,29 +65,24 @@ std::vector<Case> ServedCases() {
   };
 }
 
-TEST(BodyDecoder, DecodesWhatTheRealToolsEncodedInAnyPieces) {
+// Whole in any pieces, handed on in bounded pieces, never gathered whole;
+// cut short or damaged, corrupt.
+TEST(BodyDecoder, DecodesWhatTheRealToolsEncoded) {
   for (const Case& c : ServedCases()) {
+    SCOPED_TRACE(c.encoding);
     for (std::size_t pieceSize : {std::size_t{1}, std::size_t{7}, c.stored.size() + 1}) {
-      SCOPED_TRACE(std::string(c.encoding) + ", pieces of " + std::to_string(pieceSize));
       Decoded decoded = Decode(c.encoding, c.stored, pieceSize);
-      EXPECT_EQ(decoded.status, DecodeStatus::kWhole);
-      EXPECT_EQ(decoded.body, c.body);
-      // Handed on in bounded pieces, never gathered whole.
+      EXPECT_EQ(decoded.status, DecodeStatus::kWhole) << pieceSize;
+      EXPECT_EQ(decoded.body, c.body) << pieceSize;
       EXPECT_LE(decoded.largestPiece, 64u * 1024);
     }
-  }
-  EXPECT_GE(Decode("gzip", DataFile("decode/07x200.gz"), 1 << 20).pieces, 5u);
-}
-
-TEST(BodyDecoder, BodiesCutShortOrDamagedAreCorrupt) {
-  for (const Case& c : ServedCases()) {
     if (c.stored == c.body) continue;  // not encoded
-    SCOPED_TRACE(c.encoding);
     for (std::size_t kept : {std::size_t{1}, c.stored.size() / 2, c.stored.size() - 1}) {
       EXPECT_EQ(Decode(c.encoding, c.stored.substr(0, kept), 64).status, DecodeStatus::kCorrupt) << kept;
     }
     EXPECT_EQ(Decode(c.encoding, "this is no encoded body at all", 64).status, DecodeStatus::kCorrupt);
   }
+  EXPECT_GE(Decode("gzip", DataFile("decode/07x200.gz"), 1 << 20).pieces, 5u);
   // Another encoding's data, and a zstd window over the 8 MB HTTP allows.
   EXPECT_EQ(Decode("gzip", DataFile("decode/08.zlib"), 64).status, DecodeStatus::kCorrupt);
   EXPECT_EQ(Decode("deflate", DataFile("decode/07.gz"), 64).status, DecodeStatus::kCorrupt);
@@ -154,16 +149,8 @@ TEST(BodyDecoder, ReadsAnEntrysBodyDecoded) {
     CacheEntry entry;
     entry.contentEncoding = c.encoding;
     entry.body = body;
-    std::string written;
-    EXPECT_EQ(ReadDecodedBody(test::HostPlatform(), entry, [&](std::string_view piece) {
-                written += piece;
-                return c.sinkTakes;
-              }),
-              c.expected);
+    EXPECT_EQ(ReadDecodedBody(test::HostPlatform(), entry, [&](std::string_view) { return c.sinkTakes; }), c.expected);
     EXPECT_EQ(body->reads, c.reads);
-    if (c.expected == DecodeStatus::kWhole) {
-      EXPECT_EQ(written, Served("07"));
-    }
   }
 }
 

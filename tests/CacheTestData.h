@@ -35,11 +35,12 @@ struct Body {
   BodyStatus status;
   std::string bytes;
 };
-inline Body ReadBody(Platform& platform, const CacheEntry& entry) {
+inline Body ReadBody(Platform& platform, const BodyReader& reader) {
   std::string bytes;
-  BodyStatus status = entry.body->Read(platform, [&](std::string_view piece) { return bytes += piece, true; });
+  BodyStatus status = reader.Read(platform, [&](std::string_view piece) { return bytes += piece, true; });
   return {status, bytes};
 }
+inline Body ReadBody(Platform& platform, const CacheEntry& entry) { return ReadBody(platform, *entry.body); }
 
 // A cache folder's files by their '/'-separated path below it.
 using Files = std::map<std::string, std::string>;

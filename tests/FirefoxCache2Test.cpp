@@ -190,9 +190,7 @@ TEST(FirefoxCache2Layouts, ABodyOfManyChunksIsCheckedChunkByChunk) {
   for (std::size_t i = 0; i < body.size(); ++i) body[i] = char(i * 7 % 251);
   std::string file = EntryFile(body + "ALT", "alt-data\0" "1;"s + std::to_string(body.size()) + ",x\0"s);
   FakePlatform fake{test::HostPlatform()};
-  CacheListing listing = ReadOne(fake, file);
-  ASSERT_EQ(listing.entries.size(), 1u);
-  const CacheEntry& entry = listing.entries[0];
+  const CacheEntry entry = ReadOne(fake, file).entries.at(0);
   EXPECT_EQ(test::ReadBody(fake, entry).status, BodyStatus::kWhole);
   EXPECT_EQ(test::ReadBody(fake, entry).bytes, body);
   EXPECT_EQ(entry.body->Read(fake, [](std::string_view) { return false; }), BodyStatus::kStopped);
@@ -216,14 +214,11 @@ TEST(FirefoxCache2Layouts, WhatCannotBeListedIsNotWhole) {
   fake.AddFile("C:\\cache2\\entries\\" + std::string(40, 'B'), 0, EntryFile("def", Head("200 OK")));
   fake.AddFile("C:\\cache2\\entries\\not-an-entry", 0, "junk");
   EXPECT_TRUE(FirefoxCache2().Recognises(fake, "C:\\cache2"));
-  CacheListing listing = FirefoxCache2().Read(fake, "C:\\cache2", nullptr);
-  EXPECT_TRUE(listing.whole);
-  EXPECT_EQ(listing.entries.size(), 2u);
-
+  EXPECT_TRUE(FirefoxCache2().Read(fake, "C:\\cache2", nullptr).whole);
+  EXPECT_EQ(FirefoxCache2().Read(fake, "C:\\cache2", nullptr).entries.size(), 2u);
   fake.LockFile(kPath);
-  listing = FirefoxCache2().Read(fake, "C:\\cache2", nullptr);
-  EXPECT_FALSE(listing.whole);
-  EXPECT_EQ(listing.entries.size(), 1u);
+  EXPECT_FALSE(FirefoxCache2().Read(fake, "C:\\cache2", nullptr).whole);
+  EXPECT_EQ(FirefoxCache2().Read(fake, "C:\\cache2", nullptr).entries.size(), 1u);
   std::atomic<bool> stop{true};
   EXPECT_TRUE(FirefoxCache2().Read(fake, "C:\\cache2", &stop).entries.empty());
   fake.RefuseListing("C:\\cache2\\entries");

@@ -120,7 +120,9 @@ TEST(BodyDecoder, StopsWhenTheSinkAsks) {
 // Hands the stored bytes on at once, then ends as told.
 struct StoredBody : BodyReader {
   StoredBody(std::string stored, BodyStatus status) : stored(std::move(stored)), status(status) {}
-  BodyStatus Read(Platform&, const BodySink& sink) const override { return ++reads, sink(stored) ? status : BodyStatus::kStopped; }
+  BodyStatus Read(Platform&, const BodySink& sink) const override {
+    return ++reads, sink(stored) ? status : BodyStatus::kStopped;
+  }
   std::string stored;
   BodyStatus status;
   mutable int reads = 0;

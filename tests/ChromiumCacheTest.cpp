@@ -101,7 +101,8 @@ TEST(ChromiumBody, ReadsLongPiecesInOrderAndStopsWhenAsked) {
   EXPECT_EQ(test::ReadBody(fake, body).status, BodyStatus::kWhole);
   int pieces = 0;
   EXPECT_EQ(body.Read(fake, [&](std::string_view) { return ++pieces < 2; }), BodyStatus::kStopped);
-  EXPECT_FALSE(chromium::ReadExact(*fake.OpenForReading("C:\\f", nullptr), 10, std::uint64_t{1} << 40));  // never allocated
+  // A size past the file is refused, never allocated.
+  EXPECT_FALSE(chromium::ReadExact(*fake.OpenForReading("C:\\f", nullptr), 10, std::uint64_t{1} << 40));
   EXPECT_EQ(test::ReadBody(fake, chromium::PiecesBody({{"C:\\f", 299'999, 2}}, true)).status, BodyStatus::kUnreadable);
 }
 
@@ -123,6 +124,7 @@ std::pair<std::size_t, std::size_t> BlockEntry(const Files& files, const std::st
   ADD_FAILURE() << suffix;
   return {0, 0};
 }
+std::size_t At(const Files& files, const std::string& suffix) { return BlockEntry(files, suffix).second; }
 
 // Reads files as a cache of kind laid out in fake's C:\cache.
 CacheListing ReadCopy(FakePlatform& fake, const std::string& kind, const Files& files,
@@ -135,7 +137,8 @@ CacheListing ReadCopy(FakePlatform& fake, const std::string& kind, const Files& 
 void ReadEveryBody(Platform& platform, const CacheListing& listing) {
   for (const CacheEntry& entry : listing.entries) {
     test::Body body = test::ReadBody(platform, entry);
-    EXPECT_EQ(body.bytes.size(), body.status == BodyStatus::kWhole ? entry.storedSize : std::min(body.bytes.size(), entry.storedSize));
+    bool whole = body.status == BodyStatus::kWhole;
+    EXPECT_TRUE(whole ? body.bytes.size() == entry.storedSize : body.bytes.size() <= entry.storedSize) << entry.address;
   }
 }
 
@@ -176,26 +179,27 @@ const Damage kDamages[] = {
        auto [slot, at] = BlockEntry(f, "/img/big.jpg");
        Put32(f["data_1"], at + 4, chromium::LoadU32(&f["index"][slot]));
      }, 13},
-    {"EntryPastFileEnd", "blockfile", [](Files& f) { Put32(f["index"], BlockEntry(f, "/img/big.jpg").first, 0xA001FFF0); }, 12},
-    {"BodyBlocksPastFileEnd", "blockfile",
-     [](Files& f) { Put32(f["data_1"], BlockEntry(f, "/img/photo.jpg").second + 60, 0xA3010FFF); }, 12},
-    {"BodyLargerThanItsBlocks", "blockfile",
-     [](Files& f) { Put32(f["data_1"], BlockEntry(f, "/img/photo.jpg").second + 44, 1025); }, 12},
-    {"KeyLongerThanItsBlock", "blockfile", [](Files& f) { Put32(f["data_1"], BlockEntry(f, "/a/logo.png").second + 32, 160); }, 12},
-    {"LongKeyWithoutItsBlock", "blockfile", [](Files& f) { Put32(f["data_1"], BlockEntry(f, "/a/logo.png").second + 32, 2000); }, 12},
-    {"HeadSizeHuge", "blockfile", [](Files& f) { Put32(f["data_1"], BlockEntry(f, "/a/logo.png").second + 40, 0x7FFFFFFF); }, 12},
-    {"BodySizeNegative", "blockfile", [](Files& f) { Put32(f["data_1"], BlockEntry(f, "/a/logo.png").second + 44, 0xFFFFFFFF); }, 12},
+    {"EntryPastFileEnd", "blockfile",
+     [](Files& f) { Put32(f["index"], BlockEntry(f, "/img/big.jpg").first, 0xA001FFF0); }, 12},
+    {"BodyBlocksPastFileEnd", "blockfile", [](Files& f) { Put32(f["data_1"], At(f, "/img/photo.jpg") + 60, 0xA3010FFF); }, 12},
+    {"BodyLargerThanItsBlocks", "blockfile", [](Files& f) { Put32(f["data_1"], At(f, "/img/photo.jpg") + 44, 1025); }, 12},
+    {"KeyLongerThanItsBlock", "blockfile", [](Files& f) { Put32(f["data_1"], At(f, "/a/logo.png") + 32, 160); }, 12},
+    {"LongKeyWithoutItsBlock", "blockfile", [](Files& f) { Put32(f["data_1"], At(f, "/a/logo.png") + 32, 2000); }, 12},
+    {"HeadSizeHuge", "blockfile", [](Files& f) { Put32(f["data_1"], At(f, "/a/logo.png") + 40, 0x7FFFFFFF); }, 12},
+    {"BodySizeNegative", "blockfile", [](Files& f) { Put32(f["data_1"], At(f, "/a/logo.png") + 44, 0xFFFFFFFF); }, 12},
     {"SimpleHeaderMagic", "simple", [](Files& f) { f[kSimpleEntry][0] = 'x'; }, 12},
     {"SimpleVersion", "simple", [](Files& f) { Put32(f[kSimpleEntry], 8, 4); }, 12},
     {"SimpleCutInHalf", "simple", [](Files& f) { f["316996e896dae63b_0"].resize(20'000); }, 12},
     {"SimpleCutToNothing", "simple", [](Files& f) { f["316996e896dae63b_0"].clear(); }, 12},
     {"SimpleKeyLongerThanFile", "simple", [](Files& f) { Put32(f[kSimpleEntry], 12, 5000); }, 12},
-    {"SimpleHeadLongerThanFile", "simple", [](Files& f) { Put32(f[kSimpleEntry], f[kSimpleEntry].size() - 8, 0x10000); }, 12},
+    {"SimpleHeadLongerThanFile", "simple",
+     [](Files& f) { Put32(f[kSimpleEntry], f[kSimpleEntry].size() - 8, 0x10000); }, 12},
     {"SimpleStreamOneEofMagic", "simple", [](Files& f) { f[kSimpleEntry][24 + 39 + 900] ^= 1; }, 12},
     {"SimpleEntryLocked", "simple", [](Files& f) { f[kSimpleEntry] = "<locked>"; }, 12},
     {"SimpleIndexMagic", "simple", [](Files& f) { f["index-dir/the-real-index"][8] ^= 1; }, 13},
     {"SimpleIndexCountHuge", "simple", [](Files& f) { Put32(f["index-dir/the-real-index"], 20, 100); }, 13},
-    {"SimpleKeyWithoutUrl", "simple", [](Files& f) { f[kSimpleEntry].replace(24, 39, "1/0/_dk_" + std::string(31, 'x')); }, 12},
+    {"SimpleKeyWithoutUrl", "simple",
+     [](Files& f) { f[kSimpleEntry].replace(24, 39, "1/0/_dk_" + std::string(31, 'x')); }, 12},
     {"SimpleSparseDamaged", "simple", [](Files& f) { f["089b05afba7c0f97_s"] = "short"; }, 12},
 };
 
@@ -276,7 +280,7 @@ TEST(ChromiumBlockFile, ReadsABodyHeldByASparseEntrysChild) {
   for (std::uint32_t held : {900u, 500u}) {
     Files files = test::DataFolder("caches/chromium-blockfile");
     std::string& blocks = files["data_1"];
-    std::size_t parent = BlockEntry(files, "/img/photo.jpg").second;
+    std::size_t parent = At(files, "/img/photo.jpg");
     std::uint32_t body = chromium::LoadU32(&blocks[parent + 60]), next = static_cast<std::uint32_t>(blocks.size() - 8192) / 256;
     auto control = [&](std::string map) {  // a SparseHeader then map, in a new block
       std::string block(256, '\0');

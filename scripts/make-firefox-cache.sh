@@ -3,8 +3,7 @@
 # Firefox writes when it loads the loopback page of scripts/cache-server.py,
 # with only what a reader needs (entries/, and index when there is one),
 # and checks that every served file became one entry holding what was sent.
-# tests/data/caches/firefox-sent/ keeps the page's origin and the encoded
-# bodies as sent. Needs firefox-esr; nothing leaves 127.0.0.1.
+# Needs firefox-esr; nothing leaves 127.0.0.1.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 out="$root/tests/data/caches/firefox"
@@ -71,33 +70,26 @@ cache="$work/disk/cache2"
 [ -d "$cache/entries" ] || { echo "make-firefox-cache: no cache2/entries written" >&2; exit 1; }
 
 # Every served path must be the address of one entry whose body is what
-# the server sent (still encoded). What was sent is kept for the tests
-# beside the cache: the origin, and the encoded bodies as sent.
-sent="$work/sent"
-python3 - "$root/tests/data/caches/served/manifest.tsv" "$cache/entries" "$port" "$sent" <<'PY'
+# the server sent (still encoded).
+python3 - "$root/tests/data/caches/served/manifest.tsv" "$cache/entries" "$port" <<'PY'
 import os, struct, sys, urllib.request
-manifest, entries, port, sent = sys.argv[1:]
-os.makedirs(sent)
+manifest, entries, port = sys.argv[1:]
 origin = "http://127.0.0.1:%s" % port
 blobs = [open(os.path.join(entries, name), "rb").read() for name in os.listdir(entries)]
 wrong = []
 for line in open(manifest, encoding="utf-8").read().splitlines()[1:]:
     index, path, kind, encoding, size = line.split("\t")
     body = urllib.request.urlopen(origin + path).read()
-    if encoding:
-        open(os.path.join(sent, index + ".body"), "wb").write(body)
     held = [blob for blob in blobs if (origin + path).encode() + b"\0" in blob]
     offset = struct.unpack(">I", held[0][-4:])[0] & 0x7FFFFFFF if len(held) == 1 else -1
     if offset < 0 or held[0][:offset] != body:
         wrong.append(path)
-open(os.path.join(sent, "origin"), "w").write(origin + "\n")
 if wrong:
     sys.exit("make-firefox-cache: not one entry each with the body sent: " + " ".join(wrong))
 PY
 
-rm -rf "$out" "$out-sent"
+rm -rf "$out"
 mkdir -p "$out"
 cp -r "$cache/entries" "$out/entries"
 if [ -f "$cache/index" ]; then cp "$cache/index" "$out/index"; fi
-cp -r "$sent" "$out-sent"
 echo "make-firefox-cache: $(ls "$out/entries" | wc -l) entries, $(du -sb "$out" | cut -f1) bytes in $out"

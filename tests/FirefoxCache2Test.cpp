@@ -5,11 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <sstream>
-
-#include "platform/Paths.h"
-#include "tests/FakePlatform.h"
+#include "tests/CacheTestData.h"
 #include "tests/TestClock.h"
 
 namespace morlind {
@@ -18,30 +14,6 @@ namespace {
 using namespace std::string_literals;
 
 constexpr std::size_t kChunk = 256 * 1024;
-
-// A file under tests/data as the build's platform names it.
-std::string DataPath(const std::string& relative) {
-  std::string path = MORLIND_TEST_DATA "/" + relative;
-  std::replace(path.begin(), path.end(), '/', '\\');
-  return path;
-}
-
-std::string ReadWhole(Platform& platform, const std::string& path) {
-  std::unique_ptr<ReadOnlyFile> file = platform.OpenForReading(path);
-  std::string bytes(file ? file->Size() : 0, '\0');
-  if (file) file->ReadAt(0, bytes.data(), bytes.size());
-  return bytes;
-}
-
-struct Body {
-  BodyStatus status;
-  std::string bytes;
-};
-Body ReadBody(Platform& platform, const CacheEntry& entry) {
-  std::string bytes;
-  BodyStatus status = entry.body->Read(platform, [&](std::string_view piece) { return bytes += piece, true; });
-  return {status, bytes};
-}
 
 std::uint32_t BigEndianAt(const std::string& bytes, std::size_t at) {
   std::uint32_t value = 0;
@@ -53,41 +25,12 @@ std::string BigEndian(std::uint32_t value) {
 }
 void PutBigEndian(std::string& bytes, std::size_t at, std::uint32_t value) { bytes.replace(at, 4, BigEndian(value)); }
 
-TEST(FirefoxCache2Fixture, EveryServedFileIsOneEntryWithTheBodySent) {
+TEST(FirefoxCache2Fixture, EveryServedFileIsOneEntry) {
   Platform& host = test::HostPlatform();
-  FirefoxCache2 cache;
-  ASSERT_TRUE(cache.Recognises(host, DataPath("caches/firefox")));
-  CacheListing listing = cache.Read(host, DataPath("caches/firefox"), nullptr);
+  ASSERT_TRUE(FirefoxCache2().Recognises(host, test::DataPath("caches/firefox")));
+  CacheListing listing = FirefoxCache2().Read(host, test::DataPath("caches/firefox"), nullptr);
   EXPECT_TRUE(listing.whole);
-  std::string origin = ReadWhole(host, DataPath("caches/firefox-sent/origin"));
-  origin.erase(origin.find_last_not_of("\r\n") + 1);
-
-  std::istringstream manifest(ReadWhole(host, DataPath("caches/served/manifest.tsv")));
-  std::string line;
-  std::getline(manifest, line);  // the column names
-  std::size_t served = 0;
-  for (; std::getline(manifest, line); ++served) {
-    std::istringstream row(line);
-    std::string index, path, type, encoding;  // and the size, which the body tells
-    for (std::string* column : {&index, &path, &type, &encoding}) std::getline(row, *column, '\t');
-    SCOPED_TRACE(path);
-    auto matches = [&](const CacheEntry& entry) { return entry.address == origin + path; };
-    ASSERT_EQ(std::count_if(listing.entries.begin(), listing.entries.end(), matches), 1);
-    const CacheEntry& entry = *std::find_if(listing.entries.begin(), listing.entries.end(), matches);
-    EXPECT_EQ(entry.contentType, type.substr(0, type.find(';')));
-    EXPECT_EQ(entry.contentEncoding, encoding);
-    EXPECT_TRUE(entry.complete);
-    // Written when the fixture was made: after 2025, not in the future.
-    EXPECT_GT(entry.lastUsed, Moment{1'735'689'600});
-    EXPECT_LE(entry.lastUsed, host.Now());
-    // As sent: the encoded bodies were kept beside the cache.
-    std::string sent = ReadWhole(host, DataPath((encoding.empty() ? "caches/served/" : "caches/firefox-sent/") + index + ".body"));
-    EXPECT_EQ(entry.storedSize, sent.size());
-    EXPECT_EQ(ReadBody(host, entry).status, BodyStatus::kWhole);
-    EXPECT_EQ(ReadBody(host, entry).bytes, sent);
-  }
-  EXPECT_EQ(served, 12u);
-  EXPECT_EQ(listing.entries.size(), served + 1);  // and the page itself
+  test::ExpectServedFiles(host, listing);
 }
 
 // The parts of a version 4 entry file, by offset.
@@ -116,28 +59,17 @@ struct Damage {
 class FirefoxCache2Damage : public ::testing::TestWithParam<Damage> {};
 
 TEST_P(FirefoxCache2Damage, TheOtherEntriesStillList) {
-  Platform& host = test::HostPlatform();
-  FakePlatform fake{host};
-  std::unique_ptr<DirListing> files = host.OpenListing(DataPath("caches/firefox/entries"));
-  ASSERT_TRUE(files);
-  std::vector<std::string> names;
-  do {
-    if (files->Current().name.size() == 40) names.emplace_back(files->Current().name);
-  } while (files->Next());
-  std::sort(names.begin(), names.end());
-  ASSERT_EQ(names.size(), 13u);
-  for (const std::string& name : names) {
-    std::string bytes = ReadWhole(host, DataPath("caches/firefox/entries/" + name));
-    if (name == names.front()) {
-      GetParam().apply(bytes, LayoutOf(bytes));
-      if (GetParam().rehash) Rehash(bytes);
-    }
-    fake.AddFile("C:\\cache2\\entries\\" + name, 0, bytes);
-  }
+  test::Files files = test::DataFolder("caches/firefox");
+  ASSERT_EQ(files.size(), 13u);
+  std::string& first = files.begin()->second;
+  GetParam().apply(first, LayoutOf(first));
+  if (GetParam().rehash) Rehash(first);
+  FakePlatform fake{test::HostPlatform()};
+  test::LayOut(fake, "C:\\cache2", files);
   CacheListing listing = FirefoxCache2().Read(fake, "C:\\cache2", nullptr);
   EXPECT_EQ(listing.whole, GetParam().whole);
-  EXPECT_EQ(listing.entries.size(), names.size() - 1);
-  for (const CacheEntry& entry : listing.entries) EXPECT_EQ(ReadBody(fake, entry).status, BodyStatus::kWhole);
+  EXPECT_EQ(listing.entries.size(), 12u);
+  for (const CacheEntry& entry : listing.entries) EXPECT_EQ(test::ReadBody(fake, entry).status, BodyStatus::kWhole);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -181,29 +113,14 @@ std::string EntryFile(std::string_view data, std::string_view elements, std::uin
 
 const std::string kPath = "C:\\cache2\\entries\\" + std::string(40, 'A');
 
-std::string Head(const std::string& lines) { return "response-head\0HTTP/1.1 "s + lines + "\r\n\0"s; }
+// A response head; every one names a type, in capitals.
+std::string Head(const std::string& lines) {
+  return "response-head\0HTTP/1.1 "s + lines + "\r\nContent-Type: image/PNG\r\n\0"s;
+}
 
 CacheListing ReadOne(FakePlatform& fake, const std::string& file) {
   fake.AddFile(kPath, 0, file);
   return FirefoxCache2().Read(fake, "C:\\cache2", nullptr);
-}
-
-TEST(FirefoxCache2Layouts, EveryEntryVersionReads) {
-  for (std::uint32_t version : {0u, 1u, 2u, 3u, 4u, 5u}) {
-    SCOPED_TRACE(version);
-    FakePlatform fake{test::HostPlatform()};
-    CacheListing listing = ReadOne(fake, EntryFile("picture", Head("200 OK\r\nContent-Type: image/PNG"), version));
-    bool known = version >= 1 && version <= 4;
-    EXPECT_EQ(listing.whole, known);
-    ASSERT_EQ(listing.entries.size(), known ? 1u : 0u);
-    if (!known) continue;
-    const CacheEntry& entry = listing.entries[0];
-    EXPECT_EQ(entry.address, "http://example.com/a.png");
-    EXPECT_EQ(entry.lastUsed, Moment{kFetched});
-    EXPECT_EQ(entry.contentType, "image/png");
-    EXPECT_EQ(entry.storedSize, 7u);
-    EXPECT_EQ(ReadBody(fake, entry).bytes, "picture");
-  }
 }
 
 TEST(FirefoxCache2Layouts, KeysAsLongAsFirefoxAllows) {
@@ -220,6 +137,7 @@ struct Held {
   bool whole;
   std::string body;  // what is read of a listed entry
   bool complete;
+  std::uint32_t version = 4;
 };
 
 class FirefoxCache2Held : public ::testing::TestWithParam<Held> {};
@@ -227,19 +145,28 @@ class FirefoxCache2Held : public ::testing::TestWithParam<Held> {};
 TEST_P(FirefoxCache2Held, AsFirefoxReadsIt) {
   const Held& held = GetParam();
   FakePlatform fake{test::HostPlatform()};
-  CacheListing listing = ReadOne(fake, EntryFile(held.data, held.elements));
+  CacheListing listing = ReadOne(fake, EntryFile(held.data, held.elements, held.version));
   EXPECT_EQ(listing.whole, held.whole);
   ASSERT_EQ(listing.entries.size(), held.listed);
   if (held.listed == 0) return;
-  EXPECT_EQ(listing.entries[0].storedSize, held.body.size());
-  EXPECT_EQ(listing.entries[0].complete, held.complete);
-  EXPECT_EQ(ReadBody(fake, listing.entries[0]).bytes, held.body);
+  const CacheEntry& entry = listing.entries[0];
+  EXPECT_EQ(entry.address, "http://example.com/a.png");
+  EXPECT_EQ(entry.lastUsed, Moment{kFetched});
+  EXPECT_EQ(entry.contentType, held.elements.find("response-head") == std::string::npos ? "" : "image/png");
+  EXPECT_EQ(entry.storedSize, held.body.size());
+  EXPECT_EQ(entry.complete, held.complete);
+  EXPECT_EQ(test::ReadBody(fake, entry).bytes, held.body);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Entries, FirefoxCache2Held,
     ::testing::Values(
         Held{"Whole", "abc", Head("200 OK\r\nContent-Length: 3"), 1, true, "abc", true},
+        Held{"Version0", "abc", Head("200 OK"), 0, false, "", true, 0},
+        Held{"Version1", "abc", Head("200 OK"), 1, true, "abc", true, 1},
+        Held{"Version2", "abc", Head("200 OK"), 1, true, "abc", true, 2},
+        Held{"Version3", "abc", Head("200 OK"), 1, true, "abc", true, 3},
+        Held{"Version5", "abc", Head("200 OK"), 0, false, "", true, 5},
         Held{"RangeOnly", "abc", Head("206 Partial Content\r\nContent-Range: bytes 0-2/9"), 1, true, "abc", false},
         Held{"ShorterThanAnnounced", "abc", Head("200 OK\r\nContent-Length: 4"), 1, true, "abc", false},
         Held{"AltDataAfterTheBody", "abcALT", "alt-data\0" "1;3,text/binary\0"s + Head("200 OK"), 1, true, "abc", true},
@@ -258,22 +185,20 @@ TEST(FirefoxCache2Layouts, ABodyOfManyChunksIsCheckedChunkByChunk) {
   for (std::size_t i = 0; i < body.size(); ++i) body[i] = char(i * 7 % 251);
   std::string file = EntryFile(body + "ALT", "alt-data\0" "1;"s + std::to_string(body.size()) + ",x\0"s);
   FakePlatform fake{test::HostPlatform()};
-  CacheListing listing = ReadOne(fake, file);
-  ASSERT_EQ(listing.entries.size(), 1u);
-  const CacheEntry& entry = listing.entries[0];
-  EXPECT_EQ(ReadBody(fake, entry).status, BodyStatus::kWhole);
-  EXPECT_EQ(ReadBody(fake, entry).bytes, body);
+  const CacheEntry entry = ReadOne(fake, file).entries.at(0);
+  EXPECT_EQ(test::ReadBody(fake, entry).status, BodyStatus::kWhole);
+  EXPECT_EQ(test::ReadBody(fake, entry).bytes, body);
   EXPECT_EQ(entry.body->Read(fake, [](std::string_view) { return false; }), BodyStatus::kStopped);
 
   // Changed or cut after the listing: the hashes or the size tell.
   file[kChunk + 50] ^= 1;
   fake.AddFile(kPath, 0, file);
-  EXPECT_EQ(ReadBody(fake, entry).status, BodyStatus::kUnreadable);
+  EXPECT_EQ(test::ReadBody(fake, entry).status, BodyStatus::kUnreadable);
   file[kChunk + 50] ^= 1;
   fake.AddFile(kPath, 0, file.substr(0, body.size() + 3));
-  EXPECT_EQ(ReadBody(fake, entry).status, BodyStatus::kUnreadable);
+  EXPECT_EQ(test::ReadBody(fake, entry).status, BodyStatus::kUnreadable);
   fake.LockFile(kPath);
-  EXPECT_EQ(ReadBody(fake, entry).status, BodyStatus::kUnreadable);
+  EXPECT_EQ(test::ReadBody(fake, entry).status, BodyStatus::kUnreadable);
 }
 
 TEST(FirefoxCache2Layouts, WhatCannotBeListedIsNotWhole) {
@@ -284,14 +209,11 @@ TEST(FirefoxCache2Layouts, WhatCannotBeListedIsNotWhole) {
   fake.AddFile("C:\\cache2\\entries\\" + std::string(40, 'B'), 0, EntryFile("def", Head("200 OK")));
   fake.AddFile("C:\\cache2\\entries\\not-an-entry", 0, "junk");
   EXPECT_TRUE(FirefoxCache2().Recognises(fake, "C:\\cache2"));
-  CacheListing listing = FirefoxCache2().Read(fake, "C:\\cache2", nullptr);
-  EXPECT_TRUE(listing.whole);
-  EXPECT_EQ(listing.entries.size(), 2u);
-
+  EXPECT_TRUE(FirefoxCache2().Read(fake, "C:\\cache2", nullptr).whole);
+  EXPECT_EQ(FirefoxCache2().Read(fake, "C:\\cache2", nullptr).entries.size(), 2u);
   fake.LockFile(kPath);
-  listing = FirefoxCache2().Read(fake, "C:\\cache2", nullptr);
-  EXPECT_FALSE(listing.whole);
-  EXPECT_EQ(listing.entries.size(), 1u);
+  EXPECT_FALSE(FirefoxCache2().Read(fake, "C:\\cache2", nullptr).whole);
+  EXPECT_EQ(FirefoxCache2().Read(fake, "C:\\cache2", nullptr).entries.size(), 1u);
   std::atomic<bool> stop{true};
   EXPECT_TRUE(FirefoxCache2().Read(fake, "C:\\cache2", &stop).entries.empty());
   fake.RefuseListing("C:\\cache2\\entries");

@@ -13,11 +13,13 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <optional>
 #include <string>
 #include <thread>
 
 #include "bench/BareWalk.h"
+#include "bench/ReadEveryByte.h"
 #include "bench/SortBench.h"
 #include "bench/Stopwatch.h"
 #include "bench/TreeGenerator.h"
@@ -395,32 +397,6 @@ void DialogClean(const std::string& root, int files) {
   Report("longest stall, dialog clean", files, probe.Stop(), shown.Rows());
 }
 
-// Every file below folder read once from start to end in 1 MB reads: the
-// least any reader of a cache's files could do. Counts the files.
-int ReadEveryByte(Platform& platform, const std::string& folder) {
-  static std::vector<char> buffer(1 << 20);
-  int files = 0;
-  std::unique_ptr<DirListing> listing = platform.OpenListing(folder);
-  if (!listing) return 0;
-  std::vector<std::string> subfolders;
-  do {
-    const DirEntry& entry = listing->Current();
-    if (entry.IsDotOrDotDot()) continue;
-    std::string path = folder + "\\" + std::string(entry.name);
-    if (entry.IsDirectory()) {
-      subfolders.push_back(std::move(path));
-      continue;
-    }
-    std::unique_ptr<ReadOnlyFile> file = platform.OpenForReading(path);
-    for (std::uint64_t at = 0; file && at < file->Size(); at += buffer.size()) {
-      if (!file->ReadAt(at, buffer.data(), buffer.size())) break;
-    }
-    ++files;
-  } while (listing->Next());
-  for (const std::string& subfolder : subfolders) files += ReadEveryByte(platform, subfolder);
-  return files;
-}
-
 // The browser caches in the prefix: finding them (on the window's thread),
 // reading their files' bytes once, and listing them, each and together.
 void BrowserCases(Win32Platform& platform) {
@@ -434,21 +410,34 @@ void BrowserCases(Win32Platform& platform) {
   const ScanFilter all{"*", AccessMode::kNoLimit, 0, 0};
   for (const auto& [name, list] : cases) {
     int files = 0;
-    auto readAll = [&] {
-      files = 0;
-      for (const CacheSource& source : list) files += ReadEveryByte(platform, source.folder);
-    };
-    readAll();  // warm, as every case after it
-    const double bytes = MedianMilliseconds(readAll, kRepetitions);
-    Report("browser caches: read every byte, " + name, files, bytes, files);
     ResultTable table;
-    const double scan = MedianMilliseconds(
+    std::size_t entries = 0;
+    // Taken in turns, so that all three meet the same load on a shared
+    // machine; after one untimed round, as every case.
+    const std::vector<std::function<void()>> steps = {
+        [&] {
+          files = 0;
+          for (const CacheSource& source : list) files += ReadEveryByte(platform, source.folder);
+        },
         [&] {
           table.DeleteAllItems();
           ScanBrowserCaches(platform, list, all, table);
         },
-        kRepetitions);
-    Report("browser caches: scan *, " + name, files, scan, table.RowCount());
+        // The readers alone, without the rows' names and the table.
+        [&] {
+          entries = 0;
+          for (const CacheSource& source : list) entries += source.format->Read(platform, source.folder, nullptr).entries.size();
+        }};
+    std::vector<std::vector<double>> times(steps.size());
+    for (int round = 0; round <= kRepetitions; ++round) {
+      for (std::size_t step = 0; step < steps.size(); ++step) {
+        const double ms = MedianMilliseconds(steps[step], 1);
+        if (round > 0) times[step].push_back(ms);
+      }
+    }
+    Report("browser caches: read every byte, " + name, files, Median(times[0]), files);
+    Report("browser caches: scan *, " + name, files, Median(times[1]), table.RowCount());
+    Report("browser caches: readers only, " + name, files, Median(times[2]), static_cast<int>(entries));
   }
 }
 

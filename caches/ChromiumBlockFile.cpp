@@ -64,9 +64,26 @@ std::string ExternalFileName(std::uint32_t number) {
 }
 
 // Where an address's bytes lie, checked against the file that holds them.
+// The path is shared by every place in the same file.
 struct Place {
-  std::string path;
+  std::shared_ptr<const std::string> path;
   std::uint64_t offset = 0;
+};
+
+// A body in one piece of one file; a large cache's bodies share a few
+// paths instead of keeping one each.
+class OnePieceBody : public BodyReader {
+ public:
+  OnePieceBody(Place place, std::uint64_t size, bool complete)
+      : place_(std::move(place)), size_(size), complete_(complete) {}
+  BodyStatus Read(Platform& platform, const BodySink& sink) const override {
+    return chromium::PiecesBody({{*place_.path, place_.offset, size_}}, complete_).Read(platform, sink);
+  }
+
+ private:
+  Place place_;
+  std::uint64_t size_;
+  bool complete_;
 };
 
 // The cache's files, each block file opened once and its header checked.
@@ -81,11 +98,13 @@ class CacheFiles {
     if (addr.FileType() == Addr::kExternal) {
       std::optional<std::uint64_t> held = ExternalFileSize(addr.FileNumber());
       if (!held || *held < size) return std::nullopt;
-      return Place{JoinPath(folder_, ExternalFileName(addr.FileNumber())), 0};
+      return Place{std::make_shared<const std::string>(JoinPath(folder_, ExternalFileName(addr.FileNumber()))), 0};
     }
     std::optional<std::uint64_t> offset = BlockOffset(addr, size);
     if (!offset) return std::nullopt;
-    return Place{JoinPath(folder_, "data_" + std::to_string(addr.FileNumber())), *offset};
+    std::shared_ptr<const std::string>& path = blockPaths_[addr.FileNumber()];
+    if (!path) path = std::make_shared<const std::string>(JoinPath(folder_, "data_" + std::to_string(addr.FileNumber())));
+    return Place{path, *offset};
   }
 
   std::optional<std::string> Read(Addr addr, std::uint64_t size) {
@@ -101,7 +120,7 @@ class CacheFiles {
       return offset && ReadThroughWindow(addr.FileNumber(), *offset, size, into);
     }
     std::optional<Place> place = Locate(addr, size);
-    std::unique_ptr<ReadOnlyFile> file = place ? platform_.OpenForReading(place->path) : nullptr;
+    std::unique_ptr<ReadOnlyFile> file = place ? platform_.OpenForReading(*place->path) : nullptr;
     std::optional<std::string> bytes = file ? ReadExact(*file, 0, size) : std::nullopt;
     if (bytes) into = std::move(*bytes);
     return bytes.has_value();
@@ -118,10 +137,13 @@ class CacheFiles {
     Window& window = windows_[number];
     if (offset < window.start || offset + size > window.start + window.bytes.size()) {
       ReadOnlyFile& file = *blockFiles_[number];
-      std::optional<std::string> bytes =
-          ReadExact(file, offset, std::min(std::max(size, kWindowSize), file.Size() - offset));
-      if (!bytes) return false;
-      window = {offset, std::move(*bytes)};
+      // The same buffer each time: sized once, never filled twice.
+      window.bytes.resize(static_cast<std::size_t>(std::min(std::max(size, kWindowSize), file.Size() - offset)));
+      if (file.ReadAt(offset, window.bytes.data(), window.bytes.size()) != window.bytes.size()) {
+        window.bytes.clear();
+        return false;
+      }
+      window.start = offset;
     }
     into.assign(window.bytes, static_cast<std::size_t>(offset - window.start), static_cast<std::size_t>(size));
     return true;
@@ -180,6 +202,7 @@ class CacheFiles {
   const std::string& folder_;
   std::map<std::uint32_t, std::unique_ptr<ReadOnlyFile>> blockFiles_;
   std::map<std::uint32_t, std::uint64_t> blockSizes_;
+  std::map<std::uint32_t, std::shared_ptr<const std::string>> blockPaths_;
   std::optional<std::map<std::uint32_t, std::uint64_t>> externalSizes_;
 };
 
@@ -298,8 +321,7 @@ class Walk {
     if (!body) return Outcome::kDamaged;
     row.storedSize = static_cast<std::uint64_t>(bodySize);
     chromium::DescribeEntry(*response, row);
-    row.body = std::make_shared<chromium::PiecesBody>(
-        std::vector<chromium::FilePiece>{{std::move(body->path), body->offset, row.storedSize}}, row.complete);
+    row.body = std::make_shared<OnePieceBody>(std::move(*body), row.storedSize, row.complete);
     out.push_back(std::move(row));
     return listed;
   }
@@ -316,7 +338,7 @@ class Walk {
         if (child == children_.end() || child->second.signature != parent.signature) continue;
         parent.row.storedSize += child->second.held;
         if (fromStart == bit * kChildSpan && child->second.fromStart > 0) {
-          pieces.push_back({child->second.body.path, child->second.body.offset, child->second.fromStart});
+          pieces.push_back({*child->second.body.path, child->second.body.offset, child->second.fromStart});
           fromStart += child->second.fromStart;
         }
       }

@@ -1,8 +1,6 @@
 #include "bench/CacheGenerator.h"
 
 #include <algorithm>
-#include <array>
-#include <bit>
 #include <cstdio>
 #include <cstring>
 #include <numeric>
@@ -144,13 +142,8 @@ class BlockFiles {
       Put32(bytes, 12, blockSize);
       Put32(bytes, 16, file.count);
       Put32(bytes, 20, capacity);
-      // Free room counted per group of four blocks, as the header's empty[].
-      std::array<std::uint32_t, 4> empty{};
-      for (std::uint32_t group = 0; group < capacity / 4; ++group) {
-        std::uint32_t used = file.map.empty() ? 0 : std::popcount((file.map[group / 8] >> (group % 8 * 4)) & 0xF);
-        if (used < 4) ++empty[3 - used];
-      }
-      for (int i = 0; i < 4; ++i) Put32(bytes, 28 + 4 * i, empty[i]);
+      // The free-block counters (empty[], hints[]) stay 0: no reader of
+      // ours uses them.
       for (std::size_t i = 0; i < file.map.size(); ++i) Put32(bytes, 80 + 4 * i, file.map[i]);
       std::copy(file.blocks.begin(), file.blocks.end(), bytes.begin() + kBlockHeaderSize);
       sink("data_" + std::to_string(number), bytes);

@@ -82,7 +82,21 @@ std::vector<std::uint32_t> BlockFileTraits(const Files& files) {
       addr = LoadU32(&entry[4]);
     }
   }
-  traits.insert(traits.end(), {badHashes, headFlags});
+  // The LRU list from its head to its tail, each node's prev its
+  // predecessor, the head's prev and the tail's next the node itself.
+  std::uint32_t listed = 0, badLinks = 0;
+  for (std::uint32_t node = LoadU32(&index[288]), prev = node;; ++listed) {
+    const std::string bytes = block(node, 36);
+    badLinks += LoadU32(&bytes[20]) != prev;
+    if (LoadU32(&bytes[16]) == node || listed > LoadU32(&index[8])) {
+      badLinks += node != LoadU32(&index[308]);
+      break;
+    }
+    prev = node;
+    node = LoadU32(&bytes[16]);
+  }
+  traits.insert(traits.end(), {badHashes, headFlags, badLinks, listed + 1 == LoadU32(&index[8]),
+                               LoadU32(&index[268]) == LoadU32(&index[8])});
   return traits;
 }
 

@@ -4,13 +4,20 @@
 #include <sys/resource.h>
 
 #include <filesystem>
+#include <fstream>
+#include <tuple>
 
 #include "bench/BareWalk.h"
+#include "bench/CacheGenerator.h"
 #include "bench/PosixTreeWriter.h"
+#include "bench/ReadEveryByte.h"
 #include "bench/SortBench.h"
 #include "platform/PosixPlatform.h"
 #include "actions/Clean.h"
+#include "search/BrowserScan.h"
 #include "search/CacheScan.h"
+#include "caches/ChromiumBlockFile.h"
+#include "caches/FirefoxCache2.h"
 #include "search/Sort.h"
 
 namespace morlind::bench {
@@ -124,6 +131,60 @@ MORLIND_SORT_BENCHES(type, Column::kType);
 MORLIND_SORT_BENCHES(access_time, Column::kAccessTime);
 MORLIND_SORT_BENCHES(size, Column::kSize);
 MORLIND_SORT_BENCHES(address, Column::kAddress);
+
+// The generated browser caches (50,000 block-file entries, 20,000 cache2
+// entries), written once per machine like the tree.
+const std::vector<CacheSource>& BrowserCaches() {
+  static const std::vector<CacheSource> sources = [] {
+    static const ChromiumBlockFileCache blockFile;
+    static const FirefoxCache2 firefox;
+    const std::string root = (std::filesystem::temp_directory_path() / "morlind-bench-caches").string();
+    const std::string marker = root + "/.complete-50000-20000";
+    if (!std::filesystem::exists(marker)) {
+      std::filesystem::remove_all(root);
+      BrowserCacheShape chrome, fox;
+      fox.entries = 20'000;
+      fox.seed = chrome.seed + 1;
+      for (auto [folder, write, shape] : {std::tuple{"/chrome", &WriteBlockFileCache, chrome},
+                                          std::tuple{"/firefox", &WriteFirefoxCache, fox}}) {
+        const std::string base = root + folder;
+        write(GenerateResponses(shape), [&](const std::string& relative, std::string_view bytes) {
+          const std::filesystem::path path = base + "/" + relative;
+          std::filesystem::create_directories(path.parent_path());
+          std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        });
+      }
+      std::filesystem::create_directories(marker);
+    }
+    return std::vector<CacheSource>{{root + "/chrome", "Chrome", "Default", "Chrome", &blockFile},
+                                    {root + "/firefox", "Firefox", "bench", "Firefox", &firefox}};
+  }();
+  return sources;
+}
+
+void BrowserReadEveryByte(benchmark::State& state, std::size_t which) {
+  PosixPlatform platform;
+  int files = 0;
+  for (auto _ : state) benchmark::DoNotOptimize(files = ReadEveryByte(platform, BrowserCaches()[which].folder));
+  state.counters["rows"] = files;
+  state.counters["peak_MB"] = PeakMemoryMb();
+}
+BENCHMARK_CAPTURE(BrowserReadEveryByte, chrome, 0)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK_CAPTURE(BrowserReadEveryByte, firefox, 1)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BrowserScan(benchmark::State& state, std::size_t which) {
+  PosixPlatform platform;
+  const ScanFilter all{"*", AccessMode::kNoLimit, 0, 0};
+  ResultTable table;
+  for (auto _ : state) {
+    table.DeleteAllItems();
+    ScanBrowserCaches(platform, {BrowserCaches()[which]}, all, table);
+  }
+  state.counters["rows"] = table.RowCount();
+  state.counters["peak_MB"] = PeakMemoryMb();
+}
+BENCHMARK_CAPTURE(BrowserScan, chrome, 0)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK_CAPTURE(BrowserScan, firefox, 1)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 // Each deletion needs a fresh copy of the tree, written outside the timing.
 template <class Delete>

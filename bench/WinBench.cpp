@@ -13,17 +13,20 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <optional>
 #include <string>
 #include <thread>
 
 #include "bench/BareWalk.h"
+#include "bench/ReadEveryByte.h"
 #include "bench/SortBench.h"
 #include "bench/Stopwatch.h"
 #include "bench/TreeGenerator.h"
 #include "actions/Clean.h"
 #include "platform/Win32Platform.h"
 #include "res/resource.h"
+#include "search/BrowserScan.h"
 #include "search/CacheScan.h"
 #include "search/Sort.h"
 #include "ui/MainDlg.h"
@@ -33,16 +36,19 @@ namespace {
 
 constexpr int kRepetitions = 5;
 
-double PeakPrivateMb() {
+// The process's peak private bytes and peak working set so far, in MB.
+std::pair<double, double> PeakMemoryMb() {
   PROCESS_MEMORY_COUNTERS_EX counters{};
   counters.cb = sizeof counters;
   GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
                        sizeof counters);
-  return static_cast<double>(counters.PeakPagefileUsage) / (1024.0 * 1024.0);
+  constexpr double kMb = 1024.0 * 1024.0;
+  return {static_cast<double>(counters.PeakPagefileUsage) / kMb, static_cast<double>(counters.PeakWorkingSetSize) / kMb};
 }
 
 void Report(const std::string& name, int files, double ms, int rows) {
-  std::printf("%s\t%d\t%.1f\t%d\t%.1f\n", name.c_str(), files, ms, rows, PeakPrivateMb());
+  auto [privateMb, workingSetMb] = PeakMemoryMb();
+  std::printf("%s\t%d\t%.1f\t%d\t%.1f\t%.1f\n", name.c_str(), files, ms, rows, privateMb, workingSetMb);
   std::fflush(stdout);
 }
 
@@ -391,6 +397,50 @@ void DialogClean(const std::string& root, int files) {
   Report("longest stall, dialog clean", files, probe.Stop(), shown.Rows());
 }
 
+// The browser caches in the prefix: finding them (on the window's thread),
+// reading their files' bytes once, and listing them, each and together.
+void BrowserCases(Win32Platform& platform) {
+  FoundCaches found;
+  const double find = MedianMilliseconds([&] { found = FindBrowserCaches(platform); }, kRepetitions);
+  const int sources = static_cast<int>(found.readable.size());
+  Report("browser caches: find (window's thread)", sources, find, sources);
+  std::vector<std::pair<std::string, std::vector<CacheSource>>> cases;
+  for (const CacheSource& source : found.readable) cases.push_back({source.displayName, {source}});
+  if (sources > 1) cases.push_back({"all", found.readable});
+  const ScanFilter all{"*", AccessMode::kNoLimit, 0, 0};
+  for (const auto& [name, list] : cases) {
+    int files = 0;
+    ResultTable table;
+    std::size_t entries = 0;
+    // Taken in turns, so that all three meet the same load on a shared
+    // machine; after one untimed round, as every case.
+    const std::vector<std::function<void()>> steps = {
+        [&] {
+          files = 0;
+          for (const CacheSource& source : list) files += ReadEveryByte(platform, source.folder);
+        },
+        [&] {
+          table.DeleteAllItems();
+          ScanBrowserCaches(platform, list, all, table);
+        },
+        // The readers alone, without the rows' names and the table.
+        [&] {
+          entries = 0;
+          for (const CacheSource& source : list) entries += source.format->Read(platform, source.folder, nullptr).entries.size();
+        }};
+    std::vector<std::vector<double>> times(steps.size());
+    for (int round = 0; round <= kRepetitions; ++round) {
+      for (std::size_t step = 0; step < steps.size(); ++step) {
+        const double ms = MedianMilliseconds(steps[step], 1);
+        if (round > 0) times[step].push_back(ms);
+      }
+    }
+    Report("browser caches: read every byte, " + name, files, Median(times[0]), files);
+    Report("browser caches: scan *, " + name, files, Median(times[1]), table.RowCount());
+    Report("browser caches: readers only, " + name, files, Median(times[2]), static_cast<int>(entries));
+  }
+}
+
 }  // namespace
 }  // namespace morlind::bench
 
@@ -400,7 +450,8 @@ int main(int argc, char** argv) {
   if (argc < 2) {
     std::fprintf(stderr,
                  "usage: win_bench [--clean | --dialog-clean | --bare-delete | --dialog] TREE_ROOT\n"
-                 "       win_bench --index COUNT TREE_ROOT\n");
+                 "       win_bench --index COUNT TREE_ROOT\n"
+                 "       win_bench --browser-scan | --browser-dialog TREE_ROOT\n");
     return 2;
   }
   const std::string root = argv[argc - 1];
@@ -411,6 +462,18 @@ int main(int argc, char** argv) {
   // The index starts empty and is left filled: the caller empties it.
   if (mode == "--index" && argc > 3) {
     IndexCases(platform, root, shape, std::atoi(argv[2]));
+    return 0;
+  }
+  // The browser caches placed in the prefix; the dialog in a process of
+  // its own, so that its peak memory is the search's.
+  if (mode == "--browser-scan") {
+    BrowserCases(platform);
+    return 0;
+  }
+  if (mode == "--browser-dialog") {
+    std::string walkPath = root;
+    BareWalk(platform, walkPath);
+    DialogCases(root, shape.files, ", IE tree and browser caches", false);
     return 0;
   }
   if (mode == "--dialog") {

@@ -1,8 +1,9 @@
 #include "caches/ChromiumBlockFile.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <map>
-#include <unordered_set>
 
 #include "caches/ChromiumShared.h"
 #include "platform/Paths.h"
@@ -63,9 +64,26 @@ std::string ExternalFileName(std::uint32_t number) {
 }
 
 // Where an address's bytes lie, checked against the file that holds them.
+// The path is shared by every place in the same file.
 struct Place {
-  std::string path;
+  std::shared_ptr<const std::string> path;
   std::uint64_t offset = 0;
+};
+
+// A body in one piece of one file; a large cache's bodies share a few
+// paths instead of keeping one each.
+class OnePieceBody : public BodyReader {
+ public:
+  OnePieceBody(Place place, std::uint64_t size, bool complete)
+      : place_(std::move(place)), size_(size), complete_(complete) {}
+  BodyStatus Read(Platform& platform, const BodySink& sink) const override {
+    return chromium::PiecesBody({{*place_.path, place_.offset, size_}}, complete_).Read(platform, sink);
+  }
+
+ private:
+  Place place_;
+  std::uint64_t size_;
+  bool complete_;
 };
 
 // The cache's files, each block file opened once and its header checked.
@@ -78,27 +96,94 @@ class CacheFiles {
   std::optional<Place> Locate(Addr addr, std::uint64_t size) {
     if (!addr.Initialized()) return std::nullopt;
     if (addr.FileType() == Addr::kExternal) {
-      std::string path = JoinPath(folder_, ExternalFileName(addr.FileNumber()));
-      std::unique_ptr<ReadOnlyFile> file = platform_.OpenForReading(path);
-      if (!file || file->Size() < size) return std::nullopt;
-      return Place{std::move(path), 0};
+      std::optional<std::uint64_t> held = ExternalFileSize(addr.FileNumber());
+      if (!held || *held < size) return std::nullopt;
+      return Place{std::make_shared<const std::string>(JoinPath(folder_, ExternalFileName(addr.FileNumber()))), 0};
     }
+    std::optional<std::uint64_t> offset = BlockOffset(addr, size);
+    if (!offset) return std::nullopt;
+    std::shared_ptr<const std::string>& path = blockPaths_[addr.FileNumber()];
+    if (!path) path = std::make_shared<const std::string>(JoinPath(folder_, "data_" + std::to_string(addr.FileNumber())));
+    return Place{path, *offset};
+  }
+
+  std::optional<std::string> Read(Addr addr, std::uint64_t size) {
+    std::string bytes;
+    return Read(addr, size, bytes) ? std::optional(std::move(bytes)) : std::nullopt;
+  }
+
+  // The same into a buffer the caller reuses: what every entry reads needs
+  // no memory of its own then.
+  bool Read(Addr addr, std::uint64_t size, std::string& into) {
+    if (addr.FileType() != Addr::kExternal) {
+      std::optional<std::uint64_t> offset = addr.Initialized() ? BlockOffset(addr, size) : std::nullopt;
+      return offset && ReadThroughWindow(addr.FileNumber(), *offset, size, into);
+    }
+    std::optional<Place> place = Locate(addr, size);
+    std::unique_ptr<ReadOnlyFile> file = place ? platform_.OpenForReading(*place->path) : nullptr;
+    std::optional<std::string> bytes = file ? ReadExact(*file, 0, size) : std::nullopt;
+    if (bytes) into = std::move(*bytes);
+    return bytes.has_value();
+  }
+
+ private:
+  // Entries, their heads and rankings nodes are small and, read in the
+  // order of their addresses, mostly close together: each block file is
+  // read a window at a time, not a block at a time (a read costs far more
+  // than its bytes, under Wine most of all). size bytes at offset lie in
+  // the file (Locate checked).
+  bool ReadThroughWindow(std::uint32_t number, std::uint64_t offset, std::uint64_t size, std::string& into) {
+    constexpr std::uint64_t kWindowSize = 64 * 1024;
+    Window& window = windows_[number];
+    if (offset < window.start || offset + size > window.start + window.bytes.size()) {
+      ReadOnlyFile& file = *blockFiles_[number];
+      // The same buffer each time: sized once, never filled twice.
+      window.bytes.resize(static_cast<std::size_t>(std::min(std::max(size, kWindowSize), file.Size() - offset)));
+      if (file.ReadAt(offset, window.bytes.data(), window.bytes.size()) != window.bytes.size()) {
+        window.bytes.clear();
+        return false;
+      }
+      window.start = offset;
+    }
+    into.assign(window.bytes, static_cast<std::size_t>(offset - window.start), static_cast<std::size_t>(size));
+    return true;
+  }
+
+  struct Window {
+    std::uint64_t start = 0;
+    std::string bytes;
+  };
+  std::map<std::uint32_t, Window> windows_;
+  // Where size bytes at a block file's addr lie in it, when the address
+  // holds that many and the file does too.
+  std::optional<std::uint64_t> BlockOffset(Addr addr, std::uint64_t size) {
     ReadOnlyFile* file = BlockFile(addr.FileNumber(), addr.BlockSize());
     if (!file || addr.BlockSize() == 0 || size > addr.NumBlocks() * addr.BlockSize()) return std::nullopt;
     std::uint64_t offset = kBlockHeaderSize + addr.StartBlock() * addr.BlockSize();
     if (offset > file->Size() || size > file->Size() - offset) return std::nullopt;
-    return Place{JoinPath(folder_, "data_" + std::to_string(addr.FileNumber())), offset};
+    return offset;
   }
 
-  std::optional<std::string> Read(Addr addr, std::uint64_t size) {
-    std::optional<Place> place = Locate(addr, size);
-    if (!place) return std::nullopt;
-    if (addr.FileType() != Addr::kExternal) return ReadExact(*blockFiles_[addr.FileNumber()], place->offset, size);
-    std::unique_ptr<ReadOnlyFile> file = platform_.OpenForReading(place->path);
-    return file ? ReadExact(*file, 0, size) : std::nullopt;
+  // An f_ file's size, from one listing of the folder: a large cache holds
+  // thousands, and opening each only to learn its size costs far more.
+  std::optional<std::uint64_t> ExternalFileSize(std::uint32_t number) {
+    if (!externalSizes_) {
+      externalSizes_.emplace();
+      if (std::unique_ptr<DirListing> listing = platform_.OpenListing(folder_)) {
+        do {
+          const DirEntry& entry = listing->Current();
+          unsigned found = 0;
+          if (!entry.IsDirectory() && std::sscanf(std::string(entry.name).c_str(), "f_%x", &found) == 1 &&
+              entry.name == ExternalFileName(found)) {
+            (*externalSizes_)[found] = entry.size;
+          }
+        } while (listing->Next());
+      }
+    }
+    auto found = externalSizes_->find(number);
+    return found == externalSizes_->end() ? std::nullopt : std::optional(found->second);
   }
 
- private:
   // data_<number>, when it is a block file of blocks of blockSize bytes.
   ReadOnlyFile* BlockFile(std::uint32_t number, std::uint64_t blockSize) {
     auto [at, added] = blockFiles_.try_emplace(number);
@@ -117,6 +202,8 @@ class CacheFiles {
   const std::string& folder_;
   std::map<std::uint32_t, std::unique_ptr<ReadOnlyFile>> blockFiles_;
   std::map<std::uint32_t, std::uint64_t> blockSizes_;
+  std::map<std::uint32_t, std::shared_ptr<const std::string>> blockPaths_;
+  std::optional<std::map<std::uint32_t, std::uint64_t>> externalSizes_;
 };
 
 // One EntryStore's fields (disk_format.h).
@@ -133,13 +220,18 @@ struct EntryStore {
   const std::string& bytes;  // its 1 to 4 blocks
 };
 
-std::optional<std::string> KeyOf(const EntryStore& entry, CacheFiles& files) {
+// Valid while entry and longKey are; a key too long for the entry's blocks
+// is read into longKey.
+std::optional<std::string_view> KeyOf(const EntryStore& entry, CacheFiles& files, std::string& longKey) {
   std::int64_t length = entry.KeyLength();
   if (length < 0 || length > kMaxKeySize) return std::nullopt;
-  if (length > kMaxInternalKeyLength) return files.Read(entry.LongKey(), static_cast<std::uint64_t>(length));
+  if (length > kMaxInternalKeyLength) {
+    if (!files.Read(entry.LongKey(), static_cast<std::uint64_t>(length), longKey)) return std::nullopt;
+    return longKey;
+  }
   // Inline, NUL-terminated, within the entry's own blocks.
   if (kEntryKeyOffset + static_cast<std::uint64_t>(length) >= entry.bytes.size()) return std::nullopt;
-  return entry.bytes.substr(kEntryKeyOffset, static_cast<std::size_t>(length));
+  return std::string_view(entry.bytes).substr(kEntryKeyOffset, static_cast<std::size_t>(length));
 }
 
 // A sparse entry's stream 2 starts with a SparseHeader (disk_format_base.h)
@@ -193,20 +285,21 @@ class Walk {
     if (headSize < 0 || headSize > kMaxHeadSize || bodySize < 0 || sparseSize < 0) return Outcome::kDamaged;
     bool sparse = (entry.Flags() & kParentEntry) && bodySize == 0;
     if (bodySize == 0 && !sparse && !(entry.Flags() & kChildEntry)) return Outcome::kSkipped;
-    std::optional<std::string> key = KeyOf(entry, files_);
+    std::optional<std::string_view> key = KeyOf(entry, files_, longKey_);
     if (!key) return Outcome::kDamaged;
     if (entry.Flags() & kChildEntry) return AddChild(entry, *key) ? Outcome::kSkipped : Outcome::kDamaged;
 
     std::string address = chromium::AddressFromKey(*key);
-    std::optional<std::string> head = files_.Read(entry.DataAddr(0), static_cast<std::uint64_t>(headSize));
-    std::optional<chromium::StoredResponse> response = head ? chromium::ParseResponseInfo(*head) : std::nullopt;
+    std::optional<chromium::StoredResponse> response =
+        files_.Read(entry.DataAddr(0), static_cast<std::uint64_t>(headSize), head_)
+            ? chromium::ParseResponseInfo(head_)
+            : std::nullopt;
     if (address.empty() || !response) return Outcome::kDamaged;
     CacheEntry row;
     row.address = std::move(address);
     Addr rankings = entry.RankingsNode();
-    std::optional<std::string> node =
-        rankings.FileType() == Addr::kRankings ? files_.Read(rankings, kRankingsNodeSize) : std::nullopt;
-    if (node) row.lastUsed = chromium::MomentFromChromiumTime(static_cast<std::int64_t>(LoadU64(node->data())));
+    bool node = rankings.FileType() == Addr::kRankings && files_.Read(rankings, kRankingsNodeSize, node_);
+    if (node) row.lastUsed = chromium::MomentFromChromiumTime(static_cast<std::int64_t>(LoadU64(node_.data())));
     Outcome listed = node ? Outcome::kListed : Outcome::kDamaged;
 
     if (sparse) {
@@ -218,7 +311,7 @@ class Walk {
       if (!control || LoadU32(control->data() + 8) != kIndexMagic) return Outcome::kDamaged;
       chromium::DescribeEntry(*response, row);
       std::uint64_t whole = response->truncated ? 0 : chromium::WholeSize(response->head);
-      parents_.push_back({std::move(row), std::move(*key), LoadU64(control->data()), control->substr(kSparseHeaderSize),
+      parents_.push_back({std::move(row), std::string(*key), LoadU64(control->data()), control->substr(kSparseHeaderSize),
                           whole});
       return listed;
     }
@@ -228,8 +321,7 @@ class Walk {
     if (!body) return Outcome::kDamaged;
     row.storedSize = static_cast<std::uint64_t>(bodySize);
     chromium::DescribeEntry(*response, row);
-    row.body = std::make_shared<chromium::PiecesBody>(
-        std::vector<chromium::FilePiece>{{std::move(body->path), body->offset, row.storedSize}}, row.complete);
+    row.body = std::make_shared<OnePieceBody>(std::move(*body), row.storedSize, row.complete);
     out.push_back(std::move(row));
     return listed;
   }
@@ -246,7 +338,7 @@ class Walk {
         if (child == children_.end() || child->second.signature != parent.signature) continue;
         parent.row.storedSize += child->second.held;
         if (fromStart == bit * kChildSpan && child->second.fromStart > 0) {
-          pieces.push_back({child->second.body.path, child->second.body.offset, child->second.fromStart});
+          pieces.push_back({*child->second.body.path, child->second.body.offset, child->second.fromStart});
           fromStart += child->second.fromStart;
         }
       }
@@ -258,7 +350,7 @@ class Walk {
   }
 
  private:
-  bool AddChild(const EntryStore& entry, const std::string& key) {
+  bool AddChild(const EntryStore& entry, std::string_view key) {
     std::int64_t size = entry.DataSize(1);
     std::optional<std::string> control =
         entry.DataSize(2) >= static_cast<std::int64_t>(kSparseHeaderSize + kChildMapSize)
@@ -285,13 +377,31 @@ class Walk {
     if (lastBlock >= 0 && !BitIsSet(map, static_cast<std::uint64_t>(lastBlock))) child.held += lastLength;
     child.fromStart = std::min<std::uint64_t>(child.fromStart, static_cast<std::uint64_t>(size));
     child.held = std::min<std::uint64_t>(child.held, static_cast<std::uint64_t>(size));
-    children_[key] = std::move(child);
+    children_[std::string(key)] = std::move(child);
     return true;
   }
 
   CacheFiles& files_;
+  std::string longKey_, head_, node_;  // reused by every entry
   std::map<std::string, Child> children_;
   std::vector<Parent> parents_;
+};
+
+// The entry addresses met: a bit per start block and length in each block
+// file, set as they are met.
+class MetEntries {
+ public:
+  bool Add(Addr addr) {
+    std::vector<bool>& bits = files_[addr.FileNumber()];
+    if (bits.empty()) bits.resize(0x10000 * 4);
+    std::vector<bool>::reference bit = bits[addr.StartBlock() * 4 + addr.NumBlocks() - 1];
+    if (bit) return false;
+    bit = true;
+    return true;
+  }
+
+ private:
+  std::array<std::vector<bool>, 256> files_;
 };
 
 }  // namespace
@@ -331,22 +441,32 @@ CacheListing ChromiumBlockFileCache::Read(Platform& platform, const std::string&
 
   CacheFiles files(platform, folder);
   Walk walk(files);
-  // Every entry is met once; one met again closes a loop in a chain.
-  std::unordered_set<std::uint32_t> met;
+  // The chains are walked a link at a time, every chain's first entries in
+  // the order of their addresses, then their second ones, and so on, so
+  // that the block files are read forward. Every entry is met once; one met
+  // again closes a loop in a chain.
+  MetEntries met;
+  std::string entryBytes;
+  std::vector<std::uint32_t> links;
   for (std::uint64_t bucket = 0; bucket < tableLength; ++bucket) {
-    for (Addr addr{LoadU32(table->data() + 4 * bucket)}; addr.value != 0;) {
+    if (std::uint32_t first = LoadU32(table->data() + 4 * bucket)) links.push_back(first);
+  }
+  while (!links.empty()) {
+    std::sort(links.begin(), links.end(), [](std::uint32_t a, std::uint32_t b) { return (a & 0xFFFFFF) < (b & 0xFFFFFF); });
+    std::vector<std::uint32_t> nextLinks;
+    for (std::uint32_t link : links) {
       if (stop && *stop) return listing;
-      std::optional<std::string> bytes = addr.FileType() == Addr::kBlock256 && met.insert(addr.value).second
-                                             ? files.Read(addr, addr.NumBlocks() * kEntryBlockSize)
-                                             : std::nullopt;
-      if (!bytes) {
+      const Addr addr{link};
+      if (addr.FileType() != Addr::kBlock256 || !met.Add(addr) ||
+          !files.Read(addr, addr.NumBlocks() * kEntryBlockSize, entryBytes)) {
         listing.whole = false;
-        break;
+        continue;
       }
-      EntryStore entry(*bytes);
+      EntryStore entry(entryBytes);
       if (walk.Entry(entry, listing.entries) == Outcome::kDamaged) listing.whole = false;
-      addr.value = entry.Next();
+      if (entry.Next() != 0) nextLinks.push_back(entry.Next());
     }
+    links = std::move(nextLinks);
   }
   walk.AddParents(listing.entries);
   return listing;

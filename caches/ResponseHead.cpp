@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "platform/Utf8.h"
+
 namespace morlind {
 
 namespace {
@@ -18,7 +20,11 @@ std::string Lower(std::string_view text) {
   return lower;
 }
 
-bool NameIs(std::string_view name, std::string_view wanted) { return Lower(Trim(name)) == wanted; }
+// Without a lower-case copy: a cache's every header line meets this.
+bool NameIs(std::string_view name, std::string_view wanted) {
+  name = Trim(name);
+  return name.size() == wanted.size() && EqualFoldingAscii(name, wanted);
+}
 
 }  // namespace
 
@@ -26,7 +32,10 @@ ResponseHead ParseResponseHead(std::string_view raw) {
   ResponseHead head;
   bool first = true;
   while (!raw.empty()) {
-    std::size_t end = raw.find_first_of(std::string_view("\0\r\n", 3));
+    // find_first_of would search the three separators at every byte.
+    std::size_t end = 0;
+    while (end < raw.size() && raw[end] != '\0' && raw[end] != '\r' && raw[end] != '\n') ++end;
+    if (end == raw.size()) end = std::string_view::npos;
     std::string_view line = raw.substr(0, end);
     raw.remove_prefix(end == std::string_view::npos ? raw.size() : end + 1);
     if (line.empty()) continue;

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Runs the benchmarks natively and under Wine over a generated tree of
-# 120,000 files and prints one table. Raw results stay under build/bench/.
+# 120,000 files, and over generated browser caches (Chrome's block-file
+# cache of 50,000 entries, Firefox's cache2 of 20,000), and prints one table.
+# Raw results stay under build/bench/.
 # Wine runs in a prefix of its own, build/wineprefix-bench: the bench fills
 # and empties that prefix's URL cache index, which no test must meet.
 set -euo pipefail
@@ -12,7 +14,7 @@ out=build/bench
 index_entries=20000
 mkdir -p "$out"
 
-cmake --preset linux >/dev/null && cmake --build --preset linux -j "$(nproc)" --target scan_bench make_tree >/dev/null
+cmake --preset linux >/dev/null && cmake --build --preset linux -j "$(nproc)" --target scan_bench make_tree make_caches >/dev/null
 cmake --preset windows >/dev/null && cmake --build --preset windows -j "$(nproc)" --target win_bench >/dev/null
 scripts/wine-prefix.sh
 
@@ -21,7 +23,10 @@ build/linux/bench/scan_bench --benchmark_format=json --benchmark_out="$out/nativ
 
 tree_unix="$WINEPREFIX/drive_c/morlind-bench"
 tree_win='C:\morlind-bench'
-cache_unix="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Microsoft/Windows/INetCache"
+local_unix="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local"
+cache_unix="$local_unix/Microsoft/Windows/INetCache"
+# Where make_caches writes Chrome's and Firefox's caches.
+browser_dirs=("$local_unix/Google" "$local_unix/Mozilla")
 make_tree() { build/linux/bench/make_tree "$tree_unix" >/dev/null; }
 win_bench() { xvfb-run -a scripts/wine-run.sh build/windows/bench/win_bench.exe "$@"; }
 theme() {
@@ -38,8 +43,14 @@ empty_cache() {
 
 echo "bench: Windows cases under Wine..."
 empty_cache
+rm -rf "${browser_dirs[@]}"
 make_tree
 win_bench "$tree_win" | sed 's/^/theme off\t/' >"$out/windows.tsv"
+echo "bench: Chrome's block-file cache of 50,000 entries and Firefox's cache2 of 20,000, under Wine..."
+build/linux/bench/make_caches "$local_unix" 50000 20000 >/dev/null
+win_bench --browser-scan "$tree_win" | sed 's/^/theme off\t/' >>"$out/windows.tsv"
+win_bench --browser-dialog "$tree_win" | sed 's/^/theme off\t/' >>"$out/windows.tsv"
+rm -rf "${browser_dirs[@]}"
 theme 1
 win_bench --dialog "$tree_win" | grep '^dialog' | sed 's/^/theme on\t/' >>"$out/windows.tsv" || true
 theme 0

@@ -91,6 +91,17 @@ TEST(ChromiumHead, TellsWhetherTheStoredBodyIsWhole) {
   }
 }
 
+TEST(ResponseHeadLines, NamesMatchWhateverTheirCaseAndSpacingAndOnlyTheFirstLineIsTheStatus) {
+  using namespace std::string_literals;
+  const ResponseHead head = ParseResponseHead("HTTP/1.1 200 OK\0HTTP/1.1 206 Partial\0content-TYPE\t : Text/CSS; x=1\0"s
+                                              "Content-Encoding:  GZIP \r\nContent-Length\t:12\n\0"s);
+  EXPECT_EQ(head.status, 200);
+  EXPECT_EQ(head.contentType, "text/css");
+  EXPECT_EQ(head.contentEncoding, "gzip");
+  EXPECT_EQ(head.contentLength, "12");
+  EXPECT_EQ(ParseResponseHead("Server: x\0HTTP/1.1 200 OK\0"s).status, 0);
+}
+
 TEST(ChromiumBody, ReadsLongPiecesInOrderAndStopsWhenAsked) {
   FakePlatform fake(test::HostPlatform());
   std::string content(300'000, '\0');

@@ -175,8 +175,14 @@ void CMainDlg::StartSearch() {
   if (selection != CB_ERR) input.listSelection = fileType_.GetLBText(selection);
   input.editText = fileType_.GetWindowTextUtf8();
 
+  // The list shows the table the last walk left empty while the walk fills
+  // the other, in the order chosen for the last one; the last search's rows
+  // are let go on the worker: a browser row takes several frees, and the
+  // window's thread has no time for tens of thousands of them.
+  std::swap(table_, pending_);
   SearchOutcome outcome = PrepareSearch(platform_, input, criteria_, table_);
   if (outcome == SearchOutcome::kWindowInverted) {
+    std::swap(table_, pending_);
     EndWork();
     ui_.ShowAppMessage(kWindowInvertedText);
     return;
@@ -191,14 +197,12 @@ void CMainDlg::StartSearch() {
     ui_.ShowAppMessage(kNoCacheFolderText);
     return;
   }
-  // The walk fills a table of its own, in the order chosen for the last
-  // one; the list shows the emptied table until the walk hands its rows
-  // over. Then the addresses follow.
-  std::swap(table_, pending_);
+  // When the walk hands its rows over, the addresses follow.
   auto notes = std::make_shared<std::string>();
   work_.Run(
       [&platform = platform_, criteria = criteria_, &table = pending_, sort = sort_, browsers = std::move(browsers),
        noCacheFolder, notes](JobControl& job) {
+        table.DeleteAllItems();
         if (!noCacheFolder) ScanCache(platform, criteria, table, &job);
         const ScanFilter filter{criteria.extension, criteria.accessMode, criteria.start, criteria.end};
         BrowserScanReport report = ScanBrowserCaches(platform, browsers.readable, filter, table, &job);

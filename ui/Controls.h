@@ -8,8 +8,8 @@
 
 #include "platform/Platform.h"
 #include "search/ResultTable.h"
-#include "ui/Subclass.h"
-#include "ui/Wnd.h"
+#include "wingui/Subclass.h"
+#include "wingui/Wnd.h"
 
 namespace morlind {
 

@@ -16,9 +16,9 @@
 #include "search/Job.h"
 #include "search/ResultTable.h"
 #include "search/Search.h"
-#include "ui/AnchorLayout.h"
+#include "wingui/AnchorLayout.h"
 #include "ui/Controls.h"
-#include "ui/Dialog.h"
+#include "wingui/Dialog.h"
 #include "ui/WorkSession.h"
 
 namespace morlind {

@@ -3,7 +3,7 @@
 #include <stdexcept>
 
 #include "platform/WideText.h"
-#include "ui/Wnd.h"
+#include "wingui/Wnd.h"
 
 namespace morlind {
 

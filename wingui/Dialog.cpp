@@ -1,4 +1,4 @@
-#include "ui/Dialog.h"
+#include "wingui/Dialog.h"
 
 #include <windowsx.h>
 
@@ -8,7 +8,7 @@
 
 #include "platform/WideText.h"
 
-#include "ui/WinApp.h"
+#include "wingui/WinApp.h"
 
 namespace morlind {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/EventTable.h"
-#include "ui/Wnd.h"
+#include "wingui/EventTable.h"
+#include "wingui/Wnd.h"
 
 namespace morlind {
 

@@ -1,4 +1,4 @@
-#include "ui/Wnd.h"
+#include "wingui/Wnd.h"
 
 namespace morlind {
 

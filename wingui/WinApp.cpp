@@ -1,6 +1,6 @@
-#include "ui/WinApp.h"
+#include "wingui/WinApp.h"
 
-#include "ui/Dialog.h"
+#include "wingui/Dialog.h"
 
 namespace morlind {
 

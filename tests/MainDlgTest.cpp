@@ -44,7 +44,7 @@ TEST_F(MainDlgTest, StartPickersShowAnHourBeforeNow) {
   fs.SetNow(2214061605);  // 2040-02-28 17:06:45 UTC
   CMainDlg later{fs, ui};
   ASSERT_TRUE(later.Create());
-  CDateTimeCtrl picker;
+  CMomentPicker picker;
   for (int id : {IDC_START_DATE, IDC_START_TIME}) {
     picker.Attach(GetDlgItem(later.GetSafeHwnd(), id));
     EXPECT_EQ(picker.GetTime(fs), 2214061605 - 3600) << id;
@@ -79,7 +79,7 @@ TEST_F(MainDlgTest, TheListsSubclassGoesWithItsObject) {
                                 nullptr, nullptr, nullptr);
   ResultTable rows;
   rows.AddResultRow("C:\\a.jpg", 5, std::nullopt);
-  std::optional<CListCtrl> control(std::in_place);
+  std::optional<CResultList> control(std::in_place);
   control->Attach(window);
   control->SetModel(&rows);
   ListView_SetCheckState(window, 0, TRUE);

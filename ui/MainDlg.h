@@ -17,7 +17,8 @@
 #include "search/ResultTable.h"
 #include "search/Search.h"
 #include "wingui/AnchorLayout.h"
-#include "ui/Controls.h"
+#include "ui/MomentPicker.h"
+#include "ui/ResultList.h"
 #include "wingui/Dialog.h"
 #include "ui/WorkSession.h"
 
@@ -123,11 +124,11 @@ class CMainDlg : public CDialog {
 
   SearchCriteria criteria_;  // extension, cache folder, start, end, access mode
   ResultTable table_;        // the rows and their path store
-  CListCtrl list_;
-  CDateTimeCtrl endTime_;
-  CDateTimeCtrl startTime_;
-  CDateTimeCtrl endDate_;
-  CDateTimeCtrl startDate_;
+  CResultList list_;
+  CMomentPicker endTime_;
+  CMomentPicker startTime_;
+  CMomentPicker endDate_;
+  CMomentPicker startDate_;
   CComboBox fileType_;
   int selectAll_ = 0;
   int invert_ = 0;

@@ -16,11 +16,12 @@
 #include "search/Job.h"
 #include "search/ResultTable.h"
 #include "search/Search.h"
-#include "wingui/AnchorLayout.h"
+#include "ui/ModalCount.h"
 #include "ui/MomentPicker.h"
 #include "ui/ResultList.h"
-#include "wingui/Dialog.h"
 #include "ui/WorkSession.h"
+#include "wingui/AnchorLayout.h"
+#include "wingui/Dialog.h"
 
 namespace morlind {
 

@@ -35,7 +35,7 @@ TEST_F(MainDlgTest, StartsWithTheFileTypeFocusedAndTheAboutEntryInTheSystemMenu)
   EXPECT_EQ(GetMenuItemID(menu, count - 1), static_cast<UINT>(IDM_ABOUTBOX));
   EXPECT_TRUE(GetMenuState(menu, static_cast<UINT>(count - 2), MF_BYPOSITION) & MF_SEPARATOR);
   // The link label shows the site the shell opens.
-  std::wstring label = test::TextOf(Item(IDC_HOMEPAGE)), address = Utf8ToWide(kHomePageAddress);
+  std::wstring label = test::TextOf(Item(IDC_HOMEPAGE)), address = ResourceString(IDS_HOMEPAGE);
   EXPECT_EQ(label.substr(label.size() - address.size() - 1), L"』" + address);
 }
 

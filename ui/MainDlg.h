@@ -25,9 +25,6 @@
 
 namespace morlind {
 
-// The maker's site, shown on the link label and opened from it.
-extern const char* const kHomePageAddress;
-
 class CMainDlg : public CDialog {
  public:
   CMainDlg(Platform& platform, UiServices& ui, HWND parent = nullptr);

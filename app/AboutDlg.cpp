@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "res/resource.h"
-#include "ui/MainDlg.h"
 #include "platform/WideText.h"
+#include "res/resource.h"
+#include "wingui/Wnd.h"
 
 namespace morlind {
 
@@ -23,7 +23,7 @@ std::string AboutText() {
       "IE缓存文件查找、提取与清理工具",
       "",
       std::string("有问题或意见请联系") + kMailAddress,
-      kHomePageAddress,
+      WideToUtf8(ResourceString(IDS_HOMEPAGE)),
       std::string("QQ:") + kQqNumber,
       "",
       std::string(kSignature) + " 2008.8",

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "ui/Dialog.h"
+#include "wingui/Dialog.h"
 
 namespace morlind {
 

@@ -6,9 +6,9 @@
 #include "platform/ModulePath.h"
 #include "platform/WideText.h"
 #include "platform/Win32Platform.h"
-#include "ui/Dialog.h"
+#include "wingui/Dialog.h"
 #include "ui/MainDlg.h"
-#include "ui/Win32UiServices.h"
+#include "app/Win32UiServices.h"
 
 namespace morlind {
 

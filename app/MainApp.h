@@ -3,7 +3,7 @@
 #pragma once
 
 #include "actions/UiServices.h"
-#include "ui/WinApp.h"
+#include "wingui/WinApp.h"
 
 namespace morlind {
 

@@ -1,5 +1,5 @@
 #include <windows.h>
 
-#include "ui/WinApp.h"
+#include "wingui/WinApp.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return morlind::RunApplication(); }

@@ -4,6 +4,8 @@
 #define IDD_ABOUTBOX 100
 #define IDS_ABOUTBOX 101
 #define IDD_MORLIND_DIALOG 102
+// The maker's site, shown on the link label and opened from it.
+#define IDS_HOMEPAGE 103
 #define IDR_MAINFRAME 128
 #define IDC_LINK_CURSOR 130
 

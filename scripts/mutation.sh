@@ -3,7 +3,7 @@
 # a scratch clone (warnings not errors, so that mutants compile):
 #   scripts/mutation.sh native OUT.json [REV]   every mutant of search/ and
 #                                   actions/, against the native suites
-#   scripts/mutation.sh wine OUT.json [REV]     30 mutants of ui/ (seed 13),
+#   scripts/mutation.sh wine OUT.json [REV]     30 mutants of ui/ and wingui/ (seed 13),
 #                                   against the dialog suites under Wine
 # REV (default HEAD) is the commit measured.
 set -euo pipefail
@@ -32,7 +32,7 @@ case "$kind" in
     cmake --preset windows -DMORLIND_WERROR=OFF -DMORLIND_BENCH=OFF >/dev/null
     build="cmake --build build/windows -j2 --target ui_tests e2e_tests Morlind"
     test="xvfb-run -a $scratch/scripts/wine-dialog-tests.sh $scratch/build/windows"
-    srcs=$(git ls-files ui)
+    srcs=$(git ls-files ui wingui)
     extra=(--max 30 --seed 13 --timeout 300)
     ;;
   *) echo "usage: $0 native|wine OUT.json" >&2; exit 2 ;;

@@ -2,7 +2,7 @@
 // in a handler. Its event table and data exchange are met through the main
 // dialog in MainDlgTest.cpp and ShellTest.cpp, centring by the end-to-end
 // test.
-#include "ui/Dialog.h"
+#include "wingui/Dialog.h"
 
 #include <gtest/gtest.h>
 

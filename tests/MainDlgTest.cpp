@@ -36,7 +36,7 @@ TEST_F(MainDlgTest, StartsWithTheFileTypeFocusedAndTheAboutEntryInTheSystemMenu)
   EXPECT_EQ(GetMenuItemID(menu, count - 1), static_cast<UINT>(IDM_ABOUTBOX));
   EXPECT_TRUE(GetMenuState(menu, static_cast<UINT>(count - 2), MF_BYPOSITION) & MF_SEPARATOR);
   // The link label shows the site the shell opens.
-  std::wstring label = test::TextOf(Item(IDC_HOMEPAGE)), address = Utf8ToWide(kHomePageAddress);
+  std::wstring label = test::TextOf(Item(IDC_HOMEPAGE)), address = ResourceString(IDS_HOMEPAGE);
   EXPECT_EQ(label.substr(label.size() - address.size() - 1), L"』" + address);
 }
 
@@ -45,7 +45,7 @@ TEST_F(MainDlgTest, StartPickersShowAnHourBeforeNow) {
   fs.SetNow(2214061605);  // 2040-02-28 17:06:45 UTC
   CMainDlg later{fs, ui};
   ASSERT_TRUE(later.Create());
-  CDateTimeCtrl picker;
+  CMomentPicker picker;
   for (int id : {IDC_START_DATE, IDC_START_TIME}) {
     picker.Attach(GetDlgItem(later.GetSafeHwnd(), id));
     EXPECT_EQ(picker.GetTime(fs), 2214061605 - 3600) << id;
@@ -92,7 +92,7 @@ TEST_F(MainDlgTest, TheListsSubclassGoesWithItsObject) {
                                 nullptr, nullptr, nullptr);
   ResultTable rows;
   rows.AddResultRow("C:\\a.jpg", 5, std::nullopt);
-  std::optional<CListCtrl> control(std::in_place);
+  std::optional<CResultList> control(std::in_place);
   control->Attach(window);
   control->SetModel(&rows);
   ListView_SetCheckState(window, 0, TRUE);

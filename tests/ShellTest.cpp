@@ -79,7 +79,7 @@ TEST_F(ShellTest, OverTheLinkLabelTheHandShowsAndAClickOpensTheSiteMaximised) {
     SendMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
     ASSERT_EQ(ui.shellCalls.size(), overLabel ? 1u : 0u);
     if (overLabel) {  // the default verb, maximised (SW_SHOWMAXIMIZED), owned by the dialog
-      EXPECT_EQ(ui.shellCalls[0], (test::FakeUi::ShellCall{"", kHomePageAddress, 3, true}));
+      EXPECT_EQ(ui.shellCalls[0], (test::FakeUi::ShellCall{"", WideToUtf8(ResourceString(IDS_HOMEPAGE)), 3, true}));
     }
   }
 }

@@ -12,8 +12,6 @@
 
 namespace morlind {
 
-const char* const kHomePageAddress = "http://www.example.com";
-
 namespace {
 
 constexpr const char* kHintText =

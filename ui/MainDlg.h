@@ -16,15 +16,14 @@
 #include "search/Job.h"
 #include "search/ResultTable.h"
 #include "search/Search.h"
-#include "ui/AnchorLayout.h"
-#include "ui/Controls.h"
-#include "ui/Dialog.h"
+#include "ui/ModalCount.h"
+#include "ui/MomentPicker.h"
+#include "ui/ResultList.h"
 #include "ui/WorkSession.h"
+#include "wingui/AnchorLayout.h"
+#include "wingui/Dialog.h"
 
 namespace morlind {
-
-// The maker's site, shown on the link label and opened from it.
-extern const char* const kHomePageAddress;
 
 class CMainDlg : public CDialog {
  public:
@@ -123,11 +122,11 @@ class CMainDlg : public CDialog {
 
   SearchCriteria criteria_;  // extension, cache folder, start, end, access mode
   ResultTable table_;        // the rows and their path store
-  CListCtrl list_;
-  CDateTimeCtrl endTime_;
-  CDateTimeCtrl startTime_;
-  CDateTimeCtrl endDate_;
-  CDateTimeCtrl startDate_;
+  CResultList list_;
+  CMomentPicker endTime_;
+  CMomentPicker startTime_;
+  CMomentPicker endDate_;
+  CMomentPicker startDate_;
   CComboBox fileType_;
   int selectAll_ = 0;
   int invert_ = 0;

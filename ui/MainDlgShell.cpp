@@ -2,6 +2,7 @@
 // the about box, the minimised icon and the link label.
 #include "ui/MainDlg.h"
 
+#include "platform/WideText.h"
 #include "res/resource.h"
 
 namespace morlind {
@@ -76,7 +77,9 @@ BOOL CMainDlg::OnSetCursor(HWND, UINT, UINT) {
 }
 
 void CMainDlg::OnLButtonDown(UINT, POINT) {
-  if (CursorOver(GetDlgItem(IDC_HOMEPAGE))) ui_.ShellOpen("", kHomePageAddress, kShowMaximized, true);
+  if (CursorOver(GetDlgItem(IDC_HOMEPAGE))) {
+    ui_.ShellOpen("", WideToUtf8(ResourceString(IDS_HOMEPAGE)), kShowMaximized, true);
+  }
   Default();
 }
 

@@ -1,6 +1,4 @@
-// What keeps the main window busy: long work on the worker, and the boxes
-// and choosers of ours that run a message loop of their own over it, in
-// which commands other programs post still arrive.
+// What keeps the main window busy while long work runs on the worker.
 #pragma once
 
 #include <windows.h>
@@ -10,53 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "actions/UiServices.h"
 #include "search/Job.h"
 
 namespace morlind {
-
-// How many boxes of ours are open; each Scope counts one while it lives.
-class ModalCount {
- public:
-  class Scope {
-   public:
-    explicit Scope(ModalCount& count) : count_(count) { ++count_.open_; }
-    ~Scope() { --count_.open_; }
-    Scope(const Scope&) = delete;
-    Scope& operator=(const Scope&) = delete;
-
-   private:
-    ModalCount& count_;
-  };
-
-  bool Any() const { return open_ > 0; }
-
- private:
-  int open_ = 0;
-};
-
-// The services with every call counted as an open box while it lasts.
-class CountingUiServices : public UiServices {
- public:
-  CountingUiServices(UiServices& inner, ModalCount& count) : inner_(inner), count_(count) {}
-
-  void ShowMessage(const std::string& text) override;
-  void ShowAppMessage(const std::string& text) override;
-  bool AskYesNo(const std::string& question) override;
-  std::optional<std::string> ChooseFolder(const std::string& title) override;
-  std::optional<std::string> ChooseSavePath(const SaveAsRequest& request) override;
-  LaunchResult ShellOpen(const std::string& verb, const std::string& target, int showCommand,
-                         bool withOwner) override;
-  bool ShellMarksDangerous(const std::string& type) override;
-  void ShowInFolder(const std::string& path) override;
-  std::uint32_t CopyText(const std::string& text) override { return inner_.CopyText(text); }
-  std::uint32_t CopyFiles(const std::vector<std::string>& paths) override { return inner_.CopyFiles(paths); }
-  bool ShowHelp(const std::string& helpFile, unsigned context) override;
-
- private:
-  UiServices& inner_;
-  ModalCount& count_;
-};
 
 // One run of long work at a time and what it does to the window: the
 // controls that start work or change rows go off, the focus leaves them

@@ -585,6 +585,7 @@ TEST_F(MorlindE2e, AboutBoxOpensFromTheButtonAndTheSystemMenu) {
     EXPECT_TRUE(Send(GetWindow(box, GW_CHILD), STM_GETICON));
     EXPECT_NE(TextOf(GetDlgItem(box, IDC_ABOUT_TEXT)).find(L"\r\nIE缓存文件查找、提取与清理工具\r\n"),
               std::wstring::npos);
+    EXPECT_NE(TextOf(GetDlgItem(box, IDC_ABOUT_TEXT)).find(L"\r\nhttp://www.example.com\r\n"), std::wstring::npos);
     RECT inner{}, outer{};
     GetWindowRect(box, &inner);
     GetWindowRect(main_, &outer);

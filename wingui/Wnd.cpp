@@ -1,4 +1,4 @@
-#include "ui/Wnd.h"
+#include "wingui/Wnd.h"
 
 namespace morlind {
 
@@ -59,6 +59,13 @@ std::wstring CWnd::TextOf(HWND hwnd) {
 
 void CWnd::SetTextIfChanged(HWND hwnd, const std::wstring& text) {
   if (TextOf(hwnd) != text) ::SetWindowTextW(hwnd, text.c_str());
+}
+
+std::wstring ResourceString(UINT id) {
+  // A length of 0 asks for the string in place, read-only and not ended.
+  const wchar_t* text = nullptr;
+  int length = ::LoadStringW(::GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
+  return length > 0 ? std::wstring(text, static_cast<std::size_t>(length)) : std::wstring();
 }
 
 }  // namespace morlind

@@ -1,4 +1,4 @@
-#include "ui/Subclass.h"
+#include "wingui/Subclass.h"
 
 #include <commctrl.h>
 

@@ -46,6 +46,9 @@ class CWnd {
   HWND hwnd_ = nullptr;
 };
 
+// A string of the program's string table; empty when it has none.
+std::wstring ResourceString(UINT id);
+
 // Pixels laid out for 96 DPI, at dpi; a DPI that makes no sense (0, negative,
 // absurdly large) counts as 96.
 int ScaleToDpi(int pixels, int dpi);

@@ -1,4 +1,4 @@
-#include "ui/AnchorLayout.h"
+#include "wingui/AnchorLayout.h"
 
 #include <commctrl.h>
 

@@ -1,4 +1,4 @@
-#include "ui/Win32UiServices.h"
+#include "app/Win32UiServices.h"
 
 #include <commdlg.h>
 #include <shellapi.h>

@@ -10,12 +10,33 @@
 #include <string>
 #include <vector>
 
-#include "ui/EventTable.h"
-#include "ui/Wnd.h"
+#include "wingui/EventTable.h"
+#include "wingui/Wnd.h"
 
 namespace morlind {
 
 class CDialog;
+
+// The framework's help command, which a dialog sends for F1.
+constexpr UINT kHelpCommand = 0xE146;
+
+// What a dialog reaches of the application without knowing it: the window
+// F1's help command goes to, and the command table for the commands no
+// dialog takes. The application object registers itself (WinApp.h).
+class CommandRoute {
+ public:
+  // The main window, or none.
+  virtual HWND MainWindow() const = 0;
+  // Runs the command table's handler for id; false when it has none.
+  virtual bool OnCmdMsg(UINT id) = 0;
+
+ protected:
+  ~CommandRoute() = default;
+};
+
+// Where every dialog sends those commands from now on; with none, help goes
+// to the dialog itself and other commands nowhere.
+void SetCommandRoute(CommandRoute* route);
 
 // One exchange between the controls and the members: a pull (save = true)
 // copies controls into members, a push (save = false) members into controls.

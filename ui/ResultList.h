@@ -1,39 +1,13 @@
-// Thin wrappers of the common controls the main dialog uses, with only the
-// operations it calls. Texts are UTF-8 on this side, wide on the
-// controls'.
+// The main dialog's list of rows.
 #pragma once
 
-#include <functional>
 #include <string>
 
-#include "platform/Platform.h"
 #include "search/ResultTable.h"
-#include "ui/Subclass.h"
-#include "ui/Wnd.h"
+#include "wingui/Controls.h"
+#include "wingui/Subclass.h"
 
 namespace morlind {
-
-class CComboBox : public CWnd {
- public:
-  // The index of the list selection, or CB_ERR.
-  int GetCurSel() const;
-  std::string GetLBText(int index) const;
-  // The text of the edit field.
-  std::string GetWindowTextUtf8() const;
-  // At a fixed index: the list is not sorted by this, whatever the style.
-  int InsertString(int index, const std::wstring& text);
-  // Selects the first item after startAfter (-1: from the top) that begins
-  // with text; its index, or CB_ERR.
-  int SelectString(int startAfter, const std::wstring& text);
-};
-
-// A date-time picker read and set as a Moment: the picker's calendar fields
-// are local time, and daylight saving is decided by the library.
-class CDateTimeCtrl : public CWnd {
- public:
-  Moment GetTime(Platform& platform) const;
-  bool SetTime(Platform& platform, Moment moment);
-};
 
 // The result list: an owner-data list view showing a ResultTable. The model
 // owns the rows' texts, check states and the highlighted row; the control
@@ -43,16 +17,12 @@ class CDateTimeCtrl : public CWnd {
 // (by accessibility and automation tools, from any process) reach the
 // model too, and type-ahead finds rows by name. Hovering a row shows its
 // whole address in a tip.
-class CListCtrl : public CWnd {
+class CResultList : public CListCtrl {
  public:
-  ~CListCtrl() override;
+  ~CResultList() override;
 
   // Attaches the model and shows its rows; the list window must exist.
   void SetModel(ResultTable* model);
-
-  DWORD GetExtendedStyle() const;
-  void SetExtendedStyle(DWORD style);
-  int InsertColumn(int index, const std::wstring& heading, int format, int width);
 
   // Shows the model anew after its rows changed: every row gone from the
   // control, selection included, then the model's count.
@@ -66,8 +36,6 @@ class CListCtrl : public CWnd {
   // The rows anew after a sort or after some went: drawn again, the
   // selection moved to where the highlighted row went.
   void ShowRowsAgain();
-  // The header's arrow on column, none on the others.
-  void ShowSortArrow(int column, bool descending);
 
   bool OnReflectedNotify(NMHDR* header, LRESULT* result) override;
 

@@ -8,15 +8,12 @@
 #include <span>
 #include <string>
 
+#include "wingui/Dialog.h"
 
 namespace morlind {
 
-class CDialog;
-class CWnd;
 class CWinApp;
 
-// The framework's help command, which a dialog sends for F1.
-constexpr UINT kHelpCommand = 0xE146;
 // Help contexts of dialogs: this base plus the dialog's template number.
 constexpr unsigned kHelpContextBase = 0x20000;
 
@@ -25,7 +22,7 @@ struct CommandEntry {
   void (CWinApp::*handler)();
 };
 
-class CWinApp {
+class CWinApp : public CommandRoute {
  public:
   CWinApp();
   virtual ~CWinApp();
@@ -38,11 +35,12 @@ class CWinApp {
   virtual int Run();
 
   // Runs the command table's handler for id; false when it has none.
-  bool OnCmdMsg(UINT id);
+  bool OnCmdMsg(UINT id) override;
 
   // The window whose last active popup counts as the active dialog.
   void SetMainWnd(CWnd* window) { mainWnd_ = window; }
   CWnd* MainWnd() const { return mainWnd_; }
+  HWND MainWindow() const override { return mainWnd_ ? mainWnd_->GetSafeHwnd() : nullptr; }
   static CWinApp* Current() { return current_; }
 
  protected:

@@ -11,7 +11,7 @@
 #include <span>
 #include <vector>
 
-#include "ui/Subclass.h"
+#include "wingui/Subclass.h"
 
 namespace morlind {
 

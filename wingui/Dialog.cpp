@@ -1,4 +1,4 @@
-#include "ui/Dialog.h"
+#include "wingui/Dialog.h"
 
 #include <windowsx.h>
 
@@ -8,11 +8,11 @@
 
 #include "platform/WideText.h"
 
-#include "ui/WinApp.h"
-
 namespace morlind {
 
 namespace {
+
+CommandRoute* commandRoute = nullptr;
 
 HINSTANCE Instance() { return ::GetModuleHandleW(nullptr); }
 
@@ -20,6 +20,8 @@ HINSTANCE Instance() { return ::GetModuleHandleW(nullptr); }
 const LPCWSTR kDialogResourceType = MAKEINTRESOURCEW(5);
 
 }  // namespace
+
+void SetCommandRoute(CommandRoute* route) { commandRoute = route; }
 
 // OK, Cancel and F1, for every dialog.
 const EventEntry CDialog::kEvents[] = {
@@ -80,10 +82,8 @@ void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 // Sent, not handled here, so that the main window's command routing (its
 // table, then the application's) decides what help means.
 void CDialog::OnHelpInfo() {
-  CWinApp* app = CWinApp::Current();
-  HWND target = app && app->MainWnd() && app->MainWnd()->GetSafeHwnd() ? app->MainWnd()->GetSafeHwnd()
-                                                                       : hwnd_;
-  ::SendMessageW(target, WM_COMMAND, kHelpCommand, 0);
+  HWND mainWindow = commandRoute ? commandRoute->MainWindow() : nullptr;
+  ::SendMessageW(mainWindow ? mainWindow : hwnd_, WM_COMMAND, kHelpCommand, 0);
 }
 
 CDialog* CDialog::FromHandle(HWND hwnd) {
@@ -224,8 +224,7 @@ bool CDialog::Dispatch(UINT message, WPARAM w, LPARAM l, LRESULT& result) {
   // Commands no dialog takes (menus, accelerators, help) go on to the
   // application's command table.
   if (message == WM_COMMAND && code == 0) {
-    CWinApp* app = CWinApp::Current();
-    if (app && app->OnCmdMsg(id)) return true;
+    if (commandRoute && commandRoute->OnCmdMsg(id)) return true;
   }
   return false;
 }

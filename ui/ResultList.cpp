@@ -1,62 +1,10 @@
-#include "ui/Controls.h"
+#include "ui/ResultList.h"
 
 #include <algorithm>
 
 #include "platform/WideText.h"
 
 namespace morlind {
-
-// --- combo box ---
-
-int CComboBox::GetCurSel() const { return static_cast<int>(Send(CB_GETCURSEL)); }
-
-std::string CComboBox::GetLBText(int index) const {
-  LRESULT length = Send(CB_GETLBTEXTLEN, static_cast<WPARAM>(index));
-  if (length == CB_ERR || length <= 0) return {};
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  LRESULT copied = Send(CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-  text.resize(copied == CB_ERR ? 0 : static_cast<std::size_t>(copied));
-  return WideToUtf8(text);
-}
-
-std::string CComboBox::GetWindowTextUtf8() const { return WideToUtf8(Text()); }
-
-int CComboBox::InsertString(int index, const std::wstring& text) {
-  return static_cast<int>(Send(CB_INSERTSTRING, static_cast<WPARAM>(index),
-                               reinterpret_cast<LPARAM>(text.c_str())));
-}
-
-int CComboBox::SelectString(int startAfter, const std::wstring& text) {
-  return static_cast<int>(Send(CB_SELECTSTRING, static_cast<WPARAM>(startAfter),
-                               reinterpret_cast<LPARAM>(text.c_str())));
-}
-
-// --- date-time picker ---
-
-Moment CDateTimeCtrl::GetTime(Platform& platform) const {
-  SYSTEMTIME time{};
-  if (Send(DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time)) != GDT_VALID) return kBadMoment;
-  return platform.MomentFromLocal(LocalFields{time.wYear, time.wMonth, time.wDay, time.wHour,
-                                              time.wMinute, time.wSecond});
-}
-
-bool CDateTimeCtrl::SetTime(Platform& platform, Moment moment) {
-  std::optional<LocalFields> local = platform.LocalFieldsOf(moment);
-  if (!local) return false;
-  SYSTEMTIME time{};
-  time.wYear = static_cast<WORD>(local->year);
-  time.wMonth = static_cast<WORD>(local->month);
-  time.wDay = static_cast<WORD>(local->day);
-  time.wHour = static_cast<WORD>(local->hour);
-  time.wMinute = static_cast<WORD>(local->minute);
-  time.wSecond = static_cast<WORD>(local->second);
-  // The picker wants a consistent day of the week.
-  FILETIME asFileTime{};
-  if (::SystemTimeToFileTime(&time, &asFileTime)) ::FileTimeToSystemTime(&asFileTime, &time);
-  return Send(DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&time)) != 0;
-}
-
-// --- result list ---
 
 namespace {
 constexpr UINT kUntickedImage = INDEXTOSTATEIMAGEMASK(1);
@@ -65,7 +13,7 @@ constexpr UINT kTickedImage = INDEXTOSTATEIMAGEMASK(2);
 constexpr UINT kFindSubstring = 0x0004;
 }  // namespace
 
-void CListCtrl::SetModel(ResultTable* model) {
+void CResultList::SetModel(ResultTable* model) {
   model_ = model;
   // Owner-data rows keep no state image: ask the model for the check box.
   Send(LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK);
@@ -83,11 +31,11 @@ void CListCtrl::SetModel(ResultTable* model) {
   Refresh();
 }
 
-CListCtrl::~CListCtrl() {
+CResultList::~CResultList() {
   if (tip_ && ::IsWindow(tip_)) ::DestroyWindow(tip_);
 }
 
-void CListCtrl::CreateAddressTip() {
+void CResultList::CreateAddressTip() {
   if (tip_) return;
   tip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, nullptr, nullptr);
@@ -105,7 +53,7 @@ void CListCtrl::CreateAddressTip() {
 
 // Over another row the tip starts again, to ask for that row's address;
 // then the tip sees the mouse as it would on its own.
-void CListCtrl::FollowMouse(UINT message, WPARAM w, LPARAM position) {
+void CResultList::FollowMouse(UINT message, WPARAM w, LPARAM position) {
   if (!tip_ || !model_) return;
   if (message == WM_MOUSEMOVE) {
     LVHITTESTINFO hit{};
@@ -120,7 +68,7 @@ void CListCtrl::FollowMouse(UINT message, WPARAM w, LPARAM position) {
   ::SendMessageW(tip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
 }
 
-void CListCtrl::ServeTip(NMTTDISPINFOW& info) {
+void CResultList::ServeTip(NMTTDISPINFOW& info) {
   tipText_.clear();
   if (tipRow_ >= 0 && tipRow_ < model_->RowCount()) tipText_ = Utf8ToWide(model_->AddressOf(tipRow_));
   info.lpszText = tipText_.data();
@@ -129,7 +77,7 @@ void CListCtrl::ServeTip(NMTTDISPINFOW& info) {
 
 // The list would drop a state image it does not keep: the tick goes to the
 // model, selection and focus to the list. Row -1 is every row.
-LRESULT CListCtrl::OnSetItemState(WPARAM w, LPARAM l) {
+LRESULT CResultList::OnSetItemState(WPARAM w, LPARAM l) {
   const auto* item = reinterpret_cast<const LVITEMW*>(l);
   const int row = static_cast<int>(w);
   if (!item || row < -1 || row >= model_->RowCount()) return FALSE;
@@ -150,33 +98,14 @@ LRESULT CListCtrl::OnSetItemState(WPARAM w, LPARAM l) {
   return result;
 }
 
-DWORD CListCtrl::GetExtendedStyle() const {
-  return static_cast<DWORD>(Send(LVM_GETEXTENDEDLISTVIEWSTYLE));
-}
-
-void CListCtrl::SetExtendedStyle(DWORD style) {
-  Send(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, static_cast<LPARAM>(style));
-}
-
-int CListCtrl::InsertColumn(int index, const std::wstring& heading, int format, int width) {
-  LVCOLUMNW column{};
-  column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-  column.fmt = format;
-  column.cx = width;
-  column.pszText = const_cast<wchar_t*>(heading.c_str());
-  column.iSubItem = index;
-  return static_cast<int>(Send(LVM_INSERTCOLUMNW, static_cast<WPARAM>(index),
-                               reinterpret_cast<LPARAM>(&column)));
-}
-
-void CListCtrl::Refresh() {
+void CResultList::Refresh() {
   Send(LVM_DELETEALLITEMS);
   int rows = model_ ? model_->RowCount() : 0;
   Send(LVM_SETITEMCOUNT, static_cast<WPARAM>(rows), 0);
   FollowSelection();
 }
 
-void CListCtrl::ShowRowsAgain() {
+void CResultList::ShowRowsAgain() {
   const int row = model_->HighlightedRow();
   Send(LVM_SETITEMCOUNT, static_cast<WPARAM>(model_->RowCount()), LVSICF_NOSCROLL);
   LVITEMW state{};
@@ -194,25 +123,13 @@ void CListCtrl::ShowRowsAgain() {
   ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-void CListCtrl::ShowSortArrow(int column, bool descending) {
-  HWND header = reinterpret_cast<HWND>(Send(LVM_GETHEADER));
-  for (int i = 0, n = static_cast<int>(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)); i < n; ++i) {
-    HDITEMW item{};
-    item.mask = HDI_FORMAT;
-    ::SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-    item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
-    if (i == column) item.fmt |= descending ? HDF_SORTDOWN : HDF_SORTUP;
-    ::SendMessageW(header, HDM_SETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-  }
-}
-
-void CListCtrl::SetCheck(int row, bool ticked) {
+void CResultList::SetCheck(int row, bool ticked) {
   model_->SetCheck(row, ticked);
   Send(LVM_REDRAWITEMS, static_cast<WPARAM>(row), static_cast<LPARAM>(row));
   ::UpdateWindow(hwnd_);
 }
 
-bool CListCtrl::OnReflectedNotify(NMHDR* header, LRESULT* result) {
+bool CResultList::OnReflectedNotify(NMHDR* header, LRESULT* result) {
   if (!model_) return false;
   switch (header->code) {
     case LVN_GETDISPINFOW:
@@ -246,7 +163,7 @@ bool CListCtrl::OnReflectedNotify(NMHDR* header, LRESULT* result) {
   }
 }
 
-void CListCtrl::ServeDisplayInfo(LVITEMW& item) const {
+void CResultList::ServeDisplayInfo(LVITEMW& item) const {
   // A row past the model's end (the control not yet told of a new count)
   // shows empty.
   bool inModel = item.iItem >= 0 && item.iItem < model_->RowCount();
@@ -267,7 +184,7 @@ void CListCtrl::ServeDisplayInfo(LVITEMW& item) const {
 }
 
 // Type-ahead asks for a name prefix from the focused row on, wrapping.
-LRESULT CListCtrl::FindItem(const NMLVFINDITEMW& find) const {
+LRESULT CResultList::FindItem(const NMLVFINDITEMW& find) const {
   const LVFINDINFOW& info = find.lvfi;
   const UINT byText = LVFI_STRING | LVFI_PARTIAL | kFindSubstring;
   if (!(info.flags & byText) || !info.psz) return -1;
@@ -275,12 +192,12 @@ LRESULT CListCtrl::FindItem(const NMLVFINDITEMW& find) const {
   return model_->FindName(WideToUtf8(info.psz), find.iStart, match, (info.flags & LVFI_WRAP) != 0);
 }
 
-void CListCtrl::Toggle(int row) {
+void CResultList::Toggle(int row) {
   if (ticksLocked_ || row >= model_->RowCount()) return;
   SetCheck(row, !model_->GetCheck(row));
 }
 
-void CListCtrl::FollowSelection() {
+void CResultList::FollowSelection() {
   if (!model_) return;
   int row = static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
   model_->SetHighlighted(row < model_->RowCount() ? row : -1);

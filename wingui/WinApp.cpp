@@ -1,15 +1,18 @@
-#include "ui/WinApp.h"
-
-#include "ui/Dialog.h"
+#include "wingui/WinApp.h"
 
 namespace morlind {
 
 CWinApp* CWinApp::current_ = nullptr;
 
-CWinApp::CWinApp() { current_ = this; }
+CWinApp::CWinApp() {
+  current_ = this;
+  SetCommandRoute(this);
+}
 
 CWinApp::~CWinApp() {
-  if (current_ == this) current_ = nullptr;
+  if (current_ != this) return;
+  current_ = nullptr;
+  SetCommandRoute(nullptr);
 }
 
 int CWinApp::Run() {

@@ -439,10 +439,11 @@ SystemError Win32Platform::CreateFolder(const std::string& path) {
 std::uint32_t Win32Platform::ProcessId() { return GetCurrentProcessId(); }
 
 bool Win32Platform::ProcessRunning(std::uint32_t id) {
-  FileHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
+  // OpenProcess fails with null, not with a file handle's empty value.
+  std::unique_ptr<void, decltype(&::CloseHandle)> process(OpenProcess(SYNCHRONIZE, FALSE, id), &::CloseHandle);
   // A process that exists but refuses us is running all the same.
-  if (!process.IsValid()) return GetLastError() == ERROR_ACCESS_DENIED;
-  return WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT;
+  if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
+  return WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
 }
 
 std::optional<std::string> Win32Platform::KnownFolderPath(KnownFolder folder) {

@@ -18,9 +18,9 @@ import subprocess
 import zlib
 
 root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-spec = importlib.util.spec_from_file_location("cache_server", os.path.join(root, "scripts", "cache-server.py"))
-server = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(server)
+found = importlib.util.spec_from_file_location("cache_server", os.path.join(root, "scripts", "cache-server.py"))
+server = importlib.util.module_from_spec(found)
+found.loader.exec_module(server)
 served = os.path.join(root, "tests", "data", "caches", "served")
 out = os.path.join(root, "tests", "data", "decode")
 

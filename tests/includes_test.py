@@ -8,9 +8,9 @@ import tempfile
 import unittest
 
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
-spec = importlib.util.spec_from_file_location("check_includes", os.path.join(ROOT, "scripts", "check-includes.py"))
-check_includes = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(check_includes)
+found = importlib.util.spec_from_file_location("check_includes", os.path.join(ROOT, "scripts", "check-includes.py"))
+check_includes = importlib.util.module_from_spec(found)
+found.loader.exec_module(check_includes)
 
 
 def faults_of(files):

@@ -738,13 +738,7 @@ TEST_F(MorlindLongWork, EscapeStopsASearchStartedWithTheMouse) {
   GetClientRect(Item(IDC_SEARCH), &button);
   ClickAt(Item(IDC_SEARCH), POINT{button.right / 2, button.bottom / 2});
   ASSERT_TRUE(WaitFor([] { return TextOf(Item(IDC_STATUS)).find(L"正在搜索") == 0; })) << "no progress showed";
-  INPUT key[2] = {};
-  for (INPUT& stroke : key) {
-    stroke.type = INPUT_KEYBOARD;
-    stroke.ki.wVk = VK_ESCAPE;
-  }
-  key[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  EXPECT_EQ(SendInput(2, key, sizeof(INPUT)), 2u);
+  PressKeys({VK_ESCAPE});
   EXPECT_TRUE(WaitFor([] { return TextOf(Item(IDC_STATUS)) == L"已停止。"; })) << "the search did not stop";
   EXPECT_LT(RowCount(), 15000);
   // The focus is back on 搜索.
@@ -957,13 +951,7 @@ TEST_F(MorlindSafeSave, EscapeDuringALargeCopyLeavesTheOldFile) {
   ASSERT_TRUE(WaitFor([&] { return !CopyUnderWay(saves_ / "esc").empty() || Read(old) != "old video"; }))
       << "the copy did not start";
   SetForegroundWindow(main_);
-  INPUT key[2] = {};
-  for (INPUT& stroke : key) {
-    stroke.type = INPUT_KEYBOARD;
-    stroke.ki.wVk = VK_ESCAPE;
-  }
-  key[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  EXPECT_EQ(SendInput(2, key, sizeof(INPUT)), 2u);
+  PressKeys({VK_ESCAPE});
   EXPECT_TRUE(WaitFor([] { return TextOf(Item(IDC_STATUS)) == L"已停止。"; })) << "the copy did not stop";
   EXPECT_TRUE(TurnsOn(IDC_SEARCH));
   EXPECT_EQ(Tree(saves_ / "esc"), (Files{{L"大视频.flv", "old video"}}));
@@ -1390,13 +1378,7 @@ TEST_F(MorlindGuard, ADeleteTakesOnlyTheTickedFilesThemselvesAndTheIndexKeepsThe
   RECT client{};
   GetClientRect(List(), &client);
   ClickAt(List(), {client.right / 2, client.bottom - 4});
-  INPUT key[2] = {};
-  for (INPUT& stroke : key) {
-    stroke.type = INPUT_KEYBOARD;
-    stroke.ki.wVk = VK_DELETE;
-  }
-  key[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  EXPECT_EQ(SendInput(2, key, sizeof(INPUT)), 2u);
+  PressKeys({VK_DELETE});
   HWND box = WaitForBox();
   ASSERT_TRUE(box);
   PostMessageW(box, WM_COMMAND, IDYES, 0);

@@ -454,7 +454,7 @@ std::optional<LocalFields> Win32Platform::LocalFieldsOf(std::int64_t unixSeconds
 
 Moment Win32Platform::Now() { return _time64(nullptr); }
 
-void UrlCacheFindTraits::Close(HANDLE handle) { FindCloseUrlCache(handle); }
+void CloseUrlCacheFind(HANDLE find) { FindCloseUrlCache(find); }
 
 std::wstring SystemPath(std::string_view utf8) {
   std::wstring path = Utf8ToWide(utf8);

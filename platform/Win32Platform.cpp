@@ -433,7 +433,7 @@ SystemError Win32Platform::CreateFolder(const std::string& path) {
 std::uint32_t Win32Platform::ProcessId() { return GetCurrentProcessId(); }
 
 bool Win32Platform::ProcessRunning(std::uint32_t id) {
-  FileHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
+  KernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
   // A process that exists but refuses us is running all the same.
   if (!process.IsValid()) return GetLastError() == ERROR_ACCESS_DENIED;
   return WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT;

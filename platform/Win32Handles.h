@@ -75,6 +75,8 @@ using MenuHandle = UniqueAny<HMENU, ::DestroyMenu>;
 using LocalText = UniqueAny<wchar_t*, ::LocalFree>;
 // An item-ID list the shell allocated.
 using ItemIdList = UniqueAny<LPITEMIDLIST, ::CoTaskMemFree>;
+// A text the shell allocated with CoTaskMemAlloc (SHGetKnownFolderPath's).
+using CoTaskMemText = UniqueAny<wchar_t*, ::CoTaskMemFree>;
 // This thread's membership of a COM apartment, when joining succeeded.
 using ApartmentMembership = UniqueAny<bool, LeaveApartment>;
 

@@ -20,8 +20,6 @@ static_assert(kOfnOverwritePrompt == OFN_OVERWRITEPROMPT && kOfnHideReadOnly == 
 
 namespace {
 
-// The longest path the wide file functions take.
-constexpr std::size_t kLongestPath = 32768;
 
 // The executable's file name without its extension.
 std::wstring ModuleBaseName() {

@@ -14,6 +14,9 @@ namespace morlind {
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t));
 
+// The longest path the wide file functions take, in UTF-16 units.
+constexpr std::size_t kLongestPath = 32768;
+
 inline std::wstring Utf8ToWide(std::string_view utf8) {
   std::u16string wide = Utf16OfUtf8(utf8);
   return std::wstring(wide.begin(), wide.end());

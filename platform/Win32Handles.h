@@ -1,107 +1,83 @@
 // One owner for every kind of Win32 handle, in the manner of WIL's
-// unique_any: the traits say what an empty handle is and how one is closed.
+// unique_any: the handle's type, the function that closes it and the value
+// an empty one holds.
 #pragma once
 
 #include <windows.h>
 #include <shlobj.h>
 
+#include <cstdint>
+#include <type_traits>
+#include <utility>
+
 namespace morlind {
 
-template <class Traits>
-class UniqueHandle {
+template <class T, auto Close, std::intptr_t kInvalid = 0>
+class UniqueAny {
  public:
-  using Type = typename Traits::Type;
-
-  UniqueHandle() = default;
-  explicit UniqueHandle(Type value) : value_(value) {}
-  ~UniqueHandle() { Reset(); }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  UniqueHandle(UniqueHandle&& other) noexcept : value_(other.value_) { other.value_ = Traits::Invalid(); }
-  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      value_ = other.value_;
-      other.value_ = Traits::Invalid();
-    }
+  UniqueAny() = default;
+  explicit UniqueAny(T value) : value_(value) {}
+  ~UniqueAny() { Reset(); }
+  UniqueAny(const UniqueAny&) = delete;
+  UniqueAny& operator=(const UniqueAny&) = delete;
+  UniqueAny(UniqueAny&& other) noexcept : value_(other.Release()) {}
+  UniqueAny& operator=(UniqueAny&& other) noexcept {
+    if (this != &other) Reset(other.Release());
     return *this;
   }
 
-  bool IsValid() const { return value_ != Traits::Invalid(); }
-  Type Get() const { return value_; }
-  void Reset() {
-    if (IsValid()) Traits::Close(value_);
-    value_ = Traits::Invalid();
+  static T Invalid() {
+    if constexpr (std::is_pointer_v<T>) {
+      return reinterpret_cast<T>(kInvalid);
+    } else {
+      return static_cast<T>(kInvalid);
+    }
   }
+
+  bool IsValid() const { return value_ != Invalid(); }
+  T Get() const { return value_; }
+  // Closes what was held and takes value. The thread's last error stays as
+  // it was, so a failure's code still reads after its handle went.
+  void Reset(T value = Invalid()) {
+    if (IsValid()) {
+      const DWORD error = ::GetLastError();
+      Close(value_);
+      ::SetLastError(error);
+    }
+    value_ = value;
+  }
+  // Hands the handle over, open, and holds none.
+  [[nodiscard]] T Release() { return std::exchange(value_, Invalid()); }
   // For a call that hands back a handle through a pointer: what was held
   // is closed first.
-  Type* Receive() {
+  T* Receive() {
     Reset();
     return &value_;
   }
 
  private:
-  Type value_ = Traits::Invalid();
+  T value_ = Invalid();
 };
 
-struct FindTraits {
-  using Type = HANDLE;
-  static Type Invalid() { return INVALID_HANDLE_VALUE; }
-  static void Close(Type handle) { ::FindClose(handle); }
-};
-using FileFindHandle = UniqueHandle<FindTraits>;
+// FindCloseUrlCache, in the platform that links WinINet.
+void CloseUrlCacheFind(HANDLE find);
+// Leaves the COM apartment this thread joined.
+inline void LeaveApartment(bool) { ::CoUninitialize(); }
 
-struct FileTraits {
-  using Type = HANDLE;
-  static Type Invalid() { return INVALID_HANDLE_VALUE; }
-  static void Close(Type handle) { ::CloseHandle(handle); }
-};
-using FileHandle = UniqueHandle<FileTraits>;
-
-struct UrlCacheFindTraits {
-  using Type = HANDLE;
-  static Type Invalid() { return nullptr; }
-  static void Close(Type handle);  // FindCloseUrlCache, in the platform that links WinINet
-};
-using UrlCacheFindHandle = UniqueHandle<UrlCacheFindTraits>;
-
-struct MenuTraits {
-  using Type = HMENU;
-  static Type Invalid() { return nullptr; }
-  static void Close(Type menu) { ::DestroyMenu(menu); }
-};
-using MenuHandle = UniqueHandle<MenuTraits>;
-
+// INVALID_HANDLE_VALUE when empty.
+using FileHandle = UniqueAny<HANDLE, ::CloseHandle, -1>;
+using FileFindHandle = UniqueAny<HANDLE, ::FindClose, -1>;
+// Null when empty: a process, a thread, an event.
+using KernelHandle = UniqueAny<HANDLE, ::CloseHandle>;
+using UrlCacheFindHandle = UniqueAny<HANDLE, CloseUrlCacheFind>;
+using MenuHandle = UniqueAny<HMENU, ::DestroyMenu>;
 // Memory the system allocated with LocalAlloc (FormatMessage's text).
-struct LocalTraits {
-  using Type = wchar_t*;
-  static Type Invalid() { return nullptr; }
-  static void Close(Type text) { ::LocalFree(text); }
-};
-using LocalText = UniqueHandle<LocalTraits>;
-
+using LocalText = UniqueAny<wchar_t*, ::LocalFree>;
 // An item-ID list the shell allocated.
-struct ItemIdListTraits {
-  using Type = LPITEMIDLIST;
-  static Type Invalid() { return nullptr; }
-  static void Close(Type list) { ::CoTaskMemFree(list); }
-};
-using ItemIdList = UniqueHandle<ItemIdListTraits>;
-
+using ItemIdList = UniqueAny<LPITEMIDLIST, ::CoTaskMemFree>;
 // A text the shell allocated with CoTaskMemAlloc (SHGetKnownFolderPath's).
-struct CoTaskMemTextTraits {
-  using Type = wchar_t*;
-  static Type Invalid() { return nullptr; }
-  static void Close(Type text) { ::CoTaskMemFree(text); }
-};
-using CoTaskMemText = UniqueHandle<CoTaskMemTextTraits>;
-
+using CoTaskMemText = UniqueAny<wchar_t*, ::CoTaskMemFree>;
 // This thread's membership of a COM apartment, when joining succeeded.
-struct ApartmentTraits {
-  using Type = bool;
-  static Type Invalid() { return false; }
-  static void Close(Type) { ::CoUninitialize(); }
-};
-using ApartmentMembership = UniqueHandle<ApartmentTraits>;
+using ApartmentMembership = UniqueAny<bool, LeaveApartment>;
 
 }  // namespace morlind

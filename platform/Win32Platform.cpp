@@ -22,8 +22,6 @@ namespace morlind {
 
 namespace {
 
-// The longest path the wide file functions take.
-constexpr std::size_t kLongestPath = 32768;
 
 // The last second _localtime64 accepts: 3000-12-31 23:59:59 UTC.
 constexpr std::int64_t kLastCrtSecond = 32'535'215'999;
@@ -439,11 +437,10 @@ SystemError Win32Platform::CreateFolder(const std::string& path) {
 std::uint32_t Win32Platform::ProcessId() { return GetCurrentProcessId(); }
 
 bool Win32Platform::ProcessRunning(std::uint32_t id) {
-  // OpenProcess fails with null, not with a file handle's empty value.
-  std::unique_ptr<void, decltype(&::CloseHandle)> process(OpenProcess(SYNCHRONIZE, FALSE, id), &::CloseHandle);
+  KernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
   // A process that exists but refuses us is running all the same.
-  if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
-  return WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
+  if (!process.IsValid()) return GetLastError() == ERROR_ACCESS_DENIED;
+  return WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT;
 }
 
 std::optional<std::string> Win32Platform::KnownFolderPath(KnownFolder folder) {
@@ -492,7 +489,7 @@ std::optional<LocalFields> Win32Platform::LocalFieldsOf(std::int64_t unixSeconds
 
 Moment Win32Platform::Now() { return _time64(nullptr); }
 
-void UrlCacheFindTraits::Close(HANDLE handle) { FindCloseUrlCache(handle); }
+void CloseUrlCacheFind(HANDLE find) { FindCloseUrlCache(find); }
 
 std::wstring SystemPath(std::string_view utf8) {
   std::wstring path = Utf8ToWide(utf8);

@@ -22,10 +22,10 @@ constexpr std::array<SortColumn, kColumnCount> kSortColumns = {
 // By walk index, shaped as a browser's index gives them:
 // http://bench.example/<walk index>/<file name>.
 inline std::vector<std::string> BenchAddresses(const ResultTable& table) {
-  std::vector<std::string> addresses = table.PathsInWalkOrder();
-  for (std::size_t i = 0; i < addresses.size(); ++i) {
-    std::string& path = addresses[i];
-    path = "http://bench.example/" + std::to_string(i) + "/" + path.substr(path.find_last_of("\\/") + 1);
+  std::vector<std::string> addresses;
+  for (std::string_view path : table.PathsInWalkOrder()) {
+    const std::string name(path.substr(path.find_last_of("\\/") + 1));
+    addresses.push_back("http://bench.example/" + std::to_string(addresses.size()) + "/" + name);
   }
   return addresses;
 }

@@ -378,7 +378,7 @@ void IndexCases(Win32Platform& platform, const std::string& root, const TreeShap
   if (std::optional<std::string> cache = platform.SpecialFolderPath(kInternetCacheFolder)) {
     CacheScan(platform, all, listed).ScanFolder(*cache);
   }
-  std::vector<std::string> paths;
+  std::vector<std::string_view> paths;
   double copy = MedianMilliseconds([&] { paths = listed.PathsInWalkOrder(); }, kRepetitions, [&] { paths = {}; });
   Report("URL index: path copy", listed.RowCount(), copy, listed.RowCount());
   std::vector<std::string> addresses;

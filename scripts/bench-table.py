@@ -71,7 +71,7 @@ def has_ratio(name):
     # the index and the sorts do not walk the tree.
     return not name.startswith(("longest stall", "URL index", "sort ", "browser caches: find"))
 
-print("| side | case | files | time (ms) | ratio | rows | peak MB | peak working set MB |")
+print("| side | case | files | time (ms) | ratio | rows | peak private MB | peak working set MB |")
 print("|---|---|---:|---:|---:|---:|---:|---:|")
 for side, name, files, ms, count, peak, working_set in rows:
     time = f"{ms:,.0f}" if ms >= 10 else f"{ms:.2f}"

@@ -136,9 +136,11 @@ const std::string& ResultTable::AddressOf(int row) const {
   return addresses_ && walkIndex < addresses_->size() ? (*addresses_)[walkIndex] : kNone;
 }
 
-std::vector<std::string> ResultTable::PathsInWalkOrder() const {
-  std::vector<std::string> paths(rows_.size());
-  for (std::size_t row = 0; row < rows_.size(); ++row) paths[rows_[row].walkIndex] = PathOf(static_cast<int>(row));
+std::vector<std::string_view> ResultTable::PathsInWalkOrder() const {
+  std::vector<std::string_view> paths(rows_.size());
+  for (std::size_t row = 0; row < rows_.size(); ++row) {
+    if (rows_[row].entry == kNoEntry) paths[rows_[row].walkIndex] = TextOf(static_cast<int>(row));
+  }
   return paths;
 }
 

@@ -88,8 +88,10 @@ class ResultTable {
   void SetAddresses(std::vector<std::string> byWalkIndex) {
     addresses_ = std::make_shared<const std::vector<std::string>>(std::move(byWalkIndex));
   }
-  // The rows' paths in the order the walk added them (empty for browser rows).
-  std::vector<std::string> PathsInWalkOrder() const;
+  // The rows' paths in the order the walk added them (empty for browser
+  // rows), as views into this table's texts: valid while it, or a copy of
+  // it, lives.
+  std::vector<std::string_view> PathsInWalkOrder() const;
 
   // One column's values by walk index, for a sort made elsewhere: texts for
   // names, types and addresses, numbers for sizes and access times.

@@ -24,10 +24,10 @@ std::vector<std::uint32_t> SortOrder(Platform& platform, const ResultTable::Sort
   return order;
 }
 
-std::vector<std::string> MatchAddresses(const std::vector<std::string>& paths,
+std::vector<std::string> MatchAddresses(const std::vector<std::string_view>& paths,
                                         const std::vector<UrlIndexEntry>& index) {
+  if (index.empty()) return {};
   std::vector<std::string> addresses(paths.size());
-  if (index.empty()) return addresses;
   std::unordered_map<std::string_view, std::size_t> exact;
   std::unordered_map<std::string, std::vector<std::size_t>> folded;
   exact.reserve(paths.size());

@@ -20,8 +20,8 @@ std::vector<std::uint32_t> SortOrder(Platform& platform, const ResultTable::Sort
 // Each path's address from the URL cache index, by the local file's exact
 // full path; by its path with ASCII letters folded only where that path is
 // the entry's one candidate and no other entry claims it. Empty where the
-// index has none.
-std::vector<std::string> MatchAddresses(const std::vector<std::string>& paths,
+// index has none, and no vector at all for an empty index.
+std::vector<std::string> MatchAddresses(const std::vector<std::string_view>& paths,
                                         const std::vector<UrlIndexEntry>& index);
 
 }  // namespace morlind

@@ -137,7 +137,7 @@ TEST(DeleteIndex, AnEntryIsForgottenOnlyForTheFileThatWent) {
     fs.AddCaseTwin("C:\\cache\\X\\PIC[0].JPG", "PIC");
     fs.urlIndex = {{"C:\\cache\\X\\pic[0].jpg", "http://h/pic"}};
     const Paths paths = {"C:\\cache\\X\\pic[0].jpg", "C:\\cache\\X\\PIC[0].JPG"};
-    const Paths addresses = MatchAddresses(paths, fs.urlIndex);
+    const Paths addresses = MatchAddresses({paths.begin(), paths.end()}, fs.urlIndex);
     EXPECT_EQ(addresses, (Paths{"http://h/pic", ""}));
     const int row = ticked == std::string("pic[0].jpg") ? 0 : 1;
     DeleteReport report = DeleteFiles(fs, "C:\\cache", {{row}, {paths[row]}, {addresses[row]}});

@@ -25,7 +25,8 @@ void FillCache(FakePlatform& fake, int folders, int files) {
   }
 }
 
-bool IsPrefix(const Paths& part, const Paths& whole) {
+template <class Part, class Whole>
+bool IsPrefix(const Part& part, const Whole& whole) {
   return part.size() <= whole.size() && std::equal(part.begin(), part.end(), whole.begin());
 }
 
@@ -37,7 +38,8 @@ TEST(Job, AStopAtAnyEntryKeepsWhatWasDoneBeforeIt) {
   ResultTable all;
   ScanCache(whole, kAll, all);
   DeleteTree(whole, "C:\\cache");
-  const Paths allRows = all.PathsInWalkOrder(), allDeletes = whole.Log();
+  const auto allRows = all.PathsInWalkOrder();
+  const Paths allDeletes = whole.Log();
 
   for (int stopAt = 0; stopAt <= 21; ++stopAt) {  // at every entry of the scan, and of the clean
     SCOPED_TRACE(stopAt);

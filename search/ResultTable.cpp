@@ -202,7 +202,7 @@ void ResultTable::RemoveRows(const std::vector<int>& rows) {
   for (std::uint32_t walk = 0, next = 0; walk < rows_.size(); ++walk) {
     if (walkGoes[walk]) continue;
     newWalk[walk] = next++;
-    addresses.push_back(addresses_ && walk < addresses_->size() ? (*addresses_)[walk] : std::string());
+    if (addresses_ && walk < addresses_->size()) addresses.push_back((*addresses_)[walk]);
   }
   std::size_t kept = 0;
   int highlighted = -1;

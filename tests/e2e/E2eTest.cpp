@@ -418,6 +418,36 @@ class MorlindE2e : public ::testing::Test {
     if (withControl) key(VK_CONTROL, KEYEVENTF_KEYUP);
     EXPECT_EQ(SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT)), input.size());
   }
+  // Keys to the list after a click on its empty space, which takes the
+  // focus without changing a row.
+  static void KeysToList(const std::vector<WORD>& keys, bool withControl = false) {
+    RECT client{};
+    GetClientRect(List(), &client);
+    ClickAt(List(), {client.right / 2, client.bottom - 4});
+    PressKeys(keys, withControl);
+  }
+  // The text of the box that opened over the main window, once answered.
+  static std::wstring AnswerBox(int button) {
+    HWND box = WaitForBox();
+    const std::wstring text = TextOf(GetDlgItem(box, 0xFFFF));
+    PostMessageW(box, WM_COMMAND, button, 0);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); })) << "the box stayed";
+    return text;
+  }
+  // The local files the URL cache index names.
+  static std::set<fs::path> IndexedFiles() {
+    std::set<fs::path> files;
+    std::vector<char> buffer(1 << 16);
+    DWORD size = static_cast<DWORD>(buffer.size());
+    auto* info = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOW*>(buffer.data());
+    HANDLE find = FindFirstUrlCacheEntryW(nullptr, info, &size);
+    for (bool more = find != nullptr; more; more = FindNextUrlCacheEntryW(find, info, &size)) {
+      if (info->lpszLocalFileName) files.insert(info->lpszLocalFileName);
+      size = static_cast<DWORD>(buffer.size());
+    }
+    if (find) FindCloseUrlCache(find);
+    return files;
+  }
   // What another program finds on the clipboard: the text, or the files.
   static std::vector<std::wstring> Clipboard(UINT format) {
     std::vector<std::wstring> found;
@@ -810,10 +840,7 @@ TEST_F(MorlindNames, EveryNameIsListedSavedAndCleanedExactlyAndNothingOutsideIsT
   // The shell takes no path that long: said, not silently dropped.
   Click(deepName, kRow);
   PressLater(IDC_VIEW_CURRENT);
-  HWND box = WaitForBox();
-  ASSERT_TRUE(box);
-  EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)), L"此文件的路径太长，系统无法打开它。");
-  PressOk(box);
+  EXPECT_EQ(AnswerBox(IDOK), L"此文件的路径太长，系统无法打开它。");
 
   // The links stay, and so does what they point at.
   Press(IDC_CLEAN);
@@ -831,12 +858,9 @@ TEST_F(MorlindNames, EveryNameIsListedSavedAndCleanedExactlyAndNothingOutsideIsT
   SetTick(RowOf(L"innocent.jpg"), true);
   PressLater(IDC_SAVE_SELECTED);
   ChooseFolder(WaitForBox(), out_ / "blocked");
-  box = WaitForBox();
-  ASSERT_TRUE(box);
-  const std::wstring said = TextOf(GetDlgItem(box, 0xFFFF));
+  const std::wstring said = AnswerBox(IDOK);
   EXPECT_EQ(said.rfind(L"有 1 个文件没有保存：", 0), 0u) << fs::path(said).string();
   EXPECT_GT(said.size(), 14u) << "no reason given";
-  PressOk(box);
 }
 
 // The temporary file a copy is written to beside its target, while the
@@ -930,16 +954,13 @@ TEST_F(MorlindSafeSave, ALinkAtTheTargetNameIsReplacedAndWhatItPointsAtStays) {
 
 TEST_F(MorlindSafeSave, AFullDiskLeavesTheOldFileAndIsSaid) {
   SaveOnly(L"大文件.flv", saves_ / "full");
-  HWND box = WaitForBox();
-  ASSERT_TRUE(box);
-  const std::wstring said = TextOf(GetDlgItem(box, 0xFFFF));
+  const std::wstring said = AnswerBox(IDOK);
   wchar_t full[256] = {};
   FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_DISK_FULL, 0, full, 256,
                  nullptr);
   std::wstring reason = full;
   while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L' ')) reason.pop_back();
   EXPECT_EQ(said, L"有 1 个文件没有保存：" + reason) << fs::path(said).string();
-  PressOk(box);
   EXPECT_EQ(Tree(saves_ / "full"), (Files{{L"大文件.flv", "old big file"}}));
 }
 
@@ -1036,20 +1057,6 @@ class MorlindIndex : public MorlindE2e {
     Send(header, HDM_GETITEMRECT, column, Put(RECT{}));
     item = Get<RECT>();
     ClickAt(header, {(item.left + item.right) / 2, (item.top + item.bottom) / 2});
-  }
-  // The local files the URL cache index still names.
-  static std::set<std::wstring> IndexedFiles() {
-    std::set<std::wstring> files;
-    std::vector<char> buffer(1 << 16);
-    DWORD size = static_cast<DWORD>(buffer.size());
-    auto* info = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOW*>(buffer.data());
-    HANDLE find = FindFirstUrlCacheEntryW(nullptr, info, &size);
-    for (bool more = find != nullptr; more; more = FindNextUrlCacheEntryW(find, info, &size)) {
-      if (info->lpszLocalFileName) files.insert(fs::path(info->lpszLocalFileName).filename().wstring());
-      size = static_cast<DWORD>(buffer.size());
-    }
-    if (find) FindCloseUrlCache(find);
-    return files;
   }
   // The cache's name of the download of that size.
   static std::wstring NameOfSize(std::uintmax_t size) {
@@ -1176,20 +1183,11 @@ TEST_F(MorlindIndex, TheRowMenuAndKeysActOnTheChosenRows) {
   HANDLE held = CreateFileW(clipPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   PickFromRowMenu(photo, 5);  // 删除选中的文件, answered No
-  HWND box = WaitForBox();
-  ASSERT_TRUE(box);
-  EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)).rfind(L"确定要删除这 4 个文件（共 ", 0), 0u);
-  PostMessageW(box, WM_COMMAND, IDNO, 0);
-  EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+  EXPECT_EQ(AnswerBox(IDNO).rfind(L"确定要删除这 4 个文件（共 ", 0), 0u);
   for (const fs::path path : copied) EXPECT_TRUE(fs::exists(path)) << path;
 
-  RECT client{};
-  GetClientRect(List(), &client);
-  ClickAt(List(), {client.right / 2, client.bottom - 4});  // the list's empty space takes the keys
-  PressKeys({VK_DELETE});  // as the item, answered Yes
-  box = WaitForBox();
-  ASSERT_TRUE(box);
-  PostMessageW(box, WM_COMMAND, IDYES, 0);
+  KeysToList({VK_DELETE});  // as the item, answered Yes
+  AnswerBox(IDYES);
   EXPECT_TRUE(WaitFor([] { return TextOf(Item(IDC_STATUS)) == L"已删除 2 个文件，2 个文件无法删除。"; }))
       << fs::path(TextOf(Item(IDC_STATUS)));
   CloseHandle(held);
@@ -1198,13 +1196,13 @@ TEST_F(MorlindIndex, TheRowMenuAndKeysActOnTheChosenRows) {
   EXPECT_FALSE(left.count(photo) || left.count(page10));
   EXPECT_TRUE(left.count(clip) && left.count(L"innocent.jpg"));
   EXPECT_EQ(Rows(Ticked), (Names{clip, L"innocent.jpg"}));
-  const std::set<std::wstring> indexed = IndexedFiles();
+  std::set<std::wstring> indexed;
+  for (const fs::path& file : IndexedFiles()) indexed.insert(file.filename().wstring());
   EXPECT_FALSE(indexed.count(photo) || indexed.count(page10)) << "the index still names a deleted file";
   EXPECT_TRUE(indexed.count(clip));
   EXPECT_EQ(Tree(outside), outsideBefore) << "the delete touched a file outside the cache";
   ASSERT_TRUE(TurnsOn(IDC_SEARCH));
-  ClickAt(List(), {client.right / 2, client.bottom - 4});
-  PressKeys({'C'}, /*withControl=*/true);  // as 复制文件: the two left ticked
+  KeysToList({'C'}, /*withControl=*/true);  // as 复制文件: the two left ticked
   EXPECT_TRUE(WaitFor([&] { return Clipboard(CF_HDROP).size() == 2 && fs::path(Clipboard(CF_HDROP)[0]) != copied[0]; }));
   std::set<std::wstring> onClipboard;
   for (const fs::path path : Clipboard(CF_HDROP)) onClipboard.insert(path.filename().wstring());
@@ -1309,19 +1307,6 @@ class MorlindGuard : public MorlindE2e {
     ADD_FAILURE() << "no row " << path;
     return -1;
   }
-  static std::set<std::wstring> IndexedFiles() {
-    std::set<std::wstring> files;
-    std::vector<char> buffer(1 << 16);
-    DWORD size = static_cast<DWORD>(buffer.size());
-    auto* info = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOW*>(buffer.data());
-    HANDLE find = FindFirstUrlCacheEntryW(nullptr, info, &size);
-    for (bool more = find != nullptr; more; more = FindNextUrlCacheEntryW(find, info, &size)) {
-      if (info->lpszLocalFileName) files.insert(info->lpszLocalFileName);
-      size = static_cast<DWORD>(buffer.size());
-    }
-    if (find) FindCloseUrlCache(find);
-    return files;
-  }
   static std::set<std::wstring> NamesIn(const fs::path& folder) {
     std::set<std::wstring> names;
     for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().wstring());
@@ -1341,10 +1326,7 @@ TEST_F(MorlindGuard, ACacheSettingThatNamesNoCacheIsRefusedAndNothingChanges) {
     SetCacheSetting(folder.wstring());
     const auto before = Sizes(folder);
     PressLater(IDC_CLEAN);
-    HWND box = WaitForBox();
-    ASSERT_TRUE(box) << folder;
-    EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)), L"此文件夹不是IE缓存文件夹，没有清理：" + folder.wstring());
-    PressOk(box);
+    EXPECT_EQ(AnswerBox(IDOK), L"此文件夹不是IE缓存文件夹，没有清理：" + folder.wstring());
     EXPECT_TRUE(TurnsOn(IDC_SEARCH));
     EXPECT_EQ(Sizes(folder), before) << folder;
   }
@@ -1371,17 +1353,12 @@ TEST_F(MorlindGuard, ADeleteTakesOnlyTheTickedFilesThemselvesAndTheIndexKeepsThe
   Unix("ln -sfn kept.jpg '" + UnixPath(a_) + "'");
   Unix("mv '" + UnixPath(content / L"SWAPDIR1") + "' '" + UnixPath(L"C:\\morlind-guard") + "/' && ln -s KEEPDIR1 '" +
        UnixPath(content) + "/SWAPDIR1'");
-  const std::set<std::wstring> indexed = IndexedFiles();
+  const std::set<fs::path> indexed = IndexedFiles();
 
   SetTick(-1, false);
   for (int row : {twinRow, aRow, folderRow}) SetTick(row, true);
-  RECT client{};
-  GetClientRect(List(), &client);
-  ClickAt(List(), {client.right / 2, client.bottom - 4});
-  PressKeys({VK_DELETE});
-  HWND box = WaitForBox();
-  ASSERT_TRUE(box);
-  PostMessageW(box, WM_COMMAND, IDYES, 0);
+  KeysToList({VK_DELETE});
+  AnswerBox(IDYES);
   EXPECT_TRUE(WaitFor([] { return TextOf(Item(IDC_STATUS)) == L"已删除 1 个文件，2 个文件无法删除。"; }))
       << fs::path(TextOf(Item(IDC_STATUS)));
   EXPECT_EQ(NamesIn(pic_.parent_path()).count(twin.filename().wstring()), 0u) << "the twin stayed";
@@ -1621,10 +1598,7 @@ TEST_F(MorlindBrowsers, DeleteTakesTheIeFileAndCountsTheBrowserRows) {
 
   SetTick(RowOf(L"photo[1].jpg"), true);
   PickFromRowMenu(chrome, 5);
-  HWND box = WaitForBox();
-  ASSERT_TRUE(box);
-  EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)).rfind(L"确定要删除这 3 个文件", 0), 0u);
-  PostMessageW(box, WM_COMMAND, IDYES, 0);
+  EXPECT_EQ(AnswerBox(IDYES).rfind(L"确定要删除这 3 个文件", 0), 0u);
   EXPECT_TRUE(WaitFor([] { return Status() == L"已删除 1 个文件，2 个文件无法删除。"; })) << fs::path(Status());
   EXPECT_FALSE(fs::exists(cache_ / L"Content.IE5\\AB12CD34\\photo[1].jpg"));
   EXPECT_EQ(Rows(Ticked), (Names{L"photo.jpg", L"photo.jpg"}));

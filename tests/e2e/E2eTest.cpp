@@ -865,6 +865,17 @@ TEST_F(MorlindNames, EveryNameIsListedSavedAndCleanedExactlyAndNothingOutsideIsT
 
 // The temporary file a copy is written to beside its target, while the
 // copy runs.
+// 2 GB that take no room on the disk, and seconds to copy under Wine.
+void MakeLargeFile(const fs::path& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  LARGE_INTEGER size{};
+  size.QuadPart = 2LL << 30;
+  SetFilePointerEx(file, size, nullptr, FILE_BEGIN);
+  EXPECT_TRUE(SetEndOfFile(file));
+  CloseHandle(file);
+}
+
 fs::path CopyUnderWay(const fs::path& folder) {
   for (const auto& entry : fs::directory_iterator(folder)) {
     if (entry.path().filename().wstring().rfind(L"~morlind-", 0) == 0 && entry.file_size() > 0) return entry.path();
@@ -876,15 +887,7 @@ fs::path CopyUnderWay(const fs::path& folder) {
 // no partial copy.
 TEST_F(MorlindNames, ClosingDuringALargeCopyEndsAtOnceWithoutAPartialTarget) {
   const fs::path big = cache_ / L"大视频.flv";
-  {
-    HANDLE file = CreateFileW(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    LARGE_INTEGER size{};
-    size.QuadPart = 2LL << 30;
-    SetFilePointerEx(file, size, nullptr, FILE_BEGIN);
-    ASSERT_TRUE(SetEndOfFile(file));
-    CloseHandle(file);
-  }
+  MakeLargeFile(big);
   Press(IDC_SEARCH);
   SetTick(RowOf(L"大视频.flv"), true);
   PressLater(IDC_SAVE_SELECTED);
@@ -914,13 +917,7 @@ class MorlindSafeSave : public MorlindE2e {
     std::ofstream(cache_ / L"大文件.flv", std::ios::binary) << std::string(3 << 20, 'f');
     std::ofstream(cache_ / L"gone.txt", std::ios::binary) << "soon gone";
     std::ofstream(cache_ / L"typeless.qqz", std::ios::binary) << "no program opens this";
-    HANDLE file = CreateFileW((cache_ / L"大视频.flv").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    LARGE_INTEGER size{};
-    size.QuadPart = 2LL << 30;
-    SetFilePointerEx(file, size, nullptr, FILE_BEGIN);
-    ASSERT_TRUE(SetEndOfFile(file));
-    CloseHandle(file);
+    MakeLargeFile(cache_ / L"大视频.flv");
     StartProgram();
     Press(IDC_SEARCH);
   }

@@ -18,9 +18,7 @@ constexpr std::array kKnownFolders = {
     KnownFolder::kSystem,         KnownFolder::kProgramFiles, KnownFolder::kProgramFilesX86,
 };
 
-bool IsAsciiLetterOrDigit(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
+bool IsLowerAsciiLetterOrDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z'); }
 
 // A drive's root, or a share's: "\\server\share".
 bool IsVolumeRoot(std::string_view path) {
@@ -83,7 +81,7 @@ bool IsCacheShaped(std::string_view name, bool isFolder) {
   const std::string folded = FoldedAscii(name);
   if (!isFolder) return folded == "index.dat" || folded == "container.dat" || folded == "desktop.ini";
   return folded == "content.ie5" || folded == "ie" || folded == "low" || folded == "virtualized" ||
-         (folded.size() == 8 && std::all_of(folded.begin(), folded.end(), IsAsciiLetterOrDigit));
+         (folded.size() == 8 && std::all_of(folded.begin(), folded.end(), IsLowerAsciiLetterOrDigit));
 }
 
 std::optional<std::string> CleanRefusal(Platform& platform, const std::string& folder) {

@@ -184,10 +184,9 @@ void ResultTable::TakeOrderFrom(ResultTable&& sorted) {
   const int highlightedWalk =
       highlighted_ >= 0 ? static_cast<int>(rows_[static_cast<std::size_t>(highlighted_)].walkIndex) : -1;
   *this = std::move(sorted);
-  highlighted_ = -1;
-  for (std::size_t row = 0; row < rows_.size() && highlightedWalk >= 0; ++row) {
-    if (static_cast<int>(rows_[row].walkIndex) == highlightedWalk) highlighted_ = static_cast<int>(row);
-  }
+  auto found = std::find_if(rows_.begin(), rows_.end(),
+                            [&](const Row& r) { return static_cast<int>(r.walkIndex) == highlightedWalk; });
+  highlighted_ = found == rows_.end() ? -1 : static_cast<int>(found - rows_.begin());
 }
 
 void ResultTable::RemoveRows(const std::vector<int>& rows) {

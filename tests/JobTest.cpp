@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
+#include <stdexcept>
 
 #include "actions/Clean.h"
 #include "actions/Save.h"
@@ -75,6 +77,20 @@ TEST(Job, AStopAtAnyEntryKeepsWhatWasDoneBeforeIt) {
   CopyFiles(fake, plan, &running);
   EXPECT_EQ(running.Done(), 2);
   EXPECT_EQ(fake.Log().size(), 2u);
+}
+
+// What a job threw is kept for the window's thread to say; a job that
+// threw nothing a message could come from still counts as failed.
+TEST(Job, AJobThatThrowsLeavesItsFailure) {
+  const std::pair<std::function<void()>, std::string> cases[] = {
+      {[] {}, ""}, {[] { throw std::runtime_error("boom"); }, "boom"}, {[] { throw std::runtime_error(""); }, "?"},
+      {[] { throw 7; }, "?"}};
+  for (const auto& [job, failure] : cases) {
+    Worker worker;
+    ASSERT_TRUE(worker.Start([&](JobControl&) { job(); }, nullptr));
+    worker.Wait();
+    EXPECT_EQ(worker.Control().Failure(), failure);
+  }
 }
 
 TEST(Job, TheWorkerHandsOverWhatTheWalkHereFindsAndStopsWhenAsked) {

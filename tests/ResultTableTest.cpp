@@ -108,6 +108,9 @@ TEST(ResultTable, SortsByEveryColumnKeepingTicksAndTheHighlightWithTheirFiles) {
   }
   EXPECT_EQ(table.PathsInWalkOrder(), (std::vector<std::string_view>{"C:\\c\\f10.jpg", "C:\\c\\F2.swf", "C:\\c\\a.JPG",
                                                                 "C:\\c\\f2.gif"}));
+  table.SetHighlighted(-1);  // none stays none
+  table.ApplyOrder({3, 2, 1, 0});
+  EXPECT_EQ(table.HighlightedRow(), -1);
 }
 
 // Browser entries sit beside files: no path, their own address and source,
@@ -170,6 +173,8 @@ TEST(ResultTable, BrowserRowsKeepTheirEntryThroughSortsAndRemovals) {
   EXPECT_EQ(table.TickedCount(), 0);
   table.RemoveRows({1});
   expectRows({"c"});
+  table.SetSourceNames({"IE", "Chrome"});  // a source without a name shows none
+  EXPECT_EQ(table.SourceOf(0), "");
   table.RemoveRows({0});
   EXPECT_EQ(table.HighlightedRow(), -1);
 }
@@ -180,15 +185,17 @@ TEST(ResultTable, AddressesMatchTheIndexByExactPathOrElseAnOnlyCandidate) {
   const std::vector<std::string_view> paths = {"c:\\cache\\ie\\x\\A[1].jpg", "C:\\cache\\IE\\X\\ñ[1].jpg",
                                           "C:\\cache\\IE\\X\\Ñ[1].jpg", "C:\\cache\\IE\\X\\b.jpg",
                                           "C:\\c\\pic.jpg",             "C:\\c\\PIC.JPG",
-                                          "C:\\c\\two.jpg"};
+                                          "C:\\c\\two.jpg",           "C:\\c\\solo.jpg"};
   const std::vector<UrlIndexEntry> index = {{"C:\\Cache\\IE\\X\\a[1].JPG", "http://h/a.jpg"},
                                             {"C:\\cache\\IE\\X\\Ñ[1].jpg", "http://h/n.jpg"},
                                             {"C:\\c\\Pic.jpg", "http://h/twins"},
                                             {"C:\\c\\PIC.JPG", "http://h/PIC"},
                                             {"C:\\c\\TWO.jpg", "http://h/two1"},
-                                            {"C:\\c\\Two.jpg", "http://h/two2"}};
+                                            {"C:\\c\\Two.jpg", "http://h/two2"},
+                                            {"C:\\c\\solo.jpg", "http://h/solo"},
+                                            {"C:\\c\\SOLO.jpg", "http://h/not-solo"}};
   EXPECT_EQ(MatchAddresses(paths, index),
-            (std::vector<std::string>{"http://h/a.jpg", "", "http://h/n.jpg", "", "", "http://h/PIC", ""}));
+            (std::vector<std::string>{"http://h/a.jpg", "", "http://h/n.jpg", "", "", "http://h/PIC", "", "http://h/solo"}));
   EXPECT_TRUE(MatchAddresses(paths, {}).empty());
 }
 

@@ -29,7 +29,8 @@ TEST(CivilSeconds, AgreeWithTheLibraryOnEveryDayAndRoundTripFrom1601ToFarFuture)
   EXPECT_EQ(CivilOfSeconds(-kSecondsFrom1601To1970), (LocalFields{1601, 1, 1, 0, 0, 0}));
   EXPECT_EQ(CivilOfSeconds(-1), (LocalFields{1969, 12, 31, 23, 59, 59}));
   for (LocalFields f : {LocalFields{1601, 1, 1, 0, 0, 0}, LocalFields{1965, 1, 1, 8, 0, 0},
-                        LocalFields{2000, 2, 29, 23, 59, 59}, LocalFields{30828, 9, 14, 2, 48, 5}}) {
+                        LocalFields{2000, 2, 29, 23, 59, 59}, LocalFields{2100, 3, 1, 0, 0, 0},
+                        LocalFields{30828, 9, 14, 2, 48, 5}}) {
     EXPECT_EQ(CivilOfSeconds(SecondsOfCivil(f)), f);
   }
   EXPECT_EQ(FormatAccessText({2008, 9, 26, 1, 6, 45}), "2008-9-26 1:6:45");

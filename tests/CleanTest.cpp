@@ -85,7 +85,7 @@ TEST(CleanRefusal, RefusesEveryFolderThatIsNoCacheAndNamesIt) {
     fs.AddLink("C:\\Users\\me\\Music", "E:\\Music");
     fs.AddFile(inetCache + "\\Content.IE5\\AB12CD34\\a.jpg");
     fs.AddFile(inetCache + "\\stray.txt");
-    for (const char* name : {"Content.IE5\\index.dat", "AB12CD34\\b.jpg", "Low\\", "IE\\", "Virtualized\\",
+    for (const char* name : {"Content.IE5\\index.dat", "AB12CD34\\b.jpg", "WXYZ0189\\", "Low\\", "IE\\", "Virtualized\\",
                              "index.dat", "container.dat", "desktop.ini"}) {
       std::string path = std::string("D:\\cache\\") + name;
       path.back() == '\\' ? fs.AddFolder(path) : fs.AddFile(path);

@@ -30,6 +30,8 @@ TEST(ResultTable, KeepsTheCountOfTickedRows) {
   EXPECT_EQ(table.TickedCount(), 1);
   EXPECT_TRUE(table.GetCheck(1));
   EXPECT_FALSE(table.GetCheck(0));
+  table.SetAllTicks(false);
+  EXPECT_EQ(table.TickedCount(), 0);
   table.SetAllTicks(true);
   EXPECT_EQ(table.TickedCount(), 3);
   table.SetHighlighted(1);
@@ -171,10 +173,12 @@ TEST(ResultTable, BrowserRowsKeepTheirEntryThroughSortsAndRemovals) {
   table.RemoveRows({0, 3});  // a ticked entry and a ticked file
   expectRows({"c", "b.jpg"});
   EXPECT_EQ(table.TickedCount(), 0);
-  table.RemoveRows({1});
+  table.ApplyOrder(SortOrder(test::HostPlatform(), table.KeysOf(Column::kName), Column::kName, false));
+  expectRows({"b.jpg", "c"});
+  table.RemoveRows({0});
   expectRows({"c"});
   table.SetSourceNames({"IE", "Chrome"});  // a source without a name shows none
-  EXPECT_EQ(table.SourceOf(0), "");
+  EXPECT_EQ(table.SourceOf(rowOf("c")), "");
   table.RemoveRows({0});
   EXPECT_EQ(table.HighlightedRow(), -1);
 }

@@ -174,6 +174,9 @@ TEST_F(SaveTest, BrowserRowsAreWrittenFromTheirBodiesUnderNamesOfTheirOwn) {
   EXPECT_EQ(fake.ContentOf("D:\\out\\LOGO (2).png"), "body of LOGO.png");
   EXPECT_EQ(fake.Tree("D:\\out"),
             (Paths{"D:\\out\\photo[1].jpg", "D:\\out\\clip[1].swf", "D:\\out\\logo.png", "D:\\out\\LOGO (2).png"}));
+  const std::atomic<bool> stopped{true};  // Esc before the first piece: nothing is written
+  EXPECT_EQ(WriteEntryBody(fake, *table.EntryOf(3), "D:\\out\\stopped.png", &stopped), "");
+  EXPECT_EQ(fake.ContentOf("D:\\out\\stopped.png"), std::nullopt);
 
   table.SetHighlighted(6);
   ui.savePathAnswers = {"D:\\out\\script.js"};

@@ -61,27 +61,13 @@ TEST_F(DialogTest, OkPullsTheDataThenEndsAndCancelEndsWithoutPulling) {
   EXPECT_EQ(cancel.selectAll, 0);  // not pulled
 }
 
-// The message box the dialog shows, read and closed from a timer that its
-// modal loop runs.
-HWND boxOwner = nullptr;
-std::wstring boxText;
-void CALLBACK CloseBox(HWND, UINT, UINT_PTR timer, DWORD) {
-  HWND box = GetLastActivePopup(boxOwner);
-  if (box == boxOwner) return;
-  KillTimer(nullptr, timer);
-  boxText = test::TextOf(GetDlgItem(box, 0xFFFF));
-  PostMessageW(box, WM_COMMAND, IDOK, 0);
-}
-
 TEST_F(DialogTest, AnExceptionInAHandlerEndsTheDialogWithAMessage) {
   ProbeDialog dialog;
   Open(dialog);
   dialog.throws = true;
-  boxOwner = dialog.GetSafeHwnd();
-  UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseBox);
-  Click(boxOwner, IDOK);  // OK pulls the data, which throws
-  KillTimer(nullptr, timer);
-  EXPECT_EQ(boxText, Utf8ToWide("程序内部出错，即将关闭。\nboom"));
+  HWND hwnd = dialog.GetSafeHwnd();
+  // OK pulls the data, which throws.
+  EXPECT_EQ(test::TextOfBoxOpenedBy(hwnd, [&] { Click(hwnd, IDOK); }), Utf8ToWide("程序内部出错，即将关闭。\nboom"));
   EXPECT_EQ(dialog.Result(), IDABORT);
 }
 

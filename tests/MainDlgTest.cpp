@@ -9,6 +9,7 @@
 #include <atomic>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <tuple>
 #include <vector>
 
@@ -71,6 +72,32 @@ TEST_F(MainDlgTest, AFolderThatIsNoCacheIsNotCleanedAndSaid) {
   EXPECT_EQ(ui.appMessages, std::vector<std::string>{kNotACacheText + std::string(kCache)});
   EXPECT_EQ(fs.Tree(kCache), before);
   EXPECT_EQ(Rows(), 1);
+}
+
+// An exception ends the program with its own message, also one a job threw
+// on the worker; under that box nothing starts.
+TEST_F(MainDlgTest, AnExceptionEndsInTheProgramsOwnMessage) {
+  fs.AddFile(Path("a.jpg"));
+  fs.onEntry = [] { throw std::runtime_error("boom"); };
+  for (int id : {IDC_SEARCH, IDC_ABOUT}) {
+    CMainDlg failing{fs, ui};
+    failing.SetAboutBox([](HWND) { throw std::runtime_error("boom"); });
+    ASSERT_TRUE(failing.Create());
+    HWND window = failing.GetSafeHwnd();
+    const std::wstring text = test::TextOfBoxOpenedBy(
+        window,
+        [&] {
+          SendMessageW(GetDlgItem(window, id), BM_CLICK, 0, 0);
+          for (int ms = 0; !failing.Result() && ms < 5000; ms += 20) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+            test::PumpMessages(window);
+          }
+        },
+        [&] { SendMessageW(GetDlgItem(window, IDC_MATCH_WINDOW), BM_CLICK, 0, 0); });
+    EXPECT_EQ(text, Utf8ToWide("程序内部出错，即将关闭。\nboom")) << id;
+    EXPECT_EQ(failing.Result(), IDABORT);
+    EXPECT_EQ(failing.Mode(), AccessMode::kNoLimit);
+  }
 }
 
 TEST_F(MainDlgTest, TheTimersPushOfTheSameStatusKeepsItScrolled) {
@@ -343,9 +370,13 @@ TEST_F(WorkTest, EscapeStopsASearchWhichKeepsTheRowsFoundSoFar) {
   SendMessageW(hwnd, WM_TIMER, 1, 0);
   EXPECT_FALSE(On(IDC_SAVE_SELECTED));
   ExpectEveryWorkCommandRefused();
-  // Done messages that name no running job: another program's, the first
-  // search's two (its rows, then their addresses), one not started.
-  for (WPARAM job : {0, 1, 2, 4}) PostMessageW(hwnd, WM_APP + 1, job, 0);
+  // Done messages of no job that has returned, to the dialog, which takes
+  // none, and to the session's window: another program's, the first
+  // search's two (its rows, then their addresses), the held one's, one not
+  // started. Waiting for the held job would let it walk on to the end.
+  for (WPARAM job : {0, 1, 2, 3, 4}) {
+    for (HWND to : {hwnd, SessionWindow()}) PostMessageW(to, WorkSession::kDoneMessage, job, 0);
+  }
   test::PumpMessages(hwnd);
   EXPECT_TRUE(dialog.Working());
 
@@ -364,6 +395,20 @@ TEST_F(WorkTest, EscapeStopsASearchWhichKeepsTheRowsFoundSoFar) {
   Click(IDC_SEARCH);
   EXPECT_EQ(Rows(), 3);
   EXPECT_EQ(Status(), highlight);
+}
+
+// The worker's done message lost (a full queue refuses it): the session's
+// timer finds the job returned.
+TEST_F(WorkTest, AJobWhoseDoneMessageIsLostStillEnds) {
+  StartHeld(IDC_SEARCH, 4);
+  released = true;
+  MSG done{};
+  for (int ms = 0; ms < 5000; ++ms, Sleep(1)) {
+    if (PeekMessageW(&done, SessionWindow(), WorkSession::kDoneMessage, WorkSession::kDoneMessage, PM_REMOVE)) break;
+  }
+  ASSERT_EQ(done.message, WorkSession::kDoneMessage);
+  WaitIdle();
+  EXPECT_EQ(Rows(), 3);
 }
 
 TEST_F(WorkTest, EscapeStopsACleanAndTheSearchShowsWhatIsLeft) {
@@ -412,11 +457,6 @@ TEST_F(WorkTest, NoCommandRunsWhileABoxOfOursIsOpen) {
          ListView_SetCheckState(list, 0, TRUE);
          command(IDC_SAVE_SELECTED)();
        }},
-      {"the help's message, which disables the window", [&] {
-         EnableWindow(hwnd, FALSE);
-         inside();
-         EnableWindow(hwnd, TRUE);
-       }},
       {"message of a refused search", [&] {
          fs.cacheFolder = "";
          command(IDC_SEARCH)();
@@ -432,7 +472,7 @@ TEST_F(WorkTest, NoCommandRunsWhileABoxOfOursIsOpen) {
     EXPECT_EQ(Enabled(), enabled);
   }
   EXPECT_TRUE(ui.shellCalls.empty());  // the question was answered No
-  EXPECT_FALSE(KillTimer(hwnd, 2));  // no progress timer left
+  EXPECT_FALSE(KillTimer(SessionWindow(), WorkSession::kProgressTimer));  // no progress timer left
 }
 
 }  // namespace

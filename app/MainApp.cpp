@@ -44,7 +44,8 @@ BOOL CMainApp::InitInstance() {
   dialog.SetOnCreated([&ui](HWND window) { ui.SetOwner(window); });
   dialog.SetAboutBox(ShowAboutBox);
   SetMainWnd(&dialog);
-  SetUiServices(&ui);
+  // The help's message is a box of the dialog's: counted as its own are.
+  SetUiServices(&dialog.Services());
   dialog.DoModal();
   SetUiServices(nullptr);
   SetMainWnd(nullptr);

@@ -71,6 +71,8 @@ using FileFindHandle = UniqueAny<HANDLE, ::FindClose, -1>;
 using KernelHandle = UniqueAny<HANDLE, ::CloseHandle>;
 using UrlCacheFindHandle = UniqueAny<HANDLE, CloseUrlCacheFind>;
 using MenuHandle = UniqueAny<HMENU, ::DestroyMenu>;
+// A window of our own that no dialog or control destroys for us.
+using WindowHandle = UniqueAny<HWND, ::DestroyWindow>;
 // Memory the system allocated with LocalAlloc (FormatMessage's text).
 using LocalText = UniqueAny<wchar_t*, ::LocalFree>;
 // An item-ID list the shell allocated.

@@ -22,6 +22,7 @@ bool Worker::Start(std::function<void(JobControl&)> job, std::function<void()> f
     } catch (...) {
       control->failure_ = "?";
     }
+    control->returned_.store(true, std::memory_order_release);
     if (finished) finished();
   });
   return true;

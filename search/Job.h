@@ -23,6 +23,9 @@ class JobControl {
   // What ended the job early by an exception; empty when none did. Read
   // it once the worker has been waited for.
   const std::string& Failure() const { return failure_; }
+  // The job has returned and its failure is recorded: waiting for the
+  // worker now takes no time.
+  bool Returned() const { return returned_.load(std::memory_order_acquire); }
 
  private:
   friend class Worker;
@@ -30,6 +33,7 @@ class JobControl {
   std::atomic<bool> stop_{false};
   std::atomic<int> done_{0};
   std::string failure_;
+  std::atomic<bool> returned_{false};
 };
 
 // A job that is given none runs to its end.

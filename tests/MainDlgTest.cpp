@@ -9,6 +9,7 @@
 #include <atomic>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <tuple>
 #include <vector>
 
@@ -73,16 +74,29 @@ TEST_F(MainDlgTest, AFolderThatIsNoCacheIsNotCleanedAndSaid) {
   EXPECT_EQ(Rows(), 1);
 }
 
-TEST_F(MainDlgTest, TheTimersPushOfTheSameStatusKeepsItScrolled) {
-  const std::string name = std::string(200, 'n') + ".jpg";  // its path wraps over several lines
-  SearchOver({name.c_str()});
-  Mouse(WM_LBUTTONDOWN, TextOfRow(0));
-  HWND status = Item(IDC_STATUS);
-  SendMessageW(status, EM_LINESCROLL, 0, 1);
-  ASSERT_EQ(SendMessageW(status, EM_GETFIRSTVISIBLELINE, 0, 0), 1);
-  EXPECT_TRUE(TimerRanAndTicks());
-  EXPECT_EQ(Status(), L"当前选中 " + Utf8ToWide(Path(name)));
-  EXPECT_EQ(SendMessageW(status, EM_GETFIRSTVISIBLELINE, 0, 0), 1);
+// An exception ends the program with its own message, also one a job threw
+// on the worker; a click under that box is refused.
+TEST_F(MainDlgTest, AnExceptionEndsInTheProgramsOwnMessage) {
+  fs.AddFile(Path("a.jpg"));
+  fs.onEntry = [] { throw std::runtime_error("boom"); };
+  for (int id : {IDC_SEARCH, IDC_ABOUT}) {
+    CMainDlg failing{fs, ui};
+    failing.SetAboutBox([](HWND) { throw std::runtime_error("boom"); });
+    ASSERT_TRUE(failing.Create());
+    HWND window = failing.GetSafeHwnd();
+    auto click = [&](int button) { SendMessageW(GetDlgItem(window, button), BM_CLICK, 0, 0); };
+    auto fail = [&] {
+      click(id);
+      for (int ms = 0; !failing.Result() && ms < 5000; ms += 20) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        test::PumpMessages(window);
+      }
+    };
+    EXPECT_EQ(test::TextOfBoxOpenedBy(window, fail, [&] { click(IDC_MATCH_WINDOW); }),
+              Utf8ToWide("程序内部出错，即将关闭。\nboom")) << id;
+    EXPECT_EQ(failing.Result(), IDABORT);
+    EXPECT_EQ(failing.Mode(), AccessMode::kNoLimit);
+  }
 }
 
 // The list's handler goes with its control object: the list's messages
@@ -343,9 +357,12 @@ TEST_F(WorkTest, EscapeStopsASearchWhichKeepsTheRowsFoundSoFar) {
   SendMessageW(hwnd, WM_TIMER, 1, 0);
   EXPECT_FALSE(On(IDC_SAVE_SELECTED));
   ExpectEveryWorkCommandRefused();
-  // Done messages that name no running job: another program's, the first
-  // search's two (its rows, then their addresses), one not started.
-  for (WPARAM job : {0, 1, 2, 4}) PostMessageW(hwnd, WM_APP + 1, job, 0);
+  // Done messages of no job that has returned, to the dialog and the
+  // session's window: another program's, the first search's two, the held
+  // one's (waiting for it would let the walk go on), one not started.
+  for (WPARAM job : {0, 1, 2, 3, 4}) {
+    for (HWND to : {hwnd, SessionWindow()}) PostMessageW(to, WorkSession::kDoneMessage, job, 0);
+  }
   test::PumpMessages(hwnd);
   EXPECT_TRUE(dialog.Working());
 
@@ -375,6 +392,11 @@ TEST_F(WorkTest, EscapeStopsACleanAndTheSearchShowsWhatIsLeft) {
 
   SendMessageW(hwnd, WM_COMMAND, IDCANCEL, 0);
   released = true;
+  // The clean's done message lost (a full queue refuses one): the
+  // session's timer finds the job returned.
+  MSG done{};
+  for (int ms = 0; ms < 5000 && !PeekMessageW(&done, SessionWindow(), WorkSession::kDoneMessage, WorkSession::kDoneMessage, PM_REMOVE); ++ms) Sleep(1);
+  EXPECT_EQ(done.message, WorkSession::kDoneMessage);
   WaitIdle();
   EXPECT_EQ(fs.Tree(kCache), (std::vector<std::string>{Path("图片.jpg"), Path("c.swf")}));
   EXPECT_EQ(Rows(), 2);
@@ -412,11 +434,6 @@ TEST_F(WorkTest, NoCommandRunsWhileABoxOfOursIsOpen) {
          ListView_SetCheckState(list, 0, TRUE);
          command(IDC_SAVE_SELECTED)();
        }},
-      {"the help's message, which disables the window", [&] {
-         EnableWindow(hwnd, FALSE);
-         inside();
-         EnableWindow(hwnd, TRUE);
-       }},
       {"message of a refused search", [&] {
          fs.cacheFolder = "";
          command(IDC_SEARCH)();
@@ -432,7 +449,7 @@ TEST_F(WorkTest, NoCommandRunsWhileABoxOfOursIsOpen) {
     EXPECT_EQ(Enabled(), enabled);
   }
   EXPECT_TRUE(ui.shellCalls.empty());  // the question was answered No
-  EXPECT_FALSE(KillTimer(hwnd, 2));  // no progress timer left
+  EXPECT_FALSE(KillTimer(SessionWindow(), WorkSession::kProgressTimer));  // no progress timer left
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ class ShellTest : public test::MainDlgFixture {
     ASSERT_NE(app, nullptr) << "the program's application object is linked in";
     dialog.SetAboutBox(ShowAboutBox);
     app->SetMainWnd(&dialog);
-    app->SetUiServices(&ui);
+    app->SetUiServices(&dialog.Services());  // as the program does
   }
   void TearDown() override {
     if (app) {

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <initializer_list>
 #include <string>
 
@@ -36,6 +37,27 @@ inline void PumpMessages(HWND dialog = nullptr) {
 inline std::wstring TextOf(HWND window) {
   wchar_t text[512] = {};
   GetWindowTextW(window, text, 512);
+  return text;
+}
+
+// The text of the box that opens over owner while `open` runs, read and
+// closed from a timer the box's loop runs, after `inside` ran under it.
+inline std::wstring TextOfBoxOpenedBy(HWND owner, const std::function<void()>& open,
+                                      const std::function<void()>& inside = [] {}) {
+  static HWND boxOwner;
+  static std::wstring text;
+  static const std::function<void()>* underBox;
+  boxOwner = owner, text.clear(), underBox = &inside;
+  UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR self, DWORD) {
+    HWND box = GetLastActivePopup(boxOwner);
+    if (box == boxOwner) return;
+    KillTimer(nullptr, self);
+    (*underBox)();
+    text = TextOf(GetDlgItem(box, 0xFFFF));
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+  });
+  open();
+  KillTimer(nullptr, timer);
   return text;
 }
 
@@ -73,11 +95,13 @@ class MainDlgFixture : public ::testing::Test {
   }
   void WaitIdle() {
     PumpMessages(hwnd);
-    while (dialog.Working()) {
+    for (int ms = 0; dialog.Working() && ms < 10000; ms += 20) {  // bounded: a fault fails, not hangs
       MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
       PumpMessages(hwnd);
     }
   }
+  // The work session's own window, where the worker's done messages go.
+  static HWND SessionWindow() { return FindWindowExW(HWND_MESSAGE, nullptr, WorkSession::kWindowClass, nullptr); }
 
   // The list as it shows: rows, texts, check boxes, the highlighted row.
   int Rows() const { return ListView_GetItemCount(list); }

@@ -84,17 +84,15 @@ const EventEntry CMainDlg::kEvents[] = {
     events::SetCursor(&CMainDlg::OnSetCursor),
     events::LButtonDown(&CMainDlg::OnLButtonDown),
     events::Message(WM_CLOSE, &CMainDlg::OnClose),
-    events::Message(WorkSession::kDoneMessage, &CMainDlg::OnWorkDone),
 };
 const EventTable CMainDlg::kEventTable = {&CDialog::kEventTable, kEvents};
 
 CMainDlg::CMainDlg(Platform& platform, UiServices& ui, HWND parent)
     : CDialog(IDD_MORLIND_DIALOG, parent),
-      status_(Utf8ToWide(kHintText)),
       icon_(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))),
       platform_(platform),
       ui_(ui, modals_),
-      work_({kWorkControls, IDC_STATUS, IDC_RESULTS}) {}
+      work_({kWorkControls, IDC_RESULTS}, status_, [this](const std::string& what) { OnFatalError(what); }) {}
 
 const EventTable* CMainDlg::GetEventTable() const { return &kEventTable; }
 
@@ -109,11 +107,12 @@ void CMainDlg::DoDataExchange(CDataExchange& dx) {
   DDX_Check(dx, IDC_SELECT_ALL, selectAll_);
   DDX_Check(dx, IDC_INVERT, invert_);
   DDX_Check(dx, IDC_SELECT_NONE, selectNone_);
-  DDX_Text(dx, IDC_STATUS, status_);
+  DDX_Control(dx, IDC_STATUS, status_);  // attached only: it shows what it is told
 }
 
 BOOL CMainDlg::OnInitDialog() {
   CDialog::OnInitDialog();
+  status_.Show(kHintText);
   work_.SetWindow(hwnd_);
 
   if (HMENU systemMenu = ::GetSystemMenu(hwnd_, FALSE)) {
@@ -259,11 +258,9 @@ void CMainDlg::EndSearch(const std::string& notes) {
   EndWork();
   if (work_.Stopped()) return;
   std::wstring shown = Utf8ToWide(notes);
-  if (shown.empty() && !searchNotes_.empty() && status_ == searchNotes_) shown = Utf8ToWide(kHintText);
+  if (shown.empty() && !searchNotes_.empty() && status_.Shown() == searchNotes_) shown = Utf8ToWide(kHintText);
   searchNotes_ = Utf8ToWide(notes);
-  if (shown.empty()) return;
-  status_ = shown;
-  UpdateData(false);
+  if (!shown.empty()) status_.Show(shown);
 }
 
 // A header sorts by its column, a second click the other way round. The

@@ -19,6 +19,7 @@
 #include "ui/ModalCount.h"
 #include "ui/MomentPicker.h"
 #include "ui/ResultList.h"
+#include "ui/StatusLine.h"
 #include "ui/WorkSession.h"
 #include "wingui/AnchorLayout.h"
 #include "wingui/Dialog.h"
@@ -38,6 +39,10 @@ class CMainDlg : public CDialog {
     };
   }
 
+  // The services as the dialog uses them, each box counted as one of ours;
+  // the application's help goes through them too.
+  UiServices& Services() { return ui_; }
+
   const ResultTable& Table() const { return table_; }
   AccessMode Mode() const { return criteria_.accessMode; }
   // A search, clean or save runs on the worker.
@@ -54,6 +59,8 @@ class CMainDlg : public CDialog {
   bool Busy() const override;
   // The check tools' boxes and the radios show the members again.
   void OnRefused() override;
+  // Its box is one of ours: nothing starts under it.
+  void OnFatalError(const std::string& what) override;
 
  private:
   void OnSysCommand(UINT id, LPARAM lParam);
@@ -88,7 +95,6 @@ class CMainDlg : public CDialog {
   BOOL OnSetCursor(HWND window, UINT hitTest, UINT message);
   void OnLButtonDown(UINT flags, POINT point);
   void OnClose();
-  LRESULT OnWorkDone(WPARAM job, LPARAM);
   void AttachLayout();
 
   // Long work: the window part runs here, the rest on the worker, while
@@ -110,7 +116,7 @@ class CMainDlg : public CDialog {
   // 全选, 全不选 and 反选: the rows change when the tool's box is ticked
   // (反选's always is), and the other two boxes clear.
   void RunCheckTool(int& box, const std::function<void()>& changeRows, bool alwaysTicked);
-  // "保存选中" on when some row is ticked; pulls and pushes the data.
+  // "保存选中" on when some row is ticked.
   void UpdateSaveSelectedButton();
   // The highlighted row's full path, if a file's row is highlighted.
   std::optional<std::string> HighlightedPath() const;
@@ -131,14 +137,16 @@ class CMainDlg : public CDialog {
   int selectAll_ = 0;
   int invert_ = 0;
   int selectNone_ = 0;
-  std::wstring status_;
+  CStatusLine status_;
   std::wstring searchNotes_;  // what the last search put on the status line
   HICON icon_ = nullptr;
   std::function<void(HWND)> aboutBox_;
   AnchorLayout layout_;
 
   Platform& platform_;
-  ModalCount modals_;  // the boxes of ours open now: the choosers, message boxes, the about box
+  // The boxes and menus of ours open now: the services' boxes and
+  // choosers, the about box, the row menu, the error's box.
+  ModalCount modals_;
   CountingUiServices ui_;
 
   ResultTable pending_;  // the walk's rows, handed to the list when it ends

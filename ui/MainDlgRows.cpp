@@ -155,8 +155,7 @@ void CMainDlg::OnRowDelete() {
         table_.RemoveRows(report->deletedRows);
         list_.ShowRowsAgain();
         EndWork();
-        status_ = Utf8ToWide(DeleteResultText(*report));
-        UpdateData(false);
+        status_.Show(DeleteResultText(*report));
         UpdateSaveSelectedButton();
       });
 }

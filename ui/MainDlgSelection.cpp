@@ -45,16 +45,14 @@ void CMainDlg::ShowHighlight() {
   } else if (any) {
     shown = kHighlightedPrefix + table_.PathOf(row);
   }
-  status_ = Utf8ToWide(shown);
+  status_.Show(shown);
   EnableItem(IDC_VIEW_CURRENT, any);
   EnableItem(IDC_SAVE_CURRENT, any);
 }
 
 void CMainDlg::OnClickList(NMHDR*, LRESULT* result) {
   *result = 0;
-  UpdateData(true);
   ShowHighlight();
-  UpdateData(false);
   // A tick made with the mouse is such a click: from now on the timer
   // carries ticks to "保存选中".
   ::SetTimer(hwnd_, kSaveSelectedTimer, kSaveSelectedPeriodMs, nullptr);
@@ -77,23 +75,14 @@ void CMainDlg::OnViewCurrent() {
   std::optional<std::string> path = HighlightedPath();
   if (path) OpenFile(ui_, platform_, *path);
   ShowHighlight();
-  UpdateData(false);
 }
 
-void CMainDlg::UpdateSaveSelectedButton() {
-  UpdateData(true);
-  // The model counts its ticked rows, so the timer's ten looks a second
-  // cost nothing even on a huge table.
-  EnableItem(IDC_SAVE_SELECTED, table_.TickedCount() > 0);
-  UpdateData(false);
-}
+// The model counts its ticked rows, so the timer's ten looks a second
+// cost nothing even on a huge table.
+void CMainDlg::UpdateSaveSelectedButton() { EnableItem(IDC_SAVE_SELECTED, table_.TickedCount() > 0); }
 
 void CMainDlg::OnTimer(UINT_PTR id) {
-  if (id == WorkSession::kProgressTimer) {
-    work_.ShowProgress();
-  } else if (!Working()) {
-    UpdateSaveSelectedButton();
-  }
+  if (id == kSaveSelectedTimer && !Working()) UpdateSaveSelectedButton();
   Default();
 }
 

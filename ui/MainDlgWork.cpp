@@ -12,9 +12,8 @@ namespace morlind {
 
 // A box of ours runs its own message loop, in which other programs'
 // commands still arrive; one of them must not start work beside the
-// command that opened the box. A disabled window has a box over it that
-// another part of the program opened (the help's message).
-bool CMainDlg::Busy() const { return Working() || modals_.Any() || !::IsWindowEnabled(hwnd_); }
+// command that opened the box.
+bool CMainDlg::Busy() const { return Working() || modals_.Any(); }
 
 void CMainDlg::OnRefused() {
   ::CheckRadioButton(hwnd_, IDC_NO_LIMIT, IDC_MATCH_WINDOW,
@@ -31,12 +30,12 @@ void CMainDlg::BeginWork() {
 
 void CMainDlg::EndWork() {
   list_.LockTicks(false);
-  status_ = work_.End();
+  work_.End();
 }
 
-LRESULT CMainDlg::OnWorkDone(WPARAM job, LPARAM) {
-  work_.OnDone(job);
-  return 0;
+void CMainDlg::OnFatalError(const std::string& what) {
+  ModalCount::Scope open(modals_);
+  CDialog::OnFatalError(what);
 }
 
 void CMainDlg::OnCancel() {

@@ -1,6 +1,7 @@
-// How many boxes and choosers of ours are open over the main window: they
-// run a message loop of their own, in which commands other programs post
-// still arrive.
+// How many boxes, choosers and menus of ours are open over the main window:
+// they run a message loop of their own, in which commands other programs
+// post still arrive. The dialog asks this count alone whether one is open,
+// so whatever opens one counts it here.
 #pragma once
 
 #include <cstdint>
@@ -12,7 +13,7 @@
 
 namespace morlind {
 
-// How many boxes of ours are open; each Scope counts one while it lives.
+// Each Scope counts one box or menu while it lives.
 class ModalCount {
  public:
   class Scope {

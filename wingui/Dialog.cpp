@@ -323,13 +323,4 @@ void DDX_Check(CDataExchange& dx, int id, int& value) {
   }
 }
 
-void DDX_Text(CDataExchange& dx, int id, std::wstring& value) {
-  HWND control = dx.dialog.GetDlgItem(id);
-  if (dx.save) {
-    value = CWnd::TextOf(control);
-  } else {
-    CWnd::SetTextIfChanged(control, value);
-  }
-}
-
 }  // namespace morlind

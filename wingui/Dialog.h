@@ -50,8 +50,6 @@ struct CDataExchange {
 void DDX_Control(CDataExchange& dx, int id, CWnd& control);
 // Check state: 1 checked, 0 not.
 void DDX_Check(CDataExchange& dx, int id, int& value);
-// Window text; a push changes the control only when the text differs.
-void DDX_Text(CDataExchange& dx, int id, std::wstring& value);
 
 class CDialog : public CWnd {
  public:

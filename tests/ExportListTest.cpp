@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/FakePlatform.h"
+#include "tests/FakeUi.h"
 #include "tests/TestClock.h"
 
 namespace morlind {
@@ -18,6 +19,7 @@ TEST(ExportList, EveryRowInTheOrderShownQuotedAsRfc4180WithSizesInBytesAndThePat
     EXPECT_EQ(CsvField(text), field) << text;
   }
   FakePlatform fake{test::HostPlatform()};
+  fake.SetNow(1'700'000'000);
   fake.AddFolder("D:\\out");
   ResultTable table;
   table.SetSourceNames({"IE", "Chrome（Default）"});
@@ -27,8 +29,16 @@ TEST(ExportList, EveryRowInTheOrderShownQuotedAsRfc4180WithSizesInBytesAndThePat
   table.AddEntryRow("a,b", 1, std::nullopt, 1025, entry);
   table.SetAddresses({"http://h/风景.jpg"});
   table.ApplyOrder({1, 0});
+  // The save-as dialog asks before it replaces a file.
+  test::FakeUi ui;
+  ui.savePathAnswers = {kTarget};
+  ASSERT_EQ(ChooseExportPath(ui), kTarget);
+  EXPECT_EQ(ui.saveRequests[0].flags, kOfnOverwritePrompt | kOfnHideReadOnly);
+  EXPECT_EQ(ui.saveRequests[0].defaultExtension, "csv");
   JobControl job;
   ASSERT_EQ(ExportList(fake, table, kTarget, &job), std::nullopt);
+  const std::int64_t now = (1'700'000'000 + kSecondsFrom1601To1970) * kFileTicksPerSecond;
+  EXPECT_EQ(fake.LastWriteOf(kTarget), static_cast<std::uint64_t>(now));
   EXPECT_EQ(fake.ContentOf(kTarget),
             "\xEF\xBB\xBF文件名,文件类型,访问时间,大小,网址,来源,路径\r\n"
             "\"a,b\",,,1025,\"http://h/a,b?q=\"\"x\"\"\r\nend\",Chrome（Default）,\r\n"

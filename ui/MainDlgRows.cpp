@@ -98,8 +98,8 @@ void CMainDlg::OnRowCopyAddress() {
   if (row >= 0 && !table_.AddressOf(row).empty()) SayClipboardFailure(ui_.CopyText(table_.AddressOf(row)));
 }
 
-// Every row in the order shown, as long work on a copy of the rows: the
-// window may sort or search again meanwhile.
+// Every row in the order shown, as long work on a copy of the rows (their
+// texts are shared): the list still changes ticks and the highlight meanwhile.
 void CMainDlg::OnRowExport() {
   if (table_.RowCount() == 0) return;
   std::optional<std::string> target = ChooseExportPath(ui_);

@@ -25,6 +25,7 @@
 #include "bench/TreeGenerator.h"
 #include "actions/Clean.h"
 #include "platform/Win32Platform.h"
+#include "platform/WideText.h"
 #include "res/resource.h"
 #include "search/BrowserScan.h"
 #include "search/CacheScan.h"
@@ -64,14 +65,16 @@ class TreePlatform : public Win32Platform {
   std::string root_;
 };
 
-// Answers every dialog the way a user who cancels would.
+// Answers every dialog the way a user who cancels would, but the save-as
+// dialog with savePath when one is set.
 class SilentUi : public UiServices {
  public:
+  std::optional<std::string> savePath;
   void ShowMessage(const std::string&) override {}
   void ShowAppMessage(const std::string&) override {}
   bool AskYesNo(const std::string&) override { return false; }
   std::optional<std::string> ChooseFolder(const std::string&) override { return std::nullopt; }
-  std::optional<std::string> ChooseSavePath(const SaveAsRequest&) override { return std::nullopt; }
+  std::optional<std::string> ChooseSavePath(const SaveAsRequest&) override { return savePath; }
   LaunchResult ShellOpen(const std::string&, const std::string&, int, bool) override { return {}; }
   bool ShellMarksDangerous(const std::string&) override { return false; }
   bool ShowHelp(const std::string&, unsigned) override { return false; }
@@ -258,6 +261,15 @@ void DialogCases(const std::string& root, int files, const std::string& suffix, 
     Report(std::string("sort ") + sort.name + ": dialog, click to rows", files, ms, rows());
   }
   Report("longest stall, dialog sort", files, sortProbe.Stop(), rows());
+
+  // 导出列表… of every row, into a file beside the tree.
+  shown.ui.savePath = root + ".csv";
+  StallProbe exportProbe(hwnd);
+  const Clock::time_point start = Clock::now();
+  SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDM_ROW_EXPORT, 0), 0);
+  Report("dialog export list, command to file written", files, WaitForWork(hwnd, start).done, rows());
+  Report("longest stall, dialog export list", files, exportProbe.Stop(), rows());
+  DeleteFileW(Utf8ToWide(*shown.ui.savePath).c_str());
 }
 
 // The bare walk and the scans of the tree; suffix as above.

@@ -34,6 +34,8 @@ class TextStore {
 
 enum class Column { kName = 0, kType = 1, kAccessTime = 2, kSize = 3, kAddress = 4, kSource = 5 };
 constexpr int kColumnCount = 6;
+// What the list's header names each column, in the order of Column.
+constexpr const char* kColumnHeadings[kColumnCount] = {"文件名", "文件类型", "访问时间", "大小", "网址", "来源"};
 
 // Rows of the IE cache are files; the others are a browser cache's entries,
 // whose body is read through the cache and may need decoding.

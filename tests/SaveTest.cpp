@@ -2,6 +2,7 @@
 // replace; failing copies in a whole session are among the faults of
 // ReliabilityTest.cpp.
 #include "actions/Save.h"
+#include "actions/ExportList.h"
 
 #include <gtest/gtest.h>
 
@@ -184,25 +185,64 @@ TEST_F(SaveTest, BrowserRowsAreWrittenFromTheirBodiesUnderNamesOfTheirOwn) {
             "有 1 个文件没有保存：无法解码此文件的内容编码。");
 }
 
+// 导出列表…: the rows in the order shown, quoted as RFC 4180 says (a field
+// with a comma, a quote, CR or LF), sizes in bytes, the path last.
+TEST_F(SaveTest, TheListIsExportedAsCsvInTheOrderShown) {
+  for (auto [text, field] : {std::pair{"风景", "风景"}, {"", ""}, {"a,b", "\"a,b\""}, {"cr\r", "\"cr\r\""},
+                             {"lf\n", "\"lf\n\""}, {"say \"hi\"", "\"say \"\"hi\"\"\""}}) {
+    EXPECT_EQ(CsvField(text), field) << text;
+  }
+  CacheEntry entry;
+  entry.address = "http://h/a,b?q=\"x\"\r\nend";
+  table.AddEntryRow("风景.png", 1, 1222362405, 1025, entry);
+  table.SetSourceNames({"IE", "Chrome（Default）"});
+  table.ApplyOrder({3, 2, 0, 1});
+  ui.savePathAnswers = {"D:\\out\\list.csv"};
+  ASSERT_EQ(ChooseExportPath(ui), "D:\\out\\list.csv");
+  EXPECT_EQ(ui.saveRequests[0].flags, kOfnOverwritePrompt | kOfnHideReadOnly);  // asks before replacing
+  EXPECT_EQ(ui.saveRequests[0].defaultExtension, "csv");
+  fake.SetNow(1'700'000'000);
+  int writes = 0;
+  fake.onWrite = [&writes] { ++writes; };
+  JobControl job;
+  ASSERT_EQ(ExportList(fake, table, "D:\\out\\list.csv", &job), std::nullopt);
+  EXPECT_EQ(job.Done(), 4);
+  EXPECT_EQ(writes, 1);  // in pieces, not a write a row
+  EXPECT_EQ(fake.ContentOf("D:\\out\\list.csv"),
+            "\xEF\xBB\xBF文件名,文件类型,访问时间,大小,网址,来源,路径\r\n"
+            "风景.png,png,2008-9-25 17:6:45,1025,\"http://h/a,b?q=\"\"x\"\"\r\nend\",Chrome（Default）,\r\n"
+            "clip[1].swf,swf,,0,,IE,C:\\cache\\A\\clip[1].swf\r\n"
+            "photo[1].jpg,jpg,,0,,IE,C:\\cache\\A\\photo[1].jpg\r\n"
+            "photo[1].jpg,jpg,,0,,IE,C:\\cache\\B\\photo[1].jpg\r\n");
+  EXPECT_EQ(fake.LastWriteOf("D:\\out\\list.csv"), (1'700'000'000 + kSecondsFrom1601To1970) * kFileTicksPerSecond);
+}
+
 // A copy that fails at any step, or is stopped, leaves the file it was to
-// replace as it was and no new file; only a failure is counted.
+// replace as it was and no new file; only a failure is counted. So does an
+// export of 3 MB of rows, written in pieces, meeting the same fault.
 TEST_F(SaveTest, AFailedOrStoppedCopyLeavesTheOldTargetAndNoNewFile) {
   const std::string source = "C:\\cache\\big.flv", target = "D:\\out\\big.flv";
+  ResultTable rows;
+  for (int row = 0; row < 80'000; ++row) rows.AddResultRow("C:\\cache\\" + std::to_string(row) + ".jpg", 5, {});
   JobControl* running = nullptr;
   auto stopAtTheSecondWrite = [&](FakePlatform& f) {
     f.onWrite = [&, writes = 0]() mutable {
       if (++writes == 2) running->RequestStop();
     };
   };
-  const std::tuple<const char*, std::function<void(FakePlatform&)>, int, SystemError> cases[] = {
-      {"disk full", [](FakePlatform& f) { f.diskRoom = kMiB + kMiB / 2; }, 1, kErrorDiskFull},
-      {"stopped", stopAtTheSecondWrite, 0, 0},
-      {"source held open", [&](FakePlatform& f) { f.LockFile(source); }, 1, 32},
-      {"target held open", [&](FakePlatform& f) { f.LockFile(target); }, 1, kErrorAccessDenied},
+  const std::tuple<const char*, std::function<void(FakePlatform&)>, int, SystemError, bool> cases[] = {
+      {"disk full", [](FakePlatform& f) { f.diskRoom = kMiB + kMiB / 2; }, 1, kErrorDiskFull, true},
+      {"stopped", stopAtTheSecondWrite, 0, 0, true},
+      {"source held open", [&](FakePlatform& f) { f.LockFile(source); }, 1, 32, false},
+      {"target held open", [&](FakePlatform& f) { f.LockFile(target); }, 1, kErrorAccessDenied, true},
       {"target a folder", [&](FakePlatform& f) { f.OpenForDelete(target)->Delete(), f.AddFolder(target); }, 1,
-       kErrorAccessDenied}};
-  for (const auto& [fault, inject, failed, error] : cases) {
-    SCOPED_TRACE(fault);
+       kErrorAccessDenied, true}};
+  // Each case with a copy, then with an export.
+  for (std::size_t run = 0; run < 2 * std::size(cases); ++run) {
+    const auto& [fault, inject, failed, error, exportMeetsIt] = cases[run / 2];
+    const bool exporting = run % 2 == 1;
+    if (exporting && !exportMeetsIt) continue;
+    SCOPED_TRACE(std::string(fault) + (exporting ? ", exporting" : ""));
     FakePlatform fs{test::HostPlatform()};
     fs.AddFile(source, 5, std::string(3 * kMiB + 5, 'n'));
     fs.AddFile(target, 7, "old");
@@ -212,10 +252,14 @@ TEST_F(SaveTest, AFailedOrStoppedCopyLeavesTheOldTargetAndNoNewFile) {
     const Paths before = fs.Tree("D:\\out");
     const std::optional<std::string> content = fs.ContentOf(target);
     const std::optional<std::uint64_t> lastWrite = fs.LastWriteOf(target);
-    CopyReport report = CopyFiles(fs, {{source, target}}, &job);
-    EXPECT_EQ(report.copied, 0);
-    EXPECT_EQ(report.failed, failed);
-    EXPECT_EQ(report.firstReason, error ? fs.ErrorText(error) : "");
+    if (exporting) {
+      EXPECT_EQ(ExportList(fs, rows, target, &job), error ? fs.ErrorText(error) : "");
+    } else {
+      CopyReport report = CopyFiles(fs, {{source, target}}, &job);
+      EXPECT_EQ(report.copied, 0);
+      EXPECT_EQ(report.failed, failed);
+      EXPECT_EQ(report.firstReason, error ? fs.ErrorText(error) : "");
+    }
     EXPECT_EQ(fs.Tree("D:\\out"), before);
     EXPECT_EQ(fs.ContentOf(target), content);
     EXPECT_EQ(fs.LastWriteOf(target), lastWrite);

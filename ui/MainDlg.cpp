@@ -27,15 +27,13 @@ constexpr const char* kFileTypes[] = {"*", "flv", "wmv", "wma", "mp3", "swf", "j
 constexpr DWORD kListExtendedStyle = LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT;
 
 struct ColumnLayout {
-  const char* heading;
   int width;  // at 96 DPI
   int format;
 };
-// In the order of Column; at the designed size the list scrolls sideways
-// to the last three.
-constexpr ColumnLayout kColumns[] = {{"文件名", 265, LVCFMT_LEFT},  {"文件类型", 60, LVCFMT_LEFT},
-                                     {"访问时间", 120, LVCFMT_LEFT}, {"大小", 80, LVCFMT_RIGHT},
-                                     {"网址", 300, LVCFMT_LEFT},     {"来源", 120, LVCFMT_LEFT}};
+// In the order of Column (the headings are kColumnHeadings); at the
+// designed size the list scrolls sideways to the last three.
+constexpr ColumnLayout kColumns[] = {{265, LVCFMT_LEFT}, {60, LVCFMT_LEFT},  {120, LVCFMT_LEFT},
+                                     {80, LVCFMT_RIGHT}, {300, LVCFMT_LEFT}, {120, LVCFMT_LEFT}};
 static_assert(std::size(kColumns) == kColumnCount);
 
 constexpr Moment kOneHour = 3600;
@@ -78,6 +76,7 @@ const EventEntry CMainDlg::kEvents[] = {
     events::IdleOnly(events::Clicked(IDM_ROW_SHOW_IN_FOLDER, &CMainDlg::OnRowShowInFolder)),
     events::IdleOnly(events::Clicked(IDM_ROW_COPY_ADDRESS, &CMainDlg::OnRowCopyAddress)),
     events::IdleOnly(events::Clicked(IDM_ROW_COPY_FILES, &CMainDlg::OnRowCopyFiles)),
+    events::IdleOnly(events::Clicked(IDM_ROW_EXPORT, &CMainDlg::OnRowExport)),
     events::IdleOnly(events::Clicked(IDM_ROW_DELETE, &CMainDlg::OnRowDelete)),
     events::Timer(&CMainDlg::OnTimer),
     events::CtlColor(&CMainDlg::OnCtlColor),
@@ -143,7 +142,7 @@ BOOL CMainDlg::OnInitDialog() {
   // The dialog grows with the DPI, the columns must grow with it.
   const int dpi = Dpi();
   for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
-    list_.InsertColumn(i, Utf8ToWide(kColumns[i].heading), kColumns[i].format, ScaleToDpi(kColumns[i].width, dpi));
+    list_.InsertColumn(i, Utf8ToWide(kColumnHeadings[i]), kColumns[i].format, ScaleToDpi(kColumns[i].width, dpi));
   }
   list_.SetModel(&table_);
 

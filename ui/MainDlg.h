@@ -85,6 +85,8 @@ class CMainDlg : public CDialog {
   void OnRowShowInFolder();
   void OnRowCopyAddress();
   void OnRowCopyFiles();
+  // 导出列表…: the rows as a CSV file the user names.
+  void OnRowExport();
   // A clipboard that could not be opened or set is said, in the system's words.
   void SayClipboardFailure(std::uint32_t error);
   void OnRowDelete();

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "actions/Delete.h"
+#include "actions/ExportList.h"
 #include "platform/WideText.h"
 #include "platform/Win32Handles.h"
 #include "res/resource.h"
@@ -22,6 +23,7 @@ struct RowMenuItem {
 constexpr RowMenuItem kRowMenu[] = {{IDM_ROW_OPEN, "打开"},
                                     {IDM_ROW_SHOW_IN_FOLDER, "打开所在文件夹"},
                                     {IDM_ROW_COPY_ADDRESS, "复制网址"},
+                                    {IDM_ROW_EXPORT, "导出列表…"},
                                     {IDM_ROW_COPY_FILES, "复制文件\tCtrl+C"},
                                     {IDM_ROW_DELETE, "删除选中的文件\tDel"}};
 
@@ -63,7 +65,8 @@ LRESULT CMainDlg::OnContextMenu(WPARAM window, LPARAM position) {
   for (int chosen : ChosenRows(table_)) anyFile = anyFile || !table_.EntryOf(chosen);
   for (const RowMenuItem& item : kRowMenu) {
     bool on = !busy && (item.id != IDM_ROW_COPY_ADDRESS || !table_.AddressOf(row).empty()) &&
-              (item.id != IDM_ROW_SHOW_IN_FOLDER || !table_.EntryOf(row)) && (item.id != IDM_ROW_DELETE || anyFile);
+              (item.id != IDM_ROW_SHOW_IN_FOLDER || !table_.EntryOf(row)) && (item.id != IDM_ROW_DELETE || anyFile) &&
+              (item.id != IDM_ROW_EXPORT || table_.RowCount() > 0);
     ::AppendMenuW(menu.Get(), MF_STRING | (on ? MF_ENABLED : MF_GRAYED), item.id, Utf8ToWide(item.text).c_str());
   }
   UINT command = 0;
@@ -93,6 +96,25 @@ void CMainDlg::OnRowShowInFolder() {
 void CMainDlg::OnRowCopyAddress() {
   int row = table_.HighlightedRow();
   if (row >= 0 && !table_.AddressOf(row).empty()) SayClipboardFailure(ui_.CopyText(table_.AddressOf(row)));
+}
+
+// Every row in the order shown, as long work on a copy of the rows (their
+// texts are shared): the list still changes ticks and the highlight meanwhile.
+void CMainDlg::OnRowExport() {
+  if (table_.RowCount() == 0) return;
+  std::optional<std::string> target = ChooseExportPath(ui_);
+  if (!target) return;
+  BeginWork();
+  auto failure = std::make_shared<std::optional<std::string>>();
+  const std::string total = std::to_string(table_.RowCount());
+  work_.Run(
+      [&platform = platform_, rows = std::make_shared<const ResultTable>(table_), target = *target,
+       failure](JobControl& job) { *failure = ExportList(platform, *rows, target, &job); },
+      [total](int done) { return "正在导出列表… " + std::to_string(done) + " / " + total; },
+      [this, failure] {
+        EndWork();
+        if (*failure && !(*failure)->empty()) ui_.ShowMessage(kExportFailedText + **failure);
+      });
 }
 
 void CMainDlg::OnRowCopyFiles() {

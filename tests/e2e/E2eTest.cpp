@@ -385,7 +385,8 @@ class MorlindE2e : public ::testing::Test {
   }
 
   // The row menu by a real right-click on the row, an item picked with the
-  // keyboard as a user would: Down to it, Enter.
+  // keyboard as a user would: Down to it (greyed items count), Enter.
+  enum RowMenu { kOpen = 1, kShowInFolder, kCopyAddress, kExport, kCopyFiles, kDelete };
   static void PickFromRowMenu(const std::wstring& name, int item) { PickFromRowMenu(RowOf(name), item); }
   static void PickFromRowMenu(int row, int item) {
     Send(List(), LVM_ENSUREVISIBLE, row, FALSE);
@@ -474,6 +475,14 @@ class MorlindE2e : public ::testing::Test {
            window != main_;
   }
   static HWND WaitForShellBox() { return WaitForTop(IsBox); }
+  // The system's words for an error, as a box of the program says them.
+  static std::wstring SystemWords(DWORD error) {
+    wchar_t text[256] = {};
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text, 256, nullptr);
+    std::wstring words = text;
+    while (!words.empty() && (words.back() == L'\n' || words.back() == L'\r' || words.back() == L' ')) words.pop_back();
+    return words;
+  }
   static bool AnyBoxNow() {
     for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
       if (IsBox(window)) return true;
@@ -952,12 +961,7 @@ TEST_F(MorlindSafeSave, ALinkAtTheTargetNameIsReplacedAndWhatItPointsAtStays) {
 TEST_F(MorlindSafeSave, AFullDiskLeavesTheOldFileAndIsSaid) {
   SaveOnly(L"大文件.flv", saves_ / "full");
   const std::wstring said = AnswerBox(IDOK);
-  wchar_t full[256] = {};
-  FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_DISK_FULL, 0, full, 256,
-                 nullptr);
-  std::wstring reason = full;
-  while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L' ')) reason.pop_back();
-  EXPECT_EQ(said, L"有 1 个文件没有保存：" + reason) << fs::path(said).string();
+  EXPECT_EQ(said, L"有 1 个文件没有保存：" + SystemWords(ERROR_DISK_FULL)) << fs::path(said).string();
   EXPECT_EQ(Tree(saves_ / "full"), (Files{{L"大文件.flv", "old big file"}}));
 }
 
@@ -1155,12 +1159,12 @@ TEST_F(MorlindIndex, TheRowMenuAndKeysActOnTheChosenRows) {
   const std::wstring photo = NameOfSize(1025), clip = NameOfSize(5000), page10 = NameOfSize(1);
 
   Click(photo, kRow);
-  PickFromRowMenu(photo, 3);  // 复制网址
+  PickFromRowMenu(photo, kCopyAddress);
   EXPECT_TRUE(WaitFor([&] { return Clipboard(CF_UNICODETEXT) == std::vector{names_[photo].first}; }));
 
   SetTick(-1, false);
   for (const std::wstring& name : {photo, page10}) SetTick(RowOf(name), true);
-  PickFromRowMenu(clip, 4);  // 复制文件: the ticked rows, not the one clicked
+  PickFromRowMenu(clip, kCopyFiles);  // the ticked rows, not the one clicked
   std::vector<std::wstring> copied;
   EXPECT_TRUE(WaitFor([&] { return (copied = Clipboard(CF_HDROP)).size() == 2; })) << Rows(Ticked).size() << " ticked";
   std::set<std::wstring> copiedNames;
@@ -1179,7 +1183,7 @@ TEST_F(MorlindIndex, TheRowMenuAndKeysActOnTheChosenRows) {
   }
   HANDLE held = CreateFileW(clipPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  PickFromRowMenu(photo, 5);  // 删除选中的文件, answered No
+  PickFromRowMenu(photo, kDelete);  // answered No
   EXPECT_EQ(AnswerBox(IDNO).rfind(L"确定要删除这 4 个文件（共 ", 0), 0u);
   for (const fs::path path : copied) EXPECT_TRUE(fs::exists(path)) << path;
 
@@ -1207,7 +1211,7 @@ TEST_F(MorlindIndex, TheRowMenuAndKeysActOnTheChosenRows) {
 
   // 打开所在文件夹: Explorer on the clip's folder.
   const std::wstring folder = clipPath.parent_path().filename().wstring();
-  PickFromRowMenu(clip, 2);
+  PickFromRowMenu(clip, kShowInFolder);
   HWND explorer = WaitForTop([&](HWND window) {
     return ProcessOf(window) != process_.dwProcessId && TextOf(window).find(folder) != std::wstring::npos;
   });
@@ -1557,7 +1561,7 @@ TEST_F(MorlindBrowsers, OpenAndCopyHandOverTheBodiesAsFilesOfTheirOwn) {
   scratch_ = fs::path(temp) / L"Morlind" / std::to_wstring(process_.dwProcessId);
   SetTick(-1, false);
   Highlight(RowOf(kEdge, kBrotli));
-  PickFromRowMenu(RowOf(kEdge, kBrotli), 1);  // 打开
+  PickFromRowMenu(RowOf(kEdge, kBrotli), kOpen);
   HWND shown = WaitForTop([](HWND window) {
     return ProcessOf(window) != process_.dwProcessId && TextOf(window).find(L"list.json") != std::wstring::npos;
   });
@@ -1569,7 +1573,7 @@ TEST_F(MorlindBrowsers, OpenAndCopyHandOverTheBodiesAsFilesOfTheirOwn) {
 
   SetTick(RowOf(kFirefox, kScript), true);
   SetTick(RowOf(kFirefox, kStyle), true);
-  PickFromRowMenu(RowOf(kFirefox, kPhoto), 4);  // 复制文件: the ticked rows
+  PickFromRowMenu(RowOf(kFirefox, kPhoto), kCopyFiles);  // the ticked rows
   std::vector<std::wstring> copied;
   EXPECT_TRUE(WaitFor([&] { return (copied = Clipboard(CF_HDROP)).size() == 2; }));
   bodies.clear();
@@ -1587,14 +1591,14 @@ TEST_F(MorlindBrowsers, DeleteTakesTheIeFileAndCountsTheBrowserRows) {
   const int chrome = RowOf(kChrome, kPhoto);
   SetTick(chrome, true);
   SetTick(RowOf(kFirefox, kPhoto), true);
-  PickFromRowMenu(chrome, 5);
+  PickFromRowMenu(chrome, kDelete);
   Sleep(1000);
   EXPECT_FALSE(AnyBoxNow()) << "a greyed 删除选中的文件 was taken";
   HWND menu = FindWindowW(L"#32768", nullptr);
   if (menu && IsWindowVisible(menu) && ProcessOf(menu) == process_.dwProcessId) PressKeys({VK_ESCAPE});
 
   SetTick(RowOf(L"photo[1].jpg"), true);
-  PickFromRowMenu(chrome, 5);
+  PickFromRowMenu(chrome, kDelete);
   EXPECT_EQ(AnswerBox(IDYES).rfind(L"确定要删除这 3 个文件", 0), 0u);
   EXPECT_TRUE(WaitFor([] { return Status() == L"已删除 1 个文件，2 个文件无法删除。"; })) << fs::path(Status());
   EXPECT_FALSE(fs::exists(cache_ / L"Content.IE5\\AB12CD34\\photo[1].jpg"));
@@ -1630,6 +1634,45 @@ TEST_F(MorlindBrowsers, WithoutTheIeCacheFolderTheBrowserRowsStillShow) {
   EXPECT_GE(RowCount(), kCaches * static_cast<int>(files_.size()));
   fs::remove_all(cache_);  // should WinINet have made it again
   fs::rename(away, cache_);
+}
+
+// 导出列表…: the list as the window shows it, and each IE row's path, are
+// written here for tests/e2e/check-export.py to compare with the file as
+// Python's csv module reads it; an IE address holds a comma, quotes and a
+// line break. A target another program holds open stays, and is said.
+TEST_F(MorlindBrowsers, TheListIsExportedAsATableAndAFailedWriteIsSaid) {
+  const std::wstring odd = L"http://127.0.0.1:8731/odd.txt?a,b=\"c\"\r\nd";
+  wchar_t local[MAX_PATH] = {};
+  ASSERT_TRUE(CreateUrlCacheEntryW(odd.c_str(), 0, L"txt", local, 0));
+  ASSERT_TRUE(CommitUrlCacheEntryW(odd.c_str(), local, {}, {}, NORMAL_CACHE_ENTRY, nullptr, 0, nullptr, nullptr));
+  Press(IDC_SEARCH);
+  std::map<std::wstring, std::wstring> paths;
+  for (const auto& entry : fs::recursive_directory_iterator(cache_)) paths[entry.path().filename()] = entry.path();
+  std::wstring shown;
+  for (const auto& row : Table()) {
+    for (const std::wstring& text : row) shown += text + L"\x1f";
+    shown += (row[5] == L"IE" ? paths[row[0]] : L"") + L"\x1e";
+  }
+  ASSERT_NE(shown.find(odd), std::wstring::npos);
+  const std::u8string utf8 = fs::path(shown).u8string();
+  std::ofstream(out_ / "list.shown", std::ios::binary).write(reinterpret_cast<const char*>(utf8.data()), utf8.size());
+  PickFromRowMenu(0, kExport);
+  SaveAs(out_ / "list.csv");
+  EXPECT_TRUE(WaitFor([&] { return TurnsOn(IDC_SEARCH) && fs::exists(out_ / "list.csv"); }));
+
+  std::ofstream(out_ / "held.csv") << "old";
+  HANDLE held = CreateFileW((out_ / "held.csv").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  PickFromRowMenu(0, kExport);
+  HWND dialog = WaitForBox();
+  SetText(GetDlgItem(dialog, 0x47c), (out_ / "held.csv").wstring());
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  HWND replace = WaitForTop([&](HWND window) { return IsBox(window) && window != dialog; });
+  ASSERT_TRUE(replace) << "no question before replacing";
+  PostMessageW(replace, WM_COMMAND, IDYES, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
+  EXPECT_EQ(AnswerBox(IDOK), L"无法导出列表：" + SystemWords(ERROR_ACCESS_DENIED));
+  CloseHandle(held);
+  EXPECT_EQ(Read(out_ / "held.csv"), "old");
 }
 
 // Byte for byte; the program's own temporary folder goes with it.

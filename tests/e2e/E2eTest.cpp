@@ -1519,7 +1519,8 @@ TEST_F(MorlindBrowsers, EveryServedFileIsOneRowOfEachCacheUnderItsSource) {
   EXPECT_EQ(Cell(RowOf(L"photo[1].jpg"), 5), L"IE");
   for (int cache = 0; cache < kCaches; ++cache) {
     Highlight(RowOf(cache, kPhoto));
-    EXPECT_EQ(Status(), L"当前选中 " + std::wstring(kBrowserCaches[cache].source) + L" " + Address(cache, kPhoto));
+    const std::wstring said = L"当前选中 " + std::wstring(kBrowserCaches[cache].source) + L" " + Address(cache, kPhoto);
+    EXPECT_TRUE(WaitFor([&] { return Status() == said; })) << fs::path(Status());  // on the click, after the selection
   }
 }
 

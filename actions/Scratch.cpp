@@ -44,6 +44,7 @@ ScratchFolder::~ScratchFolder() {
 
 std::optional<std::string> ScratchFolder::NewFolder() {
   if (!parent_) return std::nullopt;
+  std::lock_guard<std::mutex> lock(making_);
   if (!own_) {
     std::string own = JoinPath(*parent_, std::to_string(platform_.ProcessId()));
     if (!Made(platform_.CreateFolder(*parent_)) || !Made(platform_.CreateFolder(own))) return std::nullopt;

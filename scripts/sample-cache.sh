@@ -19,13 +19,14 @@ local="$prefix/drive_c/users/$(id -un)/AppData/Local"
 samples="$MORLIND_ROOT/tests/data/caches"
 place_browser_cache() {  # sample, profiles folder below AppData\Local, profile, cache folder below it
   local profiles="$local/$2"
-  [ -d "$samples/$1" ] && [ ! -e "$profiles" ] || return 0
+  [ -d "$samples/$1" ] && [ ! -e "$profiles/$3" ] || return 0
   mkdir -p "$profiles/$3/$4"
   cp -R "$samples/$1/." "$profiles/$3/$4/"
   echo "sample-cache: put the sample $1 cache into $2/$3/$4."
 }
 place_browser_cache chromium-blockfile "Google/Chrome/User Data" Default Cache/Cache_Data
 place_browser_cache chromium-simple "Microsoft/Edge/User Data" Default Cache/Cache_Data
+place_browser_cache chromium-sql "Google/Chrome/User Data" "Profile 2" Cache/Cache_Data
 place_browser_cache firefox "Mozilla/Firefox/Profiles" sample.default-release cache2
 
 cache="$local/Microsoft/Windows/INetCache"

@@ -2,11 +2,11 @@
 # Gives a first search something to find: when the internet-cache folder of
 # our private Wine prefix is empty, fills it with a small sample cache laid
 # out the way Internet Explorer keeps one (Content.IE5/<8 letters>/name[n].ext),
-# last accessed at varied times over the past few days; and where no browser
-# has a profile yet, puts the caches the real browsers wrote for the tests
-# at their Windows places (Chrome's block-file cache, Edge's simple cache,
-# Firefox's cache2). A cache folder that holds anything is left as it is,
-# and so is any prefix outside build/.
+# last accessed at varied times over the past few days; and where a browser
+# has no such profile yet, puts the caches the real browsers wrote for the
+# tests at their Windows places (Chrome's block-file cache, its SQL cache
+# in Profile 2, Edge's simple cache, Firefox's cache2). A cache folder that
+# holds anything is left as it is, and so is any prefix outside build/.
 set -euo pipefail
 source "$(dirname "$0")/wine-env.sh"
 

@@ -29,6 +29,7 @@ namespace morlind {
 class CMainDlg : public CDialog {
  public:
   CMainDlg(Platform& platform, UiServices& ui, HWND parent = nullptr);
+  ~CMainDlg();
 
   // What 关于 and the system menu's about entry open, over the dialog; a
   // box of ours while it is open.

@@ -39,6 +39,14 @@ LRESULT CMainDlg::OnWorkDone(WPARAM job, LPARAM) {
   return 0;
 }
 
+// Rows of a SQL cache keep its copies in the scratch folder open: they go
+// before the folder does, so that it goes whole.
+CMainDlg::~CMainDlg() {
+  work_.StopAndWait();
+  table_.DeleteAllItems();
+  pending_.DeleteAllItems();
+}
+
 void CMainDlg::OnCancel() {
   if (!Working()) {
     CDialog::OnCancel();

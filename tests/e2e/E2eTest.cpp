@@ -1431,16 +1431,19 @@ struct BrowserCache {
   const wchar_t* origin;  // of the page; Firefox's is kept beside its cache
   const wchar_t* held;    // a file another program holds without sharing
   bool readWholeAnyway = false;  // as the simple cache is without its index
+  const wchar_t* heldNote = L"的缓存无法完整读取。";
 };
 const BrowserCache kBrowserCaches[] = {
     {L"Chrome（Default）", L"Google\\Chrome\\User Data\\Default\\Cache\\Cache_Data", L"http://127.0.0.1:8731", L"index"},
     {L"Chrome（Profile 1）", L"Google\\Chrome\\User Data\\Profile 1\\Cache\\Cache_Data", L"http://127.0.0.1:8731",
      L"089b05afba7c0f97_0"},
     {L"Edge", L"Microsoft\\Edge\\User Data\\Default\\Cache\\Cache_Data", L"http://127.0.0.1:8731", L"index", true},
+    {L"Chrome（Profile 2）", L"Google\\Chrome\\User Data\\Profile 2\\Cache\\Cache_Data", L"http://127.0.0.1:8731",
+     L"sqldb1", false, L"的缓存正被浏览器占用，关闭浏览器后再搜索。"},
     {L"Firefox", L"Mozilla\\Firefox\\Profiles\\sample.default-release\\cache2", nullptr,
      L"entries\\1C3FF0112E3F36245E56CDF9016CBB822A6EE3F4"}};
 constexpr int kCaches = static_cast<int>(std::size(kBrowserCaches));
-enum Cache { kChrome = 0, kEdge = 2, kFirefox = 3 };
+enum Cache { kChrome = 0, kEdge = 2, kSql = 3, kFirefox = 4 };
 // The names the served files are listed and saved under, in the manifest's order.
 const wchar_t* const kServedNames[] = {L"photo.jpg", L"big.jpg", L"logo.png", L"logo.png", L"dot.gif", L"noext.png",
                                        L"猫.png", L"app.js", L"site.css", L"list.json", L"more.json", L"index.html"};
@@ -1454,6 +1457,33 @@ class MorlindBrowsers : public MorlindE2e {
     std::string body;         // decoded
     std::uintmax_t stored;    // still encoded, as the cache holds it
   };
+  // Open and locked as a running browser's SQLite holds them: shared
+  // reading and writing, the lock bytes at 1 GB taken exclusively.
+  struct SqlLock {
+    HANDLE file;
+    ~SqlLock() {
+      OVERLAPPED at{};
+      at.OffsetHigh = 0, at.Offset = 0x40000000;
+      UnlockFileEx(file, 0, 512, 0, &at);
+      CloseHandle(file);
+    }
+  };
+  static void HoldSqlDatabases() {
+    for (const auto& entry : fs::directory_iterator(folders_[kSql])) {
+      if (entry.path().filename().wstring().find(L'-') != std::wstring::npos) continue;  // journals
+      HANDLE file = CreateFileW(entry.path().c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+      ASSERT_NE(file, INVALID_HANDLE_VALUE) << entry.path();
+      OVERLAPPED at{};
+      at.Offset = 0x40000000;
+      ASSERT_TRUE(LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 512, 0, &at));
+      sqlLocks_.push_back(std::make_unique<SqlLock>(SqlLock{file}));
+    }
+  }
+  static void TearDownTestSuite() {
+    sqlLocks_.clear();
+    MorlindE2e::TearDownTestSuite();
+  }
   static void SetUpTestSuite() {
     MorlindE2e::SetUpTestSuite();
     const fs::path data = MORLIND_TEST_DATA "/caches";
@@ -1477,6 +1507,7 @@ class MorlindBrowsers : public MorlindE2e {
       const fs::path sent = data / "firefox-sent" / (index + ".body");  // as encoded
       files_.push_back({name, fs::path(path).wstring(), body, encoding.empty() ? body.size() : fs::file_size(sent)});
     }
+    HoldSqlDatabases();
   }
   static std::wstring Address(int cache, int file) { return origins_[cache] + files_[file].path; }
   // Every row's texts, read once.
@@ -1518,6 +1549,7 @@ class MorlindBrowsers : public MorlindE2e {
   static inline std::vector<std::wstring> origins_;
   static inline std::vector<File> files_;
   static inline fs::path scratch_;
+  static inline std::vector<std::unique_ptr<SqlLock>> sqlLocks_;
 };
 
 TEST_F(MorlindBrowsers, EveryServedFileIsOneRowOfEachCacheUnderItsSource) {
@@ -1636,15 +1668,17 @@ TEST_F(MorlindBrowsers, ACacheHeldWithoutSharingIsNamedWhileTheOthersList) {
   for (int cache = 0; cache < kCaches; ++cache) {
     const BrowserCache& held = kBrowserCaches[cache];
     const fs::path path = folders_[cache] / held.held;
+    if (cache == kSql) sqlLocks_.clear();  // the browser's own way of holding them gives way
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
     Press(IDC_SEARCH);
-    EXPECT_EQ(Status(), held.readWholeAnyway ? kHintText : std::wstring(held.source) + L"的缓存无法完整读取。") << path;
+    EXPECT_EQ(Status(), held.readWholeAnyway ? kHintText : held.source + std::wstring(held.heldNote)) << path;
     for (int other = 0; other < kCaches; ++other) {
       const std::size_t wanted = other == cache && !held.readWholeAnyway ? 0 : files_.size();
       EXPECT_GE(RowsOf(kBrowserCaches[other].source).size(), wanted) << fs::path(kBrowserCaches[other].source);
     }
     CloseHandle(file);
+    if (cache == kSql) HoldSqlDatabases();
   }
 }
 

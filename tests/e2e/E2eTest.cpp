@@ -1457,31 +1457,23 @@ class MorlindBrowsers : public MorlindE2e {
     std::string body;         // decoded
     std::uintmax_t stored;    // still encoded, as the cache holds it
   };
-  // Open and locked as a running browser's SQLite holds them: shared
-  // reading and writing, the lock bytes at 1 GB taken exclusively.
-  struct SqlLock {
-    HANDLE file;
-    ~SqlLock() {
-      OVERLAPPED at{};
-      at.OffsetHigh = 0, at.Offset = 0x40000000;
-      UnlockFileEx(file, 0, 512, 0, &at);
-      CloseHandle(file);
-    }
-  };
+  // Open and locked as a running browser's SQLite holds them: reading and
+  // writing shared, the lock bytes at 1 GB taken; closing lets them go.
   static void HoldSqlDatabases() {
-    for (const auto& entry : fs::directory_iterator(folders_[kSql])) {
-      if (entry.path().filename().wstring().find(L'-') != std::wstring::npos) continue;  // journals
-      HANDLE file = CreateFileW(entry.path().c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
-      ASSERT_NE(file, INVALID_HANDLE_VALUE) << entry.path();
+    for (const char* name : {"sqldb0", "sqldb1", "sqldb2"}) {
+      sqlLocks_.push_back(CreateFileW((folders_[kSql] / name).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
       OVERLAPPED at{};
       at.Offset = 0x40000000;
-      ASSERT_TRUE(LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 512, 0, &at));
-      sqlLocks_.push_back(std::make_unique<SqlLock>(SqlLock{file}));
+      EXPECT_TRUE(LockFileEx(sqlLocks_.back(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 512, 0, &at));
     }
   }
-  static void TearDownTestSuite() {
+  static void LetSqlDatabasesGo() {
+    for (HANDLE file : sqlLocks_) CloseHandle(file);
     sqlLocks_.clear();
+  }
+  static void TearDownTestSuite() {
+    LetSqlDatabasesGo();
     MorlindE2e::TearDownTestSuite();
   }
   static void SetUpTestSuite() {
@@ -1549,7 +1541,7 @@ class MorlindBrowsers : public MorlindE2e {
   static inline std::vector<std::wstring> origins_;
   static inline std::vector<File> files_;
   static inline fs::path scratch_;
-  static inline std::vector<std::unique_ptr<SqlLock>> sqlLocks_;
+  static inline std::vector<HANDLE> sqlLocks_;
 };
 
 TEST_F(MorlindBrowsers, EveryServedFileIsOneRowOfEachCacheUnderItsSource) {
@@ -1668,7 +1660,7 @@ TEST_F(MorlindBrowsers, ACacheHeldWithoutSharingIsNamedWhileTheOthersList) {
   for (int cache = 0; cache < kCaches; ++cache) {
     const BrowserCache& held = kBrowserCaches[cache];
     const fs::path path = folders_[cache] / held.held;
-    if (cache == kSql) sqlLocks_.clear();  // the browser's own way of holding them gives way
+    if (cache == kSql) LetSqlDatabasesGo();  // as the browser's own way of holding them gives way
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
     Press(IDC_SEARCH);

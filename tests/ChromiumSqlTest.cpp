@@ -35,6 +35,18 @@ TEST(ChromiumSql, ListsEveryServedFileFromCopiesItRemovesAndLeavesTheCacheAsItWa
   EXPECT_EQ(test::DataFolder("caches/chromium-sql"), before);
 }
 
+// Held without sharing: named, no copy started; no room for copies: not read.
+TEST(ChromiumSql, AHeldDatabaseIsNamedAndOneWithoutRoomForItsCopyNotRead) {
+  FakePlatform fake(test::HostPlatform());
+  test::Files files = test::DataFolder("caches/chromium-sql");
+  files["sqldb1"] = "<locked>";
+  test::LayOut(fake, "C:\\cache", files);
+  fake.AddFolder("C:\\copy");
+  EXPECT_TRUE(ChromiumSqlCache([] { return std::string("C:\\copy"); }).Read(fake, "C:\\cache", nullptr).held);
+  CacheListing none = ChromiumSqlCache([] { return std::nullopt; }).Read(fake, "C:\\cache", nullptr);
+  EXPECT_FALSE(none.whole || none.held);
+}
+
 // shard, bytes replaced (from, to) or SQL run on it; what still lists of
 // the 13 (sqldb0 holds 7, sqldb1 4, sqldb2 2) and whose bodies cannot be read.
 const struct SqlDamage {
@@ -54,6 +66,9 @@ const struct SqlDamage {
     {"sqldb2", nullptr, nullptr, "UPDATE blobs SET end=end+1", 13, true, 2},
     {"sqldb2", nullptr, nullptr, "UPDATE resources SET body_end=body_end+1", 13, true, 2},
     {"sqldb1", nullptr, nullptr, "DELETE FROM blobs", 13, true, 4},
+    {"sqldb1", nullptr, nullptr,  // big.jpg in two blobs, the later one first
+     "INSERT INTO blobs(res_id, start, end, check_sum, blob) SELECT res_id, 10, end, 0, substr(blob, 11) FROM blobs "
+     "WHERE res_id=2; UPDATE blobs SET end=10, blob=substr(blob, 1, 10) WHERE res_id=2 AND start=0", 13, true, 0},
 };
 
 TEST(ChromiumSql, ADamagedDatabaseListsWhatIsReadableAndNoBodyReadsPastItsBlobs) {
@@ -80,6 +95,9 @@ TEST(ChromiumSql, ADamagedDatabaseListsWhatIsReadableAndNoBodyReadsPastItsBlobs)
       test::Body body = test::ReadBody(host, entry);
       unreadable += body.status == BodyStatus::kUnreadable;
       EXPECT_LE(body.bytes.size(), entry.storedSize);
+      if (entry.address.ends_with("/img/big.jpg") && !damage.unreadable) {
+        EXPECT_EQ(body.bytes, test::DataFile("caches/served/01.body"));
+      }
     }
     EXPECT_EQ(unreadable, damage.unreadable);
   }

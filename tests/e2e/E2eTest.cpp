@@ -1458,7 +1458,8 @@ class MorlindBrowsers : public MorlindE2e {
     std::uintmax_t stored;    // still encoded, as the cache holds it
   };
   // Open and locked as a running browser's SQLite holds them: reading and
-  // writing shared, the lock bytes at 1 GB taken; closing lets them go.
+  // writing shared, the lock bytes at 1 GB taken; closing (at the latest at
+  // the end) lets them go.
   static void HoldSqlDatabases() {
     for (const char* name : {"sqldb0", "sqldb1", "sqldb2"}) {
       sqlLocks_.push_back(CreateFileW((folders_[kSql] / name).c_str(), GENERIC_READ | GENERIC_WRITE,
@@ -1467,14 +1468,6 @@ class MorlindBrowsers : public MorlindE2e {
       at.Offset = 0x40000000;
       EXPECT_TRUE(LockFileEx(sqlLocks_.back(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 512, 0, &at));
     }
-  }
-  static void LetSqlDatabasesGo() {
-    for (HANDLE file : sqlLocks_) CloseHandle(file);
-    sqlLocks_.clear();
-  }
-  static void TearDownTestSuite() {
-    LetSqlDatabasesGo();
-    MorlindE2e::TearDownTestSuite();
   }
   static void SetUpTestSuite() {
     MorlindE2e::SetUpTestSuite();
@@ -1660,7 +1653,7 @@ TEST_F(MorlindBrowsers, ACacheHeldWithoutSharingIsNamedWhileTheOthersList) {
   for (int cache = 0; cache < kCaches; ++cache) {
     const BrowserCache& held = kBrowserCaches[cache];
     const fs::path path = folders_[cache] / held.held;
-    if (cache == kSql) LetSqlDatabasesGo();  // as the browser's own way of holding them gives way
+    for (HANDLE sql : cache == kSql ? std::exchange(sqlLocks_, {}) : std::vector<HANDLE>{}) CloseHandle(sql);
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
     Press(IDC_SEARCH);

@@ -66,6 +66,7 @@ const struct SqlDamage {
     {"sqldb2", nullptr, nullptr, "UPDATE blobs SET end=end+1", 13, true, 2},
     {"sqldb2", nullptr, nullptr, "UPDATE resources SET body_end=body_end+1", 13, true, 2},
     {"sqldb1", nullptr, nullptr, "DELETE FROM blobs", 13, true, 4},
+    {"sqldb2", nullptr, nullptr, "PRAGMA journal_mode=WAL; DELETE FROM resources WHERE res_id=1", 12, true, 0},
     {"sqldb1", nullptr, nullptr,  // big.jpg in two blobs, the later one first
      "INSERT INTO blobs(res_id, start, end, check_sum, blob) SELECT res_id, 10, end, 0, substr(blob, 11) FROM blobs "
      "WHERE res_id=2; UPDATE blobs SET end=10, blob=substr(blob, 1, 10) WHERE res_id=2 AND start=0", 13, true, 0},
@@ -84,10 +85,10 @@ TEST(ChromiumSql, ADamagedDatabaseListsWhatIsReadableAndNoBodyReadsPastItsBlobs)
       std::ofstream(shard, std::ios::binary) << (*damage.from ? std::regex_replace(bytes, std::regex(damage.from), damage.to)
                                                               : "");
     }
-    sqlite3* db = nullptr;
+    sqlite3* db = nullptr;  // left open while the cache is read, as the browser's is
     EXPECT_FALSE(damage.sql && sqlite3_open(shard.string().c_str(), &db) | sqlite3_exec(db, damage.sql, 0, 0, 0));
-    sqlite3_close(db);
     CacheListing listing = ChromiumSqlCache([&] { return scratch.NewFolder(); }).Read(host, cache, nullptr);
+    sqlite3_close(db);
     EXPECT_EQ(listing.whole, damage.whole);
     EXPECT_EQ(listing.entries.size(), damage.entries);
     int unreadable = 0;

@@ -9,6 +9,8 @@ namespace morlind {
 
 namespace {
 
+constexpr int kMaxTries = 100;
+
 bool Made(SystemError error) { return error == 0 || error == kErrorAlreadyExists; }
 
 std::optional<std::uint32_t> ProcessIdOfName(std::string_view name) {
@@ -30,7 +32,9 @@ ScratchFolder::ScratchFolder(Platform& platform) : platform_(platform) {
   do {
     const DirEntry& entry = listing->Current();
     std::optional<std::uint32_t> id = ProcessIdOfName(entry.name);
-    if (entry.IsDirectory() && !entry.IsReparsePoint() && id && !platform_.ProcessRunning(*id)) {
+    // One of this process's id is an ended one's that had the id before.
+    if (entry.IsDirectory() && !entry.IsReparsePoint() && id &&
+        (*id == platform_.ProcessId() || !platform_.ProcessRunning(*id))) {
       ended.push_back(JoinPath(*parent_, entry.name));
     }
   } while (listing->Next());
@@ -44,14 +48,19 @@ ScratchFolder::~ScratchFolder() {
 
 std::optional<std::string> ScratchFolder::NewFolder() {
   if (!parent_) return std::nullopt;
+  std::lock_guard<std::mutex> lock(making_);
   if (!own_) {
     std::string own = JoinPath(*parent_, std::to_string(platform_.ProcessId()));
     if (!Made(platform_.CreateFolder(*parent_)) || !Made(platform_.CreateFolder(own))) return std::nullopt;
     own_ = own;
   }
-  std::string folder = JoinPath(*own_, std::to_string(++uses_));
-  if (platform_.CreateFolder(folder) != 0) return std::nullopt;
-  return folder;
+  // Past what an earlier run of this id could not remove (a file held).
+  for (int tries = 0; tries < kMaxTries; ++tries) {
+    std::string folder = JoinPath(*own_, std::to_string(++uses_));
+    SystemError error = platform_.CreateFolder(folder);
+    if (error != kErrorAlreadyExists) return error == 0 ? std::optional(folder) : std::nullopt;
+  }
+  return std::nullopt;
 }
 
 void ScratchFolder::Remove(const std::string& folder) {

@@ -4,6 +4,7 @@
 // next start.
 #pragma once
 
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -22,7 +23,8 @@ class ScratchFolder {
 
   // A new empty folder of its own for one use, so names never meet those
   // of an earlier use that another program may still hold; nothing when
-  // none can be made.
+  // none can be made. Safe from any thread: searches make folders for
+  // copies on the worker.
   std::optional<std::string> NewFolder();
 
  private:
@@ -33,6 +35,7 @@ class ScratchFolder {
   std::optional<std::string> parent_;  // <temp>\Morlind
   std::optional<std::string> own_;     // <temp>\Morlind\<process id>, once made
   int uses_ = 0;
+  std::mutex making_;  // guards own_ and uses_
 };
 
 }  // namespace morlind

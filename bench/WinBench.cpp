@@ -24,6 +24,8 @@
 #include "bench/Stopwatch.h"
 #include "bench/TreeGenerator.h"
 #include "actions/Clean.h"
+#include "actions/Scratch.h"
+#include "caches/ChromiumSql.h"
 #include "platform/Win32Platform.h"
 #include "platform/WideText.h"
 #include "res/resource.h"
@@ -413,7 +415,9 @@ void DialogClean(const std::string& root, int files) {
 // reading their files' bytes once, and listing them, each and together.
 void BrowserCases(Win32Platform& platform) {
   FoundCaches found;
-  const double find = MedianMilliseconds([&] { found = FindBrowserCaches(platform); }, kRepetitions);
+  ScratchFolder scratch(platform);
+  const ChromiumSqlCache sql([&scratch] { return scratch.NewFolder(); });
+  const double find = MedianMilliseconds([&] { found = FindBrowserCaches(platform, sql); }, kRepetitions);
   const int sources = static_cast<int>(found.readable.size());
   Report("browser caches: find (window's thread)", sources, find, sources);
   std::vector<std::pair<std::string, std::vector<CacheSource>>> cases;

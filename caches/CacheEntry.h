@@ -46,6 +46,7 @@ struct CacheEntry {
 struct CacheListing {
   std::vector<CacheEntry> entries;  // those with a body
   bool whole = true;                // false: some part could not be read
+  bool held = false;                 // a file is held by the browser without sharing
 };
 
 // One cache format.

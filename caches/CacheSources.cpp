@@ -6,7 +6,6 @@
 #include <string_view>
 
 #include "platform/Paths.h"
-#include "platform/Utf8.h"
 
 namespace morlind {
 
@@ -56,18 +55,6 @@ std::vector<std::string> PlainSubfolders(Platform& platform, const std::string& 
   return names;
 }
 
-bool HoldsSqlCacheFiles(Platform& platform, const std::string& folder) {
-  std::unique_ptr<DirListing> listing = platform.OpenListing(folder);
-  if (!listing) return false;
-  do {
-    const DirEntry& entry = listing->Current();
-    if (!entry.IsDirectory() && entry.name.size() >= 5 && EqualFoldingAscii(entry.name.substr(0, 5), "sqldb")) {
-      return true;
-    }
-  } while (listing->Next());
-  return false;
-}
-
 // A profile's cache folder: Chromium's Cache\Cache_Data, or its older
 // Cache; Firefox's cache2.
 std::optional<std::string> CacheFolderOf(Platform& platform, const Browser& browser, const std::string& profile) {
@@ -97,12 +84,12 @@ FoundCaches FindCacheSources(Platform& platform, const std::string& localAppData
           break;
         }
       }
-      if (source.format || HoldsSqlCacheFiles(platform, *folder)) sources.push_back(std::move(source));
+      if (source.format) sources.push_back(std::move(source));
     }
     for (CacheSource& source : sources) {
       source.displayName = source.browser;
       if (sources.size() > 1) source.displayName += "（" + source.profile + "）";
-      (source.format ? found.readable : found.sqlCaches).push_back(std::move(source));
+      found.readable.push_back(std::move(source));
     }
   }
   return found;

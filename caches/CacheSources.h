@@ -14,20 +14,17 @@ struct CacheSource {
   std::string browser;      // "Chrome", "Edge", "Brave", "Chromium", "Vivaldi", "Firefox"
   std::string profile;      // the profile folder's name
   std::string displayName;  // "Chrome", or "Chrome（Profile 1）" when Chrome has more than one cache
-  const CacheFormat* format = nullptr;  // what reads it; nullptr for an unread SQL cache
+  const CacheFormat* format = nullptr;  // what reads it
 };
 
 struct FoundCaches {
   std::vector<CacheSource> readable;  // each with its format
-  // Chromium's SQL caches (sqldb* files), which this version does not read;
-  // the status line names them.
-  std::vector<CacheSource> sqlCaches;
 };
 
 // Every browser cache under localAppData, each folder's format learnt from
 // its files by the first of formats that recognises it. A folder no format
-// recognises and that holds no sqldb* file (an empty cache) is left out. No
-// folder is entered through a link.
+// recognises (an empty cache) is left out. No folder is entered through a
+// link.
 FoundCaches FindCacheSources(Platform& platform, const std::string& localAppData,
                              const std::vector<const CacheFormat*>& formats);
 

@@ -59,6 +59,7 @@ struct DirEntry {
 using SystemError = std::uint32_t;
 constexpr SystemError kErrorFileNotFound = 2;
 constexpr SystemError kErrorAccessDenied = 5;
+constexpr SystemError kErrorSharingViolation = 32;
 constexpr SystemError kErrorDiskFull = 112;
 constexpr SystemError kErrorAlreadyExists = 183;
 // A copy given up because its job was asked to stop.
@@ -173,6 +174,9 @@ class Platform {
   // Opens a file or folder for deletion without following a link it is;
   // nullptr when it cannot be opened (in use, gone, refused).
   virtual std::unique_ptr<OpenedEntry> OpenForDelete(const std::string& path) = 0;
+  // path as a library that opens files by name itself (SQLite) takes it:
+  // UTF-8, spelt as the system spells paths.
+  virtual std::string LibraryPath(const std::string& path) = 0;
   // The system's own words for an error, in the user's language.
   virtual std::string ErrorText(SystemError error) = 0;
 

@@ -232,6 +232,8 @@ std::unique_ptr<OpenedEntry> PosixPlatform::OpenForDelete(const std::string& pat
   return std::make_unique<PosixOpenedEntry>(native, real, isLink, S_ISDIR(st.st_mode));
 }
 
+std::string PosixPlatform::LibraryPath(const std::string& path) { return ToNativePath(path); }
+
 std::string PosixPlatform::ErrorText(SystemError error) { return std::strerror(static_cast<int>(error)); }
 
 namespace {

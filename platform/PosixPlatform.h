@@ -21,6 +21,7 @@ class PosixPlatform : public Platform {
   std::unique_ptr<ReadOnlyFile> OpenForReading(const std::string& path, SystemError* error) override;
   std::optional<std::string> RealPath(const std::string& path) override;
   std::unique_ptr<OpenedEntry> OpenForDelete(const std::string& path) override;
+  std::string LibraryPath(const std::string& path) override;
   std::string ErrorText(SystemError error) override;
   // No browser index here.
   std::vector<UrlIndexEntry> ReadUrlIndex(const std::atomic<bool>*) override { return {}; }

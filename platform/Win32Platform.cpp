@@ -323,6 +323,9 @@ std::unique_ptr<OpenedEntry> Win32Platform::OpenForDelete(const std::string& pat
   return std::make_unique<Win32OpenedEntry>(std::move(handle));
 }
 
+// SQLite takes UTF-8 and opens with the wide calls.
+std::string Win32Platform::LibraryPath(const std::string& path) { return path; }
+
 std::string Win32Platform::ErrorText(SystemError error) {
   wchar_t* text = nullptr;
   DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |

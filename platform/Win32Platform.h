@@ -16,6 +16,7 @@ class Win32Platform : public Platform {
   std::unique_ptr<ReadOnlyFile> OpenForReading(const std::string& path, SystemError* error) override;
   std::optional<std::string> RealPath(const std::string& path) override;
   std::unique_ptr<OpenedEntry> OpenForDelete(const std::string& path) override;
+  std::string LibraryPath(const std::string& path) override;
   std::string ErrorText(SystemError error) override;
   std::vector<UrlIndexEntry> ReadUrlIndex(const std::atomic<bool>* stop) override;
   std::optional<std::string> UrlLocalFile(const std::string& address) override;

@@ -2,11 +2,11 @@
 # Gives a first search something to find: when the internet-cache folder of
 # our private Wine prefix is empty, fills it with a small sample cache laid
 # out the way Internet Explorer keeps one (Content.IE5/<8 letters>/name[n].ext),
-# last accessed at varied times over the past few days; and where no browser
-# has a profile yet, puts the caches the real browsers wrote for the tests
-# at their Windows places (Chrome's block-file cache, Edge's simple cache,
-# Firefox's cache2). A cache folder that holds anything is left as it is,
-# and so is any prefix outside build/.
+# last accessed at varied times over the past few days; and where a browser
+# has no such profile yet, puts the caches the real browsers wrote for the
+# tests at their Windows places (Chrome's block-file cache, its SQL cache
+# in Profile 2, Edge's simple cache, Firefox's cache2). A cache folder that
+# holds anything is left as it is, and so is any prefix outside build/.
 set -euo pipefail
 source "$(dirname "$0")/wine-env.sh"
 
@@ -19,13 +19,14 @@ local="$prefix/drive_c/users/$(id -un)/AppData/Local"
 samples="$MORLIND_ROOT/tests/data/caches"
 place_browser_cache() {  # sample, profiles folder below AppData\Local, profile, cache folder below it
   local profiles="$local/$2"
-  [ -d "$samples/$1" ] && [ ! -e "$profiles" ] || return 0
+  [ -d "$samples/$1" ] && [ ! -e "$profiles/$3" ] || return 0
   mkdir -p "$profiles/$3/$4"
   cp -R "$samples/$1/." "$profiles/$3/$4/"
   echo "sample-cache: put the sample $1 cache into $2/$3/$4."
 }
 place_browser_cache chromium-blockfile "Google/Chrome/User Data" Default Cache/Cache_Data
 place_browser_cache chromium-simple "Microsoft/Edge/User Data" Default Cache/Cache_Data
+place_browser_cache chromium-sql "Google/Chrome/User Data" "Profile 2" Cache/Cache_Data
 place_browser_cache firefox "Mozilla/Firefox/Profiles" sample.default-release cache2
 
 cache="$local/Microsoft/Windows/INetCache"

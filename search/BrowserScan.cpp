@@ -9,23 +9,19 @@
 
 namespace morlind {
 
-FoundCaches FindBrowserCaches(Platform& platform) {
+FoundCaches FindBrowserCaches(Platform& platform, const CacheFormat& sqlCache) {
   static const ChromiumBlockFileCache blockFile;
   static const ChromiumSimpleCache simple;
   static const FirefoxCache2 firefox;
-  static const std::vector<const CacheFormat*> formats = {&blockFile, &simple, &firefox};
   std::optional<std::string> localAppData = platform.SpecialFolderPath(kLocalAppDataFolder);
   if (!localAppData) return {};
-  return FindCacheSources(platform, *localAppData, formats);
+  return FindCacheSources(platform, *localAppData, {&blockFile, &simple, &firefox, &sqlCache});
 }
 
-std::string SearchNotes(bool noCacheFolder, const BrowserScanReport& report,
-                        const std::vector<CacheSource>& unreadSqlCaches) {
+std::string SearchNotes(bool noCacheFolder, const BrowserScanReport& report) {
   std::string notes = noCacheFolder ? "找不到IE缓存文件夹。" : "";
   for (const std::string& source : report.partlyRead) notes += source + "的缓存无法完整读取。";
-  for (const CacheSource& source : unreadSqlCaches) {
-    notes += source.displayName + "的缓存是SQL格式，本版本不能读取。";
-  }
+  for (const std::string& source : report.held) notes += source + "的缓存正被浏览器占用，关闭浏览器后再搜索。";
   return notes;
 }
 
@@ -42,7 +38,11 @@ BrowserScanReport ScanBrowserCaches(Platform& platform, const std::vector<CacheS
     if (StopRequested(job) || !source.format) continue;
     CacheListing listing = source.format->Read(platform, source.folder, job ? &job->StopFlag() : nullptr);
     if (StopRequested(job)) break;
-    if (!listing.whole) report.partlyRead.push_back(source.displayName);
+    if (listing.held) {
+      report.held.push_back(source.displayName);
+    } else if (!listing.whole) {
+      report.partlyRead.push_back(source.displayName);
+    }
     for (CacheEntry& entry : listing.entries) {
       std::string name = EntryFileName(entry.address, entry.contentType);
       if (!NameMatches(name, filter.extension) || !PassesWindow(filter, entry.lastUsed)) continue;

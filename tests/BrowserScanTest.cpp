@@ -57,10 +57,10 @@ TEST(BrowserScan, ListsEntriesThatPassUnderTheirSource) {
     EXPECT_EQ(table.GetItemText(0, Column::kAccessTime).empty(), false);
     EXPECT_EQ(report.partlyRead, std::vector<std::string>{"Firefox"});
   }
-  EXPECT_EQ(SearchNotes(true, {{"Firefox"}}, {{"C:\\s", "Edge", "Default", "Edge", nullptr}}),
+  EXPECT_EQ(SearchNotes(true, {{"Firefox"}, {"Chrome（Default）"}}),
             "找不到IE缓存文件夹。Firefox的缓存无法完整读取。"
-            "Edge的缓存是SQL格式，本版本不能读取。");
-  EXPECT_EQ(SearchNotes(false, {}, {}), "");
+            "Chrome（Default）的缓存正被浏览器占用，关闭浏览器后再搜索。");
+  EXPECT_EQ(SearchNotes(false, {}), "");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "caches/ChromiumSql.h"
 #include "platform/Paths.h"
 #include "tests/FakePlatform.h"
 #include "tests/TestClock.h"
@@ -26,7 +27,8 @@ const std::string kLocal = "C:\\Users\\u\\AppData\\Local";
 std::vector<std::string> Described(const std::vector<CacheSource>& sources) {
   std::vector<std::string> lines;
   for (const CacheSource& source : sources) {
-    std::string marker = source.format ? static_cast<const MarkedFormat*>(source.format)->marker : "-";
+    const auto* marked = dynamic_cast<const MarkedFormat*>(source.format);
+    std::string marker = marked ? marked->marker : "sql";
     lines.push_back(source.displayName + " | " + source.profile + " | " + marker + " | " +
                     source.folder.substr(kLocal.size() + 1));
   }
@@ -49,24 +51,23 @@ TEST(CacheSources, FindsEachProfilesCacheByItsFiles) {
   fake.AddFile(kLocal + "\\Microsoft\\Edge\\User Data\\Default\\Cache\\Cache_Data\\sqldb0");
   fake.AddFile(kLocal + "\\BraveSoftware\\Brave-Browser\\User Data\\Default\\Cache\\index");
   fake.AddFile(kLocal + "\\BraveSoftware\\Brave-Browser\\User Data\\Profile 1\\Cache\\sqldb0\\f");
-  fake.AddFile(kLocal + "\\Chromium\\User Data\\Default\\Cache\\Cache_Data\\SQLDB-wal");
+  fake.AddFile(kLocal + "\\Chromium\\User Data\\Default\\Cache\\Cache_Data\\sqldb12");
+  fake.AddFile(kLocal + "\\Chromium\\User Data\\Profile 2\\Cache\\Cache_Data\\sqldb-wal");
   fake.AddFile(kLocal + "\\Chromium\\User Data\\Profile 1\\Cache\\Cache_Data\\index");
   fake.AddFolder(kLocal + "\\Mozilla\\Firefox\\Profiles\\ab12.default-release\\cache2\\entries");
 
   MarkedFormat blockFile("index"), simple("index-dir"), firefox("entries");
-  FoundCaches found = FindCacheSources(fake, kLocal, {&blockFile, &simple, &firefox});
+  ChromiumSqlCache sql(nullptr);
+  FoundCaches found = FindCacheSources(fake, kLocal, {&blockFile, &simple, &firefox, &sql});
 
   EXPECT_EQ(Described(found.readable), (std::vector<std::string>{
       "Chrome（Default） | Default | index | Google\\Chrome\\User Data\\Default\\Cache\\Cache_Data",
       "Chrome（Profile 1） | Profile 1 | index-dir | Google\\Chrome\\User Data\\Profile 1\\Cache\\Cache_Data",
+      "Edge | Default | sql | Microsoft\\Edge\\User Data\\Default\\Cache\\Cache_Data",
       "Brave | Default | index | BraveSoftware\\Brave-Browser\\User Data\\Default\\Cache",
+      "Chromium（Default） | Default | sql | Chromium\\User Data\\Default\\Cache\\Cache_Data",
       "Chromium（Profile 1） | Profile 1 | index | Chromium\\User Data\\Profile 1\\Cache\\Cache_Data",
       "Firefox | ab12.default-release | entries | Mozilla\\Firefox\\Profiles\\ab12.default-release\\cache2",
-  }));
-  // SQL caches are named, not read; they count among their browser's caches.
-  EXPECT_EQ(Described(found.sqlCaches), (std::vector<std::string>{
-      "Edge | Default | - | Microsoft\\Edge\\User Data\\Default\\Cache\\Cache_Data",
-      "Chromium（Default） | Default | - | Chromium\\User Data\\Default\\Cache\\Cache_Data",
   }));
   EXPECT_EQ(found.readable[0].browser, "Chrome");
 }

@@ -12,7 +12,6 @@ namespace {
 // Windows gives up on a chain of links after a few dozen hops, as here.
 constexpr int kMaxLinkHops = 32;
 constexpr SystemError kErrorPathNotFound = 3;
-constexpr SystemError kErrorSharingViolation = 32;
 constexpr SystemError kErrorDirNotEmpty = 145;
 
 // Empty components (doubled backslashes) are ignored, as Windows does.
@@ -299,6 +298,9 @@ void FakePlatform::DeleteFileAt(const std::string& path) {
   log_.push_back("delete " + node->path);
   nodes_.erase(node->path);
 }
+
+// Nothing a library could open: its files are in memory.
+std::string FakePlatform::LibraryPath(const std::string&) { return {}; }
 
 std::string FakePlatform::ErrorText(SystemError error) {
   if (error == kErrorPathNotFound) return "系统找不到指定的路径。";

@@ -78,6 +78,7 @@ class FakePlatform : public Platform {
   std::unique_ptr<OpenedEntry> OpenForDelete(const std::string& path) override;
   // A locked file refuses with a sharing violation.
   std::unique_ptr<ReadOnlyFile> OpenForReading(const std::string& path, SystemError* error) override;
+  std::string LibraryPath(const std::string& path) override;
   std::string ErrorText(SystemError error) override;
   std::vector<UrlIndexEntry> ReadUrlIndex(const std::atomic<bool>* stop) override {
     return stop && *stop ? std::vector<UrlIndexEntry>() : urlIndex;

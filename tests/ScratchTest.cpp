@@ -37,6 +37,8 @@ TEST(ScratchFolder, KeepsOnlyWhatIsStillInUse) {
   EXPECT_EQ(fake.Tree("C:\\Temp\\Morlind\\100"),
             (Paths{"C:\\Temp\\Morlind\\100\\1\\", "C:\\Temp\\Morlind\\100\\1\\held.jpg"}));
   EXPECT_TRUE(fake.ContentOf("C:\\Temp\\other.txt"));
+  // A later run given the same id takes over what it can and steps past the rest.
+  EXPECT_EQ(ScratchFolder(fake).NewFolder(), "C:\\Temp\\Morlind\\100\\2");
 }
 
 TEST(ScratchFolder, WithoutATemporaryFolderGivesNone) {

@@ -186,9 +186,9 @@ void CMainDlg::StartSearch() {
   list_.Refresh();
   // Without the IE cache folder the browsers' caches still list; only when
   // there is nothing at all does the message say so.
-  FoundCaches browsers = FindBrowserCaches(platform_);
+  FoundCaches browsers = FindBrowserCaches(platform_, sqlCache_);
   const bool noCacheFolder = outcome == SearchOutcome::kNoCacheFolder;
-  if (noCacheFolder && browsers.readable.empty() && browsers.sqlCaches.empty()) {
+  if (noCacheFolder && browsers.readable.empty()) {
     EndWork();
     ui_.ShowAppMessage(kNoCacheFolderText);
     return;
@@ -202,7 +202,7 @@ void CMainDlg::StartSearch() {
         if (!noCacheFolder) ScanCache(platform, criteria, table, &job);
         const ScanFilter filter{criteria.extension, criteria.accessMode, criteria.start, criteria.end};
         BrowserScanReport report = ScanBrowserCaches(platform, browsers.readable, filter, table, &job);
-        *notes = SearchNotes(noCacheFolder, report, browsers.sqlCaches);
+        *notes = SearchNotes(noCacheFolder, report);
         if (sort && sort->column != Column::kAddress) {
           table.ApplyOrder(SortOrder(platform, table.KeysOf(sort->column), sort->column, sort->descending));
         }

@@ -12,6 +12,7 @@
 #include "actions/Save.h"
 #include "actions/Scratch.h"
 #include "actions/UiServices.h"
+#include "caches/ChromiumSql.h"
 #include "platform/Platform.h"
 #include "search/Job.h"
 #include "search/ResultTable.h"
@@ -29,6 +30,7 @@ namespace morlind {
 class CMainDlg : public CDialog {
  public:
   CMainDlg(Platform& platform, UiServices& ui, HWND parent = nullptr);
+  ~CMainDlg();
 
   // What 关于 and the system menu's about entry open, over the dialog; a
   // box of ours while it is open.
@@ -160,6 +162,8 @@ class CMainDlg : public CDialog {
   };
   std::optional<SortState> sort_;
   ScratchFolder scratch_{platform_};  // browser rows' bodies for the shell and the clipboard
+  // Reads Chromium's SQL caches through copies in the scratch folder.
+  const ChromiumSqlCache sqlCache_{[this] { return scratch_.NewFolder(); }};
   WorkSession work_;     // last: its job is stopped and joined before the members it uses go
 };
 

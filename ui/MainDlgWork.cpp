@@ -38,6 +38,14 @@ void CMainDlg::OnFatalError(const std::string& what) {
   CDialog::OnFatalError(what);
 }
 
+// Rows of a SQL cache keep its copies in the scratch folder open: they go
+// before the folder does, so that it goes whole.
+CMainDlg::~CMainDlg() {
+  work_.StopAndWait();
+  table_.DeleteAllItems();
+  pending_.DeleteAllItems();
+}
+
 void CMainDlg::OnCancel() {
   if (!Working()) {
     CDialog::OnCancel();

@@ -1409,16 +1409,19 @@ struct BrowserCache {
   const wchar_t* origin;  // of the page; Firefox's is kept beside its cache
   const wchar_t* held;    // a file another program holds without sharing
   bool readWholeAnyway = false;  // as the simple cache is without its index
+  const wchar_t* heldNote = L"的缓存无法完整读取。";
 };
 const BrowserCache kBrowserCaches[] = {
     {L"Chrome（Default）", L"Google\\Chrome\\User Data\\Default\\Cache\\Cache_Data", L"http://127.0.0.1:8731", L"index"},
     {L"Chrome（Profile 1）", L"Google\\Chrome\\User Data\\Profile 1\\Cache\\Cache_Data", L"http://127.0.0.1:8731",
      L"089b05afba7c0f97_0"},
     {L"Edge", L"Microsoft\\Edge\\User Data\\Default\\Cache\\Cache_Data", L"http://127.0.0.1:8731", L"index", true},
+    {L"Chrome（Profile 2）", L"Google\\Chrome\\User Data\\Profile 2\\Cache\\Cache_Data", L"http://127.0.0.1:8731",
+     L"sqldb1", false, L"的缓存正被浏览器占用，关闭浏览器后再搜索。"},
     {L"Firefox", L"Mozilla\\Firefox\\Profiles\\sample.default-release\\cache2", nullptr,
      L"entries\\1C3FF0112E3F36245E56CDF9016CBB822A6EE3F4"}};
 constexpr int kCaches = static_cast<int>(std::size(kBrowserCaches));
-enum Cache { kChrome = 0, kEdge = 2, kFirefox = 3 };
+enum Cache { kChrome = 0, kEdge = 2, kSql = 3, kFirefox = 4 };
 // The names the served files are listed and saved under, in the manifest's order.
 const wchar_t* const kServedNames[] = {L"photo.jpg", L"big.jpg", L"logo.png", L"logo.png", L"dot.gif", L"noext.png",
                                        L"猫.png", L"app.js", L"site.css", L"list.json", L"more.json", L"index.html"};
@@ -1432,6 +1435,18 @@ class MorlindBrowsers : public MorlindE2e {
     std::string body;         // decoded
     std::uintmax_t stored;    // still encoded, as the cache holds it
   };
+  // Open and locked as a running browser's SQLite holds them: reading and
+  // writing shared, the lock bytes at 1 GB taken; closing (at the latest at
+  // the end) lets them go.
+  static void HoldSqlDatabases() {
+    for (const char* name : {"sqldb0", "sqldb1", "sqldb2"}) {
+      sqlLocks_.push_back(CreateFileW((folders_[kSql] / name).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+      OVERLAPPED at{};
+      at.Offset = 0x40000000;
+      EXPECT_TRUE(LockFileEx(sqlLocks_.back(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 512, 0, &at));
+    }
+  }
   static void SetUpTestSuite() {
     MorlindE2e::SetUpTestSuite();
     const fs::path data = MORLIND_TEST_DATA "/caches";
@@ -1455,6 +1470,7 @@ class MorlindBrowsers : public MorlindE2e {
       const fs::path sent = data / "firefox-sent" / (index + ".body");  // as encoded
       files_.push_back({name, fs::path(path).wstring(), body, encoding.empty() ? body.size() : fs::file_size(sent)});
     }
+    HoldSqlDatabases();
   }
   static std::wstring Address(int cache, int file) { return origins_[cache] + files_[file].path; }
   // Every row's texts, read once.
@@ -1496,6 +1512,7 @@ class MorlindBrowsers : public MorlindE2e {
   static inline std::vector<std::wstring> origins_;
   static inline std::vector<File> files_;
   static inline fs::path scratch_;
+  static inline std::vector<HANDLE> sqlLocks_;
 };
 
 TEST_F(MorlindBrowsers, EveryServedFileIsOneRowOfEachCacheUnderItsSource) {
@@ -1612,15 +1629,17 @@ TEST_F(MorlindBrowsers, ACacheHeldWithoutSharingIsNamedWhileTheOthersList) {
   for (int cache = 0; cache < kCaches; ++cache) {
     const BrowserCache& held = kBrowserCaches[cache];
     const fs::path path = folders_[cache] / held.held;
+    for (HANDLE sql : cache == kSql ? std::exchange(sqlLocks_, {}) : std::vector<HANDLE>{}) CloseHandle(sql);
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
     Press(IDC_SEARCH);
-    EXPECT_EQ(Status(), held.readWholeAnyway ? kHintText : std::wstring(held.source) + L"的缓存无法完整读取。") << path;
+    EXPECT_EQ(Status(), held.readWholeAnyway ? kHintText : held.source + std::wstring(held.heldNote)) << path;
     for (int other = 0; other < kCaches; ++other) {
       const std::size_t wanted = other == cache && !held.readWholeAnyway ? 0 : files_.size();
       EXPECT_GE(RowsOf(kBrowserCaches[other].source).size(), wanted) << fs::path(kBrowserCaches[other].source);
     }
     CloseHandle(file);
+    if (cache == kSql) HoldSqlDatabases();
   }
 }
 

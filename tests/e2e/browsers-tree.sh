@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The browsers scenario's prefix: the caches the real browsers wrote at their
-# Windows places as make run puts them (Chrome's block-file, Edge's simple,
-# Firefox's cache2), Chrome with a second profile, .json opening in notepad.
+# Windows places as make run puts them (Chrome's block-file and, in Profile 2,
+# SQL cache, Edge's simple, Firefox's cache2), Chrome with a Profile 1 too,
+# .json opening in notepad.
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/wine-env.sh"
 "$MORLIND_ROOT/scripts/wine-prefix.sh"

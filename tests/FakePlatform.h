@@ -39,8 +39,6 @@ class FakePlatform : public Platform {
   void LockFile(const std::string& path) { Make(path, false).locked = true; }
   // The internet cache folder as the shell names it; none when unset.
   std::optional<std::string> cacheFolder;
-  // The local application-data folder; none when unset.
-  std::optional<std::string> localAppDataFolder;
   // Called for every entry a listing delivers ("." and ".." too), on the
   // thread that walks: a test may stop or hold the walk there.
   std::function<void()> onEntry;
@@ -91,7 +89,6 @@ class FakePlatform : public Platform {
     return clock_.TextRanks(texts, order);
   }
   std::optional<std::string> SpecialFolderPath(int csidl) override {
-    if (csidl == kLocalAppDataFolder) return localAppDataFolder;
     return csidl == kInternetCacheFolder ? cacheFolder : std::nullopt;
   }
   std::optional<std::string> TemporaryFolder() override { return temporaryFolder; }

@@ -758,44 +758,6 @@ TEST_F(MorlindE2e, EnterInTheFileTypeFieldEndsTheProgram) {
   EXPECT_EQ(code, 0u);  // a normal end, not a crash
 }
 
-// A cache big enough for its clean to take seconds under Wine.
-class MorlindLongWork : public MorlindE2e {
- protected:
-  static void SetUpTestSuite() {
-    MorlindE2e::SetUpTestSuite();
-    for (int folder = 0; folder < 150; ++folder) {
-      fs::path bulk = cache_ / L"Content.IE5" / (L"BULK" + std::to_wstring(folder));
-      fs::create_directories(bulk);
-      for (int file = 0; file < 100; ++file) std::ofstream(bulk / (std::to_wstring(file) + L".jpg"));
-    }
-  }
-};
-
-// As a user does it: the mouse on 搜索, then the Esc key.
-TEST_F(MorlindLongWork, EscapeStopsASearchStartedWithTheMouse) {
-  RECT button{};
-  GetClientRect(Item(IDC_SEARCH), &button);
-  ClickAt(Item(IDC_SEARCH), POINT{button.right / 2, button.bottom / 2});
-  ASSERT_TRUE(WaitFor([] { return TextOf(Item(IDC_STATUS)).find(L"正在搜索") == 0; })) << "no progress showed";
-  PressKeys({VK_ESCAPE});
-  EXPECT_TRUE(WaitFor([] { return TextOf(Item(IDC_STATUS)) == L"已停止。"; })) << "the search did not stop";
-  EXPECT_LT(RowCount(), 15000);
-  // The focus is back on 搜索.
-  GUITHREADINFO thread{};
-  thread.cbSize = sizeof thread;
-  ASSERT_TRUE(GetGUIThreadInfo(process_.dwThreadId, &thread));
-  EXPECT_EQ(thread.hwndFocus, Item(IDC_SEARCH));
-}
-
-TEST_F(MorlindLongWork, ClosingDuringACleanStopsItAndEndsTheProgramAtOnce) {
-  const Files outside = Tree(out_);
-  PressLater(IDC_CLEAN);
-  ASSERT_TRUE(WaitFor([] { return TextOf(Item(IDC_STATUS)).find(L"正在清理IE缓存") == 0; })) << "no progress showed";
-  CloseAndExpectTheEndWithin500Ms("a clean");
-  EXPECT_GT(std::distance(fs::recursive_directory_iterator(cache_), {}), 1000) << "the clean ran to its end";
-  EXPECT_EQ(Tree(out_), outside);
-}
-
 // Names the ANSI code page cannot write, a real folder Ðata beside a link
 // Data to a folder outside, a file link to a file outside and a path of
 // more than 300 characters, in a prefix of their own: tests/e2e/names-tree.sh

@@ -1,5 +1,6 @@
 // The POSIX platform, which the native tests and benchmarks run on: its
-// listing of a real folder and its time conversions. The scan and the
+// replacing file and its time conversions. Its listing is what the reader
+// tests over the browsers' real caches read through; the scan and the
 // clean on a real file system with real links are tested on the Win32
 // platform under Wine.
 #include "platform/PosixPlatform.h"
@@ -20,34 +21,6 @@ namespace morlind {
 namespace {
 
 namespace fs = std::filesystem;
-
-TEST(PosixPlatform, ListsEntriesWithKindAndAccessTime) {
-  std::string pattern = (fs::temp_directory_path() / "morlind-XXXXXX").string();
-  const fs::path root = mkdtemp(pattern.data());
-  std::shared_ptr<void> removed(nullptr, [&](void*) { fs::remove_all(root); });
-  PosixPlatform platform;
-  std::ofstream(root / "a.jpg") << "x";
-  fs::create_directory(root / "sub");
-  fs::create_directory_symlink(root / "sub", root / "link");
-  timespec times[2] = {{1222362405, 500}, {0, UTIME_OMIT}};
-  ASSERT_EQ(utimensat(AT_FDCWD, (root / "a.jpg").c_str(), times, 0), 0);
-
-  auto listing = platform.OpenListing(root.string());
-  ASSERT_TRUE(listing);
-  std::map<std::string, DirEntry> seen;
-  do seen[std::string(listing->Current().name)] = listing->Current();
-  while (listing->Next());
-
-  EXPECT_EQ(seen.size(), 5u);  // ".", "..", a.jpg, sub, link
-  const std::uint32_t kinds = kAttrDirectory | kAttrReparsePoint;
-  EXPECT_EQ(seen["a.jpg"].attributes & kinds, 0u);
-  EXPECT_EQ(seen["a.jpg"].lastAccess, test::FileTimeOfUtc(2008, 9, 25, 17, 6, 45) + 5);
-  EXPECT_EQ(seen["sub"].attributes & kinds, kAttrDirectory);
-  EXPECT_EQ(seen["link"].attributes & kinds, kinds);
-
-  EXPECT_FALSE(platform.OpenListing(root.string() + "\\a.jpg"));
-  EXPECT_FALSE(platform.OpenListing(root.string() + "\\none"));
-}
 
 // Renamed over a link at the target name, not written through it; given up,
 // it leaves the old file and nothing else.

@@ -18,37 +18,21 @@
 #include "caches/ChromiumShared.h"
 #include "caches/FirefoxCache2.h"
 #include "platform/PosixPlatform.h"
+#include "tests/CacheTestData.h"
 
 namespace morlind::bench {
 namespace {
 
 namespace fs = std::filesystem;
 using chromium::LoadU32;
-using Files = std::map<std::string, std::string>;
-const fs::path kData = MORLIND_TEST_DATA "/caches";
-
-Files FilesBelow(const fs::path& root) {
-  Files files;
-  for (const auto& file : fs::recursive_directory_iterator(root)) {
-    if (!file.is_regular_file()) continue;
-    std::ifstream in(file.path(), std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    files[fs::relative(file.path(), root).generic_string()] = bytes.str();
-  }
-  return files;
-}
+using test::BigEndianAt;
+using test::Files;
 
 Files Generated(void (*write)(const std::vector<BenchResponse>&, const CacheFileSink&),
                 const std::vector<BenchResponse>& responses) {
   Files files;
   write(responses, [&](const std::string& path, std::string_view bytes) { files[path] = std::string(bytes); });
   return files;
-}
-
-std::uint32_t BigEndianAt(const std::string& bytes, std::size_t at) {
-  return std::uint32_t{static_cast<unsigned char>(bytes[at])} << 24 | static_cast<unsigned char>(bytes[at + 1]) << 16 |
-         static_cast<unsigned char>(bytes[at + 2]) << 8 | static_cast<unsigned char>(bytes[at + 3]);
 }
 
 // What both the real and the generated block-file caches must show alike,
@@ -123,10 +107,10 @@ std::set<std::vector<std::string>> FirefoxTraits(const Files& files) {
 
 TEST(GeneratedCaches, AgreeWithTheCachesTheBrowsersWrote) {
   const std::vector<BenchResponse> responses = GenerateResponses({300, 7, 1'796'000'000});
-  EXPECT_EQ(BlockFileTraits(Generated(WriteBlockFileCache, responses)), BlockFileTraits(FilesBelow(kData / "chromium-blockfile")));
+  EXPECT_EQ(BlockFileTraits(Generated(WriteBlockFileCache, responses)), BlockFileTraits(test::DataFolder("caches/chromium-blockfile")));
   std::set<std::vector<std::string>> firefox = FirefoxTraits(Generated(WriteFirefoxCache, responses));
   // The page's own entry also names its server's address.
-  const std::set<std::vector<std::string>> real = FirefoxTraits(FilesBelow(kData / "firefox"));
+  const std::set<std::vector<std::string>> real = FirefoxTraits(test::DataFolder("caches/firefox"));
   ASSERT_EQ(firefox.size(), 1u);
   EXPECT_TRUE(real.count(*firefox.begin()));
   EXPECT_EQ(firefox.begin()->front(), "named by key");

@@ -24,6 +24,13 @@ inline std::string DataFile(const std::string& relative) {
   return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
+// The big-endian number at a file's offset, as Firefox writes them.
+inline std::uint32_t BigEndianAt(const std::string& bytes, std::size_t at) {
+  std::uint32_t value = 0;
+  for (std::size_t i = 0; i < 4; ++i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+  return value;
+}
+
 // A folder under tests/data as the platform names it.
 inline std::string DataPath(const std::string& relative) {
   std::string path = MORLIND_TEST_DATA "/" + relative;

@@ -15,11 +15,7 @@ using namespace std::string_literals;
 
 constexpr std::size_t kChunk = 256 * 1024;
 
-std::uint32_t BigEndianAt(const std::string& bytes, std::size_t at) {
-  std::uint32_t value = 0;
-  for (std::size_t i = 0; i < 4; ++i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
-  return value;
-}
+using test::BigEndianAt;
 std::string BigEndian(std::uint32_t value) {
   return {char(value >> 24), char(value >> 16), char(value >> 8), char(value)};
 }

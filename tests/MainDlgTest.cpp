@@ -62,18 +62,6 @@ TEST_F(MainDlgTest, AMissingCacheFolderIsReportedAndEmptiesTheTable) {
   EXPECT_EQ(Rows(), 0);
 }
 
-// A cache setting that names the user's own folder: nothing is deleted,
-// the refusal names the folder, and the rows stay as they were.
-TEST_F(MainDlgTest, AFolderThatIsNoCacheIsNotCleanedAndSaid) {
-  SearchOver({"c.JPG"});
-  fs.knownFolders[KnownFolder::kDocuments] = kCache;
-  const std::vector<std::string> before = fs.Tree(kCache);
-  Click(IDC_CLEAN);
-  EXPECT_EQ(ui.appMessages, std::vector<std::string>{kNotACacheText + std::string(kCache)});
-  EXPECT_EQ(fs.Tree(kCache), before);
-  EXPECT_EQ(Rows(), 1);
-}
-
 // An exception ends the program with its own message, also one a job threw
 // on the worker; a click under that box is refused.
 TEST_F(MainDlgTest, AnExceptionEndsInTheProgramsOwnMessage) {

@@ -830,8 +830,6 @@ TEST_F(MorlindNames, EveryNameIsListedSavedAndCleanedExactlyAndNothingOutsideIsT
   EXPECT_GT(said.size(), 14u) << "no reason given";
 }
 
-// The temporary file a copy is written to beside its target, while the
-// copy runs.
 // 2 GB that take no room on the disk, and seconds to copy under Wine.
 void MakeLargeFile(const fs::path& path) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -843,6 +841,8 @@ void MakeLargeFile(const fs::path& path) {
   CloseHandle(file);
 }
 
+// The temporary file a copy is written to beside its target, while the
+// copy runs.
 fs::path CopyUnderWay(const fs::path& folder) {
   for (const auto& entry : fs::directory_iterator(folder)) {
     if (entry.path().filename().wstring().rfind(L"~morlind-", 0) == 0 && entry.file_size() > 0) return entry.path();

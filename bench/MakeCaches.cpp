@@ -1,11 +1,14 @@
 // Writes the benchmark's browser caches where the browsers keep them:
-// make_caches LOCAL_APPDATA [CHROMIUM_ENTRIES [FIREFOX_ENTRIES]].
+// make_caches LOCAL_APPDATA [CHROMIUM_ENTRIES [FIREFOX_ENTRIES]]. It writes
+// nothing when its caches are not such as the browsers write: a bench over
+// them would time something else.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "bench/CacheGenerator.h"
+#include "bench/GeneratorCheck.h"
 
 namespace {
 
@@ -34,6 +37,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   const fs::path local = argv[1];
+  const std::vector<std::string> faults =
+      GeneratorFaults(MORLIND_REAL_CACHES, (fs::temp_directory_path() / "morlind-generator-check").string());
+  for (const std::string& fault : faults) std::fprintf(stderr, "make_caches: %s\n", fault.c_str());
+  if (!faults.empty()) return 1;
   BrowserCacheShape chrome, firefox;
   chrome.entries = argc > 2 ? std::atoi(argv[2]) : 50'000;
   firefox.entries = argc > 3 ? std::atoi(argv[3]) : 20'000;

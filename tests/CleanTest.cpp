@@ -108,6 +108,8 @@ TEST(CleanRefusal, RefusesEveryFolderThatIsNoCacheAndNamesIt) {
       {"C:\\", {}, true},
       {"C:\\drop", {}, true},
       {"F:\\", [](FakePlatform& fs) { fs.AddFolder("F:\\Content.IE5"); }, true},  // a root, if cache-shaped
+      {"\\\\server\\share", [](FakePlatform& fs) { fs.AddFolder("\\\\server\\share\\Content.IE5"); }, true},
+      {"\\\\server\\share\\cache", [](FakePlatform& fs) { fs.AddFolder("\\\\server\\share\\cache\\IE"); }, false},
       {local + "\\Microsoft\\Windows", {}, true},
       {"D:\\other", {}, true},
       {"D:\\cache", [](FakePlatform& fs) { fs.AddFile("D:\\cache\\letter.doc"); }, true},

@@ -14,13 +14,16 @@ constexpr int kMaxLinkHops = 32;
 constexpr SystemError kErrorPathNotFound = 3;
 constexpr SystemError kErrorDirNotEmpty = 145;
 
-// Empty components (doubled backslashes) are ignored, as Windows does.
+// Empty components (doubled backslashes) are ignored, as Windows does; a
+// share's path keeps its leading pair on the server's name.
 std::vector<std::string> Components(std::string_view path) {
   std::vector<std::string> parts;
-  for (std::size_t start = 0, end; start <= path.size(); start = end + 1) {
+  const bool share = path.starts_with("\\\\");
+  for (std::size_t start = share ? 2 : 0, end; start <= path.size(); start = end + 1) {
     end = std::min(path.find('\\', start), path.size());
     if (end > start) parts.emplace_back(path.substr(start, end - start));
   }
+  if (share && !parts.empty()) parts.front().insert(0, "\\\\");
   return parts;
 }
 

@@ -85,9 +85,7 @@ TEST_F(SearchTest, WindowModeMatchesOnlyStrictlyInsideTheWindow) {
   for (int year : {2039, 2040, 2041}) {
     fake.AddFile("C:\\cache\\" + std::to_string(year), FileTimeOfUtc(year, 2, 28, 16, 30, 0));
   }
-  EXPECT_EQ(Search(), std::vector<std::string>{"2040"});  // the last hour
-  input.startDate = input.startTime = input.endDate = input.endTime = 1222362405;
-  EXPECT_TRUE(Search().empty());
+  EXPECT_EQ(Search(), std::vector<std::string>{"2040"});  // the last hour; the bounds are CacheScanTest's
   input.startDate = input.startTime = 1222362404;
   input.endDate = input.endTime = 1222362406;
   EXPECT_EQ(Search().size(), 2u);

@@ -41,13 +41,11 @@ CDialog::~CDialog() {
 }
 
 INT_PTR CDialog::DoModal() {
-  result_.reset();
   return ::DialogBoxParamW(Instance(), MAKEINTRESOURCEW(templateId_), parent_, DialogProc,
                            reinterpret_cast<LPARAM>(this));
 }
 
 bool CDialog::Create() {
-  result_.reset();
   return ::CreateDialogParamW(Instance(), MAKEINTRESOURCEW(templateId_), parent_, DialogProc,
                               reinterpret_cast<LPARAM>(this)) != nullptr;
 }
@@ -62,10 +60,7 @@ bool CDialog::UpdateData(bool save) {
   return true;
 }
 
-void CDialog::EndDialog(int result) {
-  result_ = result;
-  ::EndDialog(hwnd_, result);
-}
+void CDialog::EndDialog(int result) { ::EndDialog(hwnd_, result); }
 
 BOOL CDialog::OnInitDialog() {
   UpdateData(false);

@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -68,8 +67,6 @@ class CDialog : public CWnd {
 
   bool UpdateData(bool save = true);
   void EndDialog(int result);
-  // The value EndDialog was called with, once it was.
-  std::optional<int> Result() const { return result_; }
 
   UINT TemplateId() const { return templateId_; }
 
@@ -124,7 +121,6 @@ class CDialog : public CWnd {
   WNDPROC dialogManagerProc_ = nullptr;
   std::function<void(HWND)> onCreated_;
   std::vector<CWnd*> controls_;
-  std::optional<int> result_;
 
   struct Message {
     UINT message = 0;

@@ -46,6 +46,7 @@ empty_cache
 rm -rf "${browser_dirs[@]}"
 make_tree
 win_bench "$tree_win" | sed 's/^/theme off\t/' >"$out/windows.tsv"
+win_bench --dialog-tools "$tree_win" | sed 's/^/theme off\t/' >>"$out/windows.tsv"
 echo "bench: Chrome's block-file cache of 50,000 entries and Firefox's cache2 of 20,000, under Wine..."
 build/linux/bench/make_caches "$local_unix" 50000 20000 >/dev/null
 win_bench --browser-scan "$tree_win" | sed 's/^/theme off\t/' >>"$out/windows.tsv"

@@ -63,6 +63,19 @@ std::optional<std::string> ScratchFolder::NewFolder() {
   return std::nullopt;
 }
 
+std::shared_ptr<const std::string> ScratchFolder::NewLeasedFolder() {
+  // The folder's path, which removes the folder when it goes.
+  struct Lease {
+    ScratchFolder& owner;
+    std::string path;
+    ~Lease() { owner.Remove(path); }
+  };
+  std::optional<std::string> folder = NewFolder();
+  if (!folder) return nullptr;
+  auto lease = std::make_shared<Lease>(*this, std::move(*folder));
+  return std::shared_ptr<const std::string>(lease, &lease->path);
+}
+
 void ScratchFolder::Remove(const std::string& folder) {
   DeleteTree(platform_, folder);
   InsideDeleter(platform_, *parent_).Delete(folder);

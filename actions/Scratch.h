@@ -4,6 +4,7 @@
 // next start.
 #pragma once
 
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -26,6 +27,9 @@ class ScratchFolder {
   // none can be made. Safe from any thread: searches make folders for
   // copies on the worker.
   std::optional<std::string> NewFolder();
+  // The same, removed with what it holds (what is held open stays) when
+  // the last holder lets it go. This folder object must outlive it.
+  std::shared_ptr<const std::string> NewLeasedFolder();
 
  private:
   // Empties folder and removes it; what is held open stays.

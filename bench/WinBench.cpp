@@ -416,7 +416,7 @@ void DialogClean(const std::string& root, int files) {
 void BrowserCases(Win32Platform& platform) {
   FoundCaches found;
   ScratchFolder scratch(platform);
-  const ChromiumSqlCache sql([&scratch] { return scratch.NewFolder(); });
+  const ChromiumSqlCache sql([&scratch] { return scratch.NewLeasedFolder(); });
   const double find = MedianMilliseconds([&] { found = FindBrowserCaches(platform, sql); }, kRepetitions);
   const int sources = static_cast<int>(found.readable.size());
   Report("browser caches: find (window's thread)", sources, find, sources);

@@ -56,18 +56,13 @@ Copied CopyFile(Platform& platform, const std::string& from, const std::string& 
 }
 
 // One shard's database copied into a folder of the program's own and open
-// there. Body readers share it; the last one to go closes it and removes
-// the copy.
+// there. Body readers share it; the last one to go closes it and lets the
+// folder go, which its owner then removes.
 class ShardCopy {
  public:
-  ShardCopy(Platform& platform, std::string folder, std::string name)
+  ShardCopy(Platform& platform, CopyFolder folder, std::string name)
       : platform_(platform), folder_(std::move(folder)), name_(std::move(name)) {}
-  ~ShardCopy() {
-    sqlite3_close(db_);
-    // Only the names made here, inside the program's own folder.
-    for (const char* suffix : {"", "-wal", "-journal", "-shm"}) Remove(JoinPath(folder_, name_ + suffix));
-    Remove(folder_);
-  }
+  ~ShardCopy() { sqlite3_close(db_); }
   ShardCopy(const ShardCopy&) = delete;
   ShardCopy& operator=(const ShardCopy&) = delete;
 
@@ -78,12 +73,12 @@ class ShardCopy {
     for (std::string suffix : {"", "-wal", "-journal"}) {
       std::string from = JoinPath(cacheFolder, name_ + suffix);
       if (!suffix.empty() && !platform_.AttributesOf(from)) continue;
-      Copied copied = CopyFile(platform_, from, JoinPath(folder_, name_ + suffix), stop);
+      Copied copied = CopyFile(platform_, from, JoinPath(*folder_, name_ + suffix), stop);
       if (copied != Copied::kWhole) return copied;
     }
     // Read-write: a journal left by an unfinished write is rolled back, and
     // a log needs its shared-memory index, both in the copy only.
-    std::string path = platform_.LibraryPath(JoinPath(folder_, name_));
+    std::string path = platform_.LibraryPath(JoinPath(*folder_, name_));
     if (path.empty() || sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
       return Copied::kFailed;
     }
@@ -93,12 +88,10 @@ class ShardCopy {
   sqlite3* Db() const { return db_; }
 
  private:
-  void Remove(const std::string& path) {
-    if (std::unique_ptr<OpenedEntry> entry = platform_.OpenForDelete(path)) entry->Delete();
-  }
 
   Platform& platform_;
-  std::string folder_, name_;
+  CopyFolder folder_;  // let go after the database is closed
+  std::string name_;
   sqlite3* db_ = nullptr;
 };
 
@@ -201,12 +194,12 @@ CacheListing ChromiumSqlCache::Read(Platform& platform, const std::string& folde
   CacheListing listing;
   for (const std::string& name : ShardNames(platform, folder)) {
     if (stop && *stop) break;
-    std::optional<std::string> copies = newFolder_ ? newFolder_() : std::nullopt;
+    CopyFolder copies = newFolder_ ? newFolder_() : nullptr;
     if (!copies) {
       listing.whole = false;
       continue;
     }
-    auto shard = std::make_shared<ShardCopy>(platform, *copies, name);
+    auto shard = std::make_shared<ShardCopy>(platform, std::move(copies), name);
     Copied made = shard->Make(folder, stop);
     if (made == Copied::kHeld) listing.held = true;
     if (made != Copied::kWhole || !ReadShard(shard, stop, listing.entries)) listing.whole = false;

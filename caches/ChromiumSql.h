@@ -9,15 +9,18 @@
 #pragma once
 
 #include <functional>
-#include <optional>
+#include <memory>
 #include <string>
 
 #include "caches/CacheEntry.h"
 
 namespace morlind {
 
-// A new empty folder of the program's own for copies, or nothing.
-using CopyFolderMaker = std::function<std::optional<std::string>()>;
+// A new empty folder of the program's own for copies, which its owner
+// removes with what it holds once the last holder lets it go; null when
+// none can be made. The reader itself deletes nothing.
+using CopyFolder = std::shared_ptr<const std::string>;
+using CopyFolderMaker = std::function<CopyFolder()>;
 
 class ChromiumSqlCache final : public CacheFormat {
  public:

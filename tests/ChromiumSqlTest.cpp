@@ -17,7 +17,7 @@ fs::path Native(std::string path) { return std::replace(path.begin(), path.end()
 TEST(ChromiumSql, ListsEveryServedFileFromCopiesItRemovesAndLeavesTheCacheAsItWas) {
   Platform& host = test::HostPlatform();
   ScratchFolder scratch(host);
-  const ChromiumSqlCache sql([&] { return scratch.NewFolder(); });
+  const ChromiumSqlCache sql([&] { return scratch.NewLeasedFolder(); });
   const std::string folder = test::DataPath("caches/chromium-sql");
   const test::Files before = test::DataFolder("caches/chromium-sql");
   EXPECT_TRUE(sql.Recognises(host, folder));
@@ -42,8 +42,8 @@ TEST(ChromiumSql, AHeldDatabaseIsNamedAndOneWithoutRoomForItsCopyNotRead) {
   files["sqldb1"] = "<locked>";
   test::LayOut(fake, "C:\\cache", files);
   fake.AddFolder("C:\\copy");
-  EXPECT_TRUE(ChromiumSqlCache([] { return std::string("C:\\copy"); }).Read(fake, "C:\\cache", nullptr).held);
-  CacheListing none = ChromiumSqlCache([] { return std::nullopt; }).Read(fake, "C:\\cache", nullptr);
+  EXPECT_TRUE(ChromiumSqlCache([] { return std::make_shared<const std::string>("C:\\copy"); }).Read(fake, "C:\\cache", nullptr).held);
+  CacheListing none = ChromiumSqlCache([] { return CopyFolder(); }).Read(fake, "C:\\cache", nullptr);
   EXPECT_FALSE(none.whole || none.held);
 }
 
@@ -87,7 +87,7 @@ TEST(ChromiumSql, ADamagedDatabaseListsWhatIsReadableAndNoBodyReadsPastItsBlobs)
     }
     sqlite3* db = nullptr;  // left open while the cache is read, as the browser's is
     EXPECT_FALSE(damage.sql && sqlite3_open(shard.string().c_str(), &db) | sqlite3_exec(db, damage.sql, 0, 0, 0));
-    CacheListing listing = ChromiumSqlCache([&] { return scratch.NewFolder(); }).Read(host, cache, nullptr);
+    CacheListing listing = ChromiumSqlCache([&] { return scratch.NewLeasedFolder(); }).Read(host, cache, nullptr);
     sqlite3_close(db);
     EXPECT_EQ(listing.whole, damage.whole);
     EXPECT_EQ(listing.entries.size(), damage.entries);

@@ -163,7 +163,7 @@ class CMainDlg : public CDialog {
   std::optional<SortState> sort_;
   ScratchFolder scratch_{platform_};  // browser rows' bodies for the shell and the clipboard
   // Reads Chromium's SQL caches through copies in the scratch folder.
-  const ChromiumSqlCache sqlCache_{[this] { return scratch_.NewFolder(); }};
+  const ChromiumSqlCache sqlCache_{[this] { return scratch_.NewLeasedFolder(); }};
   WorkSession work_;     // last: its job is stopped and joined before the members it uses go
 };
 
